@@ -1,0 +1,10 @@
+# Collects the C++ sources of the named folders (not their sub-folders).
+function(tolvarin_glob out)
+  set(files)
+  foreach(dir IN LISTS ARGN)
+    file(GLOB found CONFIGURE_DEPENDS "${PROJECT_SOURCE_DIR}/${dir}/*.cpp")
+    list(APPEND files ${found})
+  endforeach()
+  list(SORT files)
+  set(${out} ${files} PARENT_SCOPE)
+endfunction()
