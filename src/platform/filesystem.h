@@ -1,0 +1,24 @@
+#pragma once
+// File access for the settings file and the music file. Paths are Windows
+// paths in UTF-8; relative paths are relative to the current folder.
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace tolvarin {
+
+class FileSystem {
+ public:
+  virtual ~FileSystem() = default;
+  // True when `path` names a file that can be opened for reading; never a folder.
+  virtual bool CanOpenForReading(const std::string& path) = 0;
+  // The whole file, or nullopt when it cannot be read (missing, folder, denied).
+  // Files larger than `maxBytes` are read up to that size.
+  virtual std::optional<std::string> ReadFileBytes(const std::string& path,
+                                                   std::uint64_t maxBytes) = 0;
+  // Replaces the file atomically: writes a temporary file in the same folder,
+  // then renames it over `path`. On failure the old file stays as it was.
+  virtual bool ReplaceFileBytes(const std::string& path, const std::string& bytes) = 0;
+};
+
+}  // namespace tolvarin

@@ -1,0 +1,28 @@
+#pragma once
+// Handle and value types that cross the platform seam.
+#include <cstdint>
+
+namespace tolvarin {
+
+// Window and device-context handles. Real handles fit in 32 bits even on
+// 64-bit Windows; the type is pointer-sized so the backends can pass them on.
+using Hwnd = std::intptr_t;
+using Hdc = std::intptr_t;
+
+struct RectL {
+  std::int32_t left = 0;
+  std::int32_t top = 0;
+  std::int32_t right = 0;
+  std::int32_t bottom = 0;
+};
+
+inline constexpr std::uint32_t SRCCOPY = 0x00CC0020;
+inline constexpr Hwnd HWND_TOPMOST = -1;
+inline constexpr std::uint32_t SWP_NOSIZE = 0x0001;
+inline constexpr std::uint32_t SWP_NOMOVE = 0x0002;
+inline constexpr std::uint32_t SWP_NOACTIVATE = 0x0010;
+inline constexpr std::int32_t GWL_STYLE = -16;
+inline constexpr std::int32_t WS_CHILD = 0x40000000;
+inline constexpr std::uint32_t WM_CLOSE = 0x0010;
+
+}  // namespace tolvarin

@@ -1,0 +1,126 @@
+#pragma once
+// The windowing layer: forms with events, picture surfaces with a retained
+// bitmap, image controls and window timers, the message pump and the screen.
+//
+// Units: form positions and sizes are in twips; everything inside a form is
+// in pixels (every form of the program uses the pixel scale unit).
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "base/raster.h"
+#include "platform/types.h"
+
+namespace tolvarin {
+
+class Timer {
+ public:
+  virtual ~Timer() = default;
+  virtual void SetEnabled(bool enabled) = 0;
+  virtual bool Enabled() const = 0;
+  virtual void SetInterval(std::int32_t milliseconds) = 0;
+  virtual std::int32_t Interval() const = 0;
+
+  std::function<void()> onTimer;
+};
+
+// A picture surface: a child area that owns an off-screen bitmap of its own
+// size. Drawing into hDC() goes into that bitmap; Refresh() puts it on screen.
+class PictureSurface {
+ public:
+  virtual ~PictureSurface() = default;
+  virtual void SetSize(double width, double height) = 0;
+  virtual void Move(double left, double top) = 0;
+  virtual double Width() const = 0;
+  virtual double Height() const = 0;
+  virtual Hdc hDC() = 0;
+  // The surface's current image, read back as a picture.
+  virtual Bitmap Image() = 0;
+  // Sets the background picture: the retained bitmap shows it from now on.
+  virtual void SetPicture(const Bitmap& picture) = 0;
+  // Presents the retained bitmap and waits until the display has shown it.
+  virtual void Refresh() = 0;
+
+  // A click (button pressed and released) on the surface.
+  std::function<void()> onClick;
+};
+
+// A windowless image control; the picture is stretched to the control's size.
+class ImageControl {
+ public:
+  virtual ~ImageControl() = default;
+  virtual void SetPicture(const Bitmap& picture) = 0;
+  virtual void Move(double left, double top, double width, double height) = 0;
+  virtual double Left() const = 0;
+  virtual double Top() const = 0;
+  virtual double Width() const = 0;
+  virtual double Height() const = 0;
+};
+
+struct FormDesign {
+  std::string caption;
+  bool borderless = true;
+  std::uint32_t backColor = 0x00C0C0C0;  // 0x00BBGGRR
+  bool keyPreview = true;                // keys reach the form whatever control has the focus
+  bool showInTaskbar = false;
+};
+
+// Why a form is asked to unload.
+enum class UnloadMode : std::int32_t { FormControlMenu = 0, FormCode = 1, AppWindows = 2, TaskManager = 3 };
+
+class Form {
+ public:
+  virtual ~Form() = default;
+  virtual Hwnd hWnd() = 0;
+
+  virtual double Left() const = 0;
+  virtual double Top() const = 0;
+  virtual double Width() const = 0;
+  virtual double Height() const = 0;
+  virtual void SetWidth(double twips) = 0;
+  virtual void SetHeight(double twips) = 0;
+  virtual void Move(double left, double top) = 0;
+  virtual void Move(double left, double top, double width, double height) = 0;
+  // Client area in pixels.
+  virtual double ScaleWidth() const = 0;
+  virtual double ScaleHeight() const = 0;
+
+  virtual void SetBackColor(std::uint32_t color) = 0;
+  virtual std::uint32_t BackColor() const = 0;
+  virtual void SetWindowState(std::int32_t state) = 0;
+  virtual std::int32_t WindowState() const = 0;
+  // Shows the form without waiting.
+  virtual void Show() = 0;
+  virtual bool Visible() const = 0;
+  // Asks the form to unload: onQueryUnload, then (unless cancelled) onUnload
+  // and the window is destroyed.
+  virtual void Unload() = 0;
+
+  virtual PictureSurface& AddPictureSurface(bool visible) = 0;
+  virtual ImageControl& AddImage() = 0;
+  virtual Timer& AddTimer(std::int32_t intervalMilliseconds, bool enabled) = 0;
+
+  std::function<void(std::int32_t keyCode, std::int32_t shift)> onKeyDown;
+  std::function<void(std::int32_t& cancel, UnloadMode mode)> onQueryUnload;
+  std::function<void()> onUnload;
+};
+
+class Windowing {
+ public:
+  virtual ~Windowing() = default;
+  // Creates a form, loaded and hidden.
+  virtual std::unique_ptr<Form> CreateForm(const FormDesign& design) = 0;
+  // Dispatches every message already queued, then returns.
+  virtual void DoEvents() = 0;
+  // Runs the message loop until no form of the program is left.
+  virtual void RunMessageLoop() = 0;
+
+  // Screen size in twips.
+  virtual double ScreenWidth() = 0;
+  virtual double ScreenHeight() = 0;
+  virtual double TwipsPerPixelX() = 0;
+  virtual double TwipsPerPixelY() = 0;
+};
+
+}  // namespace tolvarin

@@ -1,0 +1,34 @@
+#pragma once
+// The program object: the platform it runs on, its process-wide state, and
+// the one window each mode opens.
+#include <memory>
+
+#include "platform/platform.h"
+#include "startup/process_state.h"
+
+namespace tolvarin {
+
+class SaverWindow;
+class PreviewWindow;
+
+struct Program {
+  explicit Program(Platform& platform);
+  ~Program();
+  Program(const Program&) = delete;
+  Program& operator=(const Program&) = delete;
+
+  Platform& platform;
+  ProcessState state;
+  std::unique_ptr<SaverWindow> saverWindow;
+  std::unique_ptr<PreviewWindow> previewWindow;
+};
+
+// The entry procedure: refuses a second instance, dispatches on the mode
+// letter and opens the one window of that mode.
+void Main(Program& program);
+
+// Second character of the command-line tail in upper case; empty when the
+// tail is shorter than two characters.
+std::string ModeLetter(const std::string& commandTail);
+
+}  // namespace tolvarin
