@@ -3,6 +3,7 @@
 // folders reach the operating system only through these interfaces.
 #include "platform/filesystem.h"
 #include "platform/libraries.h"
+#include "platform/pictures.h"
 #include "platform/process.h"
 #include "platform/user32.h"
 #include "platform/windowing.h"
@@ -18,6 +19,7 @@ struct Platform {
   Process& process;
   FileSystem& files;
   Libraries& libraries;
+  Pictures& pictures;
 };
 
 }  // namespace tolvarin
