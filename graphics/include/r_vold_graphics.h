@@ -33,7 +33,7 @@ typedef struct GPX_Surface {
   uint32_t magic;   /* GPX_SURFACE_MAGIC, else the handle is refused */
   int32_t width;    /* pixels */
   int32_t height;   /* pixels */
-  int32_t stride;   /* bytes from one row to the next, >= width * 4 */
+  int32_t stride;   /* bytes from one row to the next, >= width * 4, a multiple of 4 */
   uint32_t* pixels; /* first pixel of the top row */
 } GPX_Surface;
 
@@ -42,7 +42,13 @@ typedef void* GPX_Handle;
 
 /* Draws frame `frame` into `destination` from `source`. Sets *result (when
  * not null) to 1 on success and 0 when nothing could be drawn; returns the
- * same value. */
+ * same value.
+ *
+ * Each destination pixel is the exact per-byte mean of four copies of the
+ * source, shifted diagonally by an offset that grows with `frame` (negative
+ * frames draw like frame 0). A frame depends only on the source and the frame
+ * number. Surfaces of different sizes draw their overlap; the same surface may
+ * be passed as both arguments. */
 GPX_API int32_t GPX_CALL GPX_Fragment(GPX_Handle destination, GPX_Handle source, int32_t frame,
                                       int32_t* result);
 

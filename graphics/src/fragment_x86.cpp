@@ -1,0 +1,101 @@
+// SSE2 and AVX2 spans. Each function carries its own target attribute instead
+// of compiling the file with -mavx2: that keeps every other function (and any
+// inline code pulled in from headers) runnable on a CPU without AVX2, and lets
+// the i686 build use SSE2 only after the CPU has said it has it.
+#include "fragment_spans.h"
+
+#ifdef GPX_X86
+#include <immintrin.h>
+
+namespace gpx::spans {
+namespace {
+
+#define GPX_SSE2 __attribute__((target("sse2")))
+#define GPX_AVX2 __attribute__((target("avx2")))
+
+// avg_epu8 rounds up, so avg(avg(a, b), avg(c, d)) can come out one too high.
+// Instead: halve each pair rounding down (the avg minus the lost low bit), then
+// avg the two halves, and add back the one case that rounding still loses:
+// both pairs had odd sums and the halves add up to an even number.
+GPX_SSE2 inline __m128i Mean4Sse2(__m128i a, __m128i b, __m128i c, __m128i d) {
+  const __m128i one = _mm_set1_epi8(1);
+  const __m128i odd_ab = _mm_and_si128(_mm_xor_si128(a, b), one);
+  const __m128i odd_cd = _mm_and_si128(_mm_xor_si128(c, d), one);
+  const __m128i half_ab = _mm_sub_epi8(_mm_avg_epu8(a, b), odd_ab);
+  const __m128i half_cd = _mm_sub_epi8(_mm_avg_epu8(c, d), odd_cd);
+  const __m128i mean = _mm_avg_epu8(half_ab, half_cd);
+  const __m128i lost =
+      _mm_andnot_si128(_mm_xor_si128(half_ab, half_cd), _mm_and_si128(odd_ab, odd_cd));
+  return _mm_add_epi8(mean, lost);
+}
+
+GPX_AVX2 inline __m256i Mean4Avx2(__m256i a, __m256i b, __m256i c, __m256i d) {
+  const __m256i one = _mm256_set1_epi8(1);
+  const __m256i odd_ab = _mm256_and_si256(_mm256_xor_si256(a, b), one);
+  const __m256i odd_cd = _mm256_and_si256(_mm256_xor_si256(c, d), one);
+  const __m256i half_ab = _mm256_sub_epi8(_mm256_avg_epu8(a, b), odd_ab);
+  const __m256i half_cd = _mm256_sub_epi8(_mm256_avg_epu8(c, d), odd_cd);
+  const __m256i mean = _mm256_avg_epu8(half_ab, half_cd);
+  const __m256i lost =
+      _mm256_andnot_si256(_mm256_xor_si256(half_ab, half_cd), _mm256_and_si256(odd_ab, odd_cd));
+  return _mm256_add_epi8(mean, lost);
+}
+
+GPX_SSE2 inline __m128i Load4(const uint32_t* p) {
+  return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+}
+
+GPX_AVX2 inline __m256i Load8(const uint32_t* p) {
+  return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
+}
+
+template <bool kLeftFixed, bool kRightFixed>
+GPX_SSE2 void SpanSse2(uint32_t* out, const uint32_t* above, const uint32_t* below, int begin,
+                       int end, int d, int last) {
+  // A clamped side reads the same edge pixel for the whole span.
+  const __m128i above_left = _mm_set1_epi32(static_cast<int>(above[0]));
+  const __m128i below_left = _mm_set1_epi32(static_cast<int>(below[0]));
+  const __m128i above_right = _mm_set1_epi32(static_cast<int>(above[last]));
+  const __m128i below_right = _mm_set1_epi32(static_cast<int>(below[last]));
+  int x = begin;
+  for (; x + 4 <= end; x += 4) {
+    const __m128i al = kLeftFixed ? above_left : Load4(above + x - d);
+    const __m128i bl = kLeftFixed ? below_left : Load4(below + x - d);
+    const __m128i ar = kRightFixed ? above_right : Load4(above + x + d);
+    const __m128i br = kRightFixed ? below_right : Load4(below + x + d);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + x), Mean4Sse2(al, ar, bl, br));
+  }
+  ScalarSpan<kLeftFixed, kRightFixed>(out, above, below, x, end, d, last);
+}
+
+template <bool kLeftFixed, bool kRightFixed>
+GPX_AVX2 void SpanAvx2(uint32_t* out, const uint32_t* above, const uint32_t* below, int begin,
+                       int end, int d, int last) {
+  const __m256i above_left = _mm256_set1_epi32(static_cast<int>(above[0]));
+  const __m256i below_left = _mm256_set1_epi32(static_cast<int>(below[0]));
+  const __m256i above_right = _mm256_set1_epi32(static_cast<int>(above[last]));
+  const __m256i below_right = _mm256_set1_epi32(static_cast<int>(below[last]));
+  int x = begin;
+  for (; x + 8 <= end; x += 8) {
+    const __m256i al = kLeftFixed ? above_left : Load8(above + x - d);
+    const __m256i bl = kLeftFixed ? below_left : Load8(below + x - d);
+    const __m256i ar = kRightFixed ? above_right : Load8(above + x + d);
+    const __m256i br = kRightFixed ? below_right : Load8(below + x + d);
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + x), Mean4Avx2(al, ar, bl, br));
+  }
+  ScalarSpan<kLeftFixed, kRightFixed>(out, above, below, x, end, d, last);
+}
+
+}  // namespace
+
+SpanSet Sse2Spans() {
+  return {SpanSse2<false, false>, SpanSse2<true, false>, SpanSse2<false, true>};
+}
+
+SpanSet Avx2Spans() {
+  return {SpanAvx2<false, false>, SpanAvx2<true, false>, SpanAvx2<false, true>};
+}
+
+}  // namespace gpx::spans
+
+#endif
