@@ -1,0 +1,98 @@
+#pragma once
+// The simulated desktop: the window list, the screen's pixels, device
+// contexts and the cursor display counter, behind User32 and Gdi32.
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "base/raster.h"
+#include "platform/user32.h"
+
+namespace tolvarin::sim {
+
+class SimForm;
+
+struct SimWindow {
+  Hwnd hwnd = 0;
+  std::string title;
+  RectL rect;  // screen pixels
+  Hwnd parent = 0;
+  std::int32_t style = 0;
+  bool visible = false;
+  bool topmost = false;
+  bool foreign = false;      // owned by another process
+  SimForm* form = nullptr;   // the program's form behind this window, if any
+};
+
+// Something a device context draws into or reads from.
+using SurfaceResolver = std::function<bool(Hdc, PixelView&)>;
+
+class SimDesktop : public User32, public Gdi32 {
+ public:
+  SimDesktop(std::int32_t screenWidth, std::int32_t screenHeight);
+
+  // --- User32
+  Hwnd FindWindowA(const std::string& title) override;
+  std::int32_t ShowCursor(std::int32_t show) override;
+  Hwnd GetDesktopWindow() override { return desktop_; }
+  Hdc GetDC(Hwnd window) override;
+  std::int32_t ReleaseDC(Hwnd window, Hdc dc) override;
+  std::int32_t GetWindowRect(Hwnd window, RectL& rect) override;
+  std::int32_t GetWindowLongA(Hwnd window, std::int32_t index) override;
+  std::int32_t SetWindowLongA(Hwnd window, std::int32_t index, std::int32_t value) override;
+  Hwnd SetParent(Hwnd child, Hwnd parent) override;
+  std::int32_t PostMessageA(Hwnd window, std::uint32_t message, std::intptr_t wParam,
+                            std::intptr_t lParam) override;
+  std::int32_t SetWindowPos(Hwnd window, Hwnd insertAfter, std::int32_t x, std::int32_t y,
+                            std::int32_t cx, std::int32_t cy, std::uint32_t flags) override;
+  std::int32_t IsWindow(Hwnd window) override;
+
+  // --- Gdi32
+  std::int32_t BitBlt(Hdc destination, std::int32_t x, std::int32_t y, std::int32_t width,
+                      std::int32_t height, Hdc source, std::int32_t sourceX, std::int32_t sourceY,
+                      std::uint32_t rop) override;
+
+  // --- The simulation's side
+  Hwnd CreateWindowEntry(const std::string& title, const RectL& rect, bool foreign, SimForm* form);
+  void RemoveWindow(Hwnd window);
+  SimWindow* Find(Hwnd window);
+  std::vector<Hwnd> ChildrenOf(Hwnd parent) const;
+  // Top-level windows, bottom first.
+  const std::vector<Hwnd>& ZOrder() const { return zOrder_; }
+  void BringToTop(Hwnd window);
+
+  Bitmap& Screen() { return screen_; }
+  Bitmap& Wallpaper() { return wallpaper_; }
+  // Sets what other programs show on the screen, and shows it.
+  void SetWallpaper(const Bitmap& picture);
+  std::int32_t CursorCounter() const { return cursorCounter_; }
+  std::int32_t OpenDesktopDcs() const { return std::int32_t(screenDcs_.size()); }
+
+  // Registers device contexts that resolve to a pixel buffer (picture surfaces).
+  void SetSurfaceResolver(SurfaceResolver resolver) { resolveSurface_ = std::move(resolver); }
+  // Queues a posted message for the message pump.
+  std::function<void(Hwnd, std::uint32_t)> onPostMessage;
+
+  // Every call made through User32 and Gdi32, in order, as readable text.
+  std::vector<std::string> calls;
+  // When false, GetDC of the desktop fails (returns 0).
+  bool desktopDcAvailable = true;
+
+ private:
+  bool Resolve(Hdc dc, PixelView& view);
+
+  std::map<Hwnd, SimWindow> windows_;
+  std::vector<Hwnd> zOrder_;
+  Hwnd nextHwnd_ = 0x10010;
+  Hwnd desktop_ = 0;
+  Bitmap screen_;
+  Bitmap wallpaper_;
+  std::int32_t cursorCounter_ = 0;
+  std::map<Hdc, Hwnd> screenDcs_;
+  Hdc nextDc_ = 0x7D000;
+  SurfaceResolver resolveSurface_;
+};
+
+}  // namespace tolvarin::sim

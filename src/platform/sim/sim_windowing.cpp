@@ -1,0 +1,405 @@
+#include "platform/sim/sim_windowing.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace tolvarin::sim {
+
+namespace {
+
+std::int32_t Pixels(double twips, double twipsPerPixel) {
+  return std::int32_t(std::lround(twips / twipsPerPixel));
+}
+
+bool Contains(const RectL& rect, std::int32_t x, std::int32_t y) {
+  return x >= rect.left && x < rect.right && y >= rect.top && y < rect.bottom;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------- timers
+
+SimTimer::SimTimer(SimWindowing& windowing, std::int32_t interval, bool enabled)
+    : windowing_(windowing), interval_(interval) {
+  SetEnabled(enabled);
+}
+
+void SimTimer::SetEnabled(bool enabled) {
+  if (enabled && !enabled_) due = windowing_.clock().Now() + std::int64_t(std::max(interval_, 1)) * 1000;
+  enabled_ = enabled;
+}
+
+void SimTimer::SetInterval(std::int32_t milliseconds) {
+  interval_ = milliseconds;
+  if (enabled_) due = windowing_.clock().Now() + std::int64_t(std::max(interval_, 1)) * 1000;
+}
+
+// ---------------------------------------------------------------- picture surfaces
+
+SimSurface::SimSurface(SimForm& owner, bool shown) : form(owner), visible(shown) { UpdateRecord(); }
+
+void SimSurface::SetSize(double width, double height) {
+  Bitmap resized(std::int32_t(std::lround(width)), std::int32_t(std::lround(height)),
+                 PixelFromColor(form.BackColor()));
+  CopyBlock(ViewOf(resized), 0, 0, bitmap.width, bitmap.height, ViewOf(bitmap), 0, 0);
+  bitmap = std::move(resized);
+  UpdateRecord();
+}
+
+void SimSurface::Move(double l, double t) {
+  left = l;
+  top = t;
+}
+
+void SimSurface::SetPicture(const Bitmap& picture) {
+  Fill(ViewOf(bitmap), PixelFromColor(form.BackColor()));
+  CopyBlock(ViewOf(bitmap), 0, 0, picture.width, picture.height,
+            ViewOf(const_cast<Bitmap&>(picture)), 0, 0);
+}
+
+void SimSurface::Refresh() { form.windowing().Present(*this); }
+
+void SimSurface::UpdateRecord() {
+  record_.magic = GPX_SURFACE_MAGIC;
+  record_.width = bitmap.width;
+  record_.height = bitmap.height;
+  record_.stride = bitmap.width * 4;
+  record_.pixels = bitmap.pixels.data();
+}
+
+// ---------------------------------------------------------------- forms
+
+SimForm::SimForm(SimWindowing& windowing, const FormDesign& formDesign)
+    : design(formDesign), windowing_(windowing), backColor_(formDesign.backColor) {
+  hwnd_ = windowing_.desktop().CreateWindowEntry(design.caption, RectL{}, false, this);
+  windowing_.Register(this);
+}
+
+SimForm::~SimForm() {
+  if (!destroyed_) windowing_.desktop().RemoveWindow(hwnd_);
+  windowing_.Forget(this);
+}
+
+void SimForm::SetWidth(double twips) {
+  width_ = twips;
+  SyncWindowRect();
+}
+
+void SimForm::SetHeight(double twips) {
+  height_ = twips;
+  SyncWindowRect();
+}
+
+void SimForm::Move(double left, double top) {
+  left_ = left;
+  top_ = top;
+  SyncWindowRect();
+}
+
+void SimForm::Move(double left, double top, double width, double height) {
+  left_ = left;
+  top_ = top;
+  width_ = width;
+  height_ = height;
+  SyncWindowRect();
+}
+
+double SimForm::ScaleWidth() const { return Pixels(width_, windowing_.TwipsPerPixelX()); }
+double SimForm::ScaleHeight() const { return Pixels(height_, windowing_.TwipsPerPixelY()); }
+
+RectL SimForm::ScreenRect() const {
+  const std::int32_t x = Pixels(left_, windowing_.TwipsPerPixelX());
+  const std::int32_t y = Pixels(top_, windowing_.TwipsPerPixelY());
+  RectL rect{x, y, x + std::int32_t(ScaleWidth()), y + std::int32_t(ScaleHeight())};
+  if (const SimWindow* window = windowing_.desktop().Find(hwnd_); window && window->parent) {
+    // A child window is placed in its parent's client area.
+    if (const SimWindow* parent = windowing_.desktop().Find(window->parent)) {
+      rect.left += parent->rect.left;
+      rect.right += parent->rect.left;
+      rect.top += parent->rect.top;
+      rect.bottom += parent->rect.top;
+    }
+  }
+  return rect;
+}
+
+void SimForm::SyncWindowRect() {
+  if (SimWindow* window = windowing_.desktop().Find(hwnd_)) window->rect = ScreenRect();
+}
+
+void SimForm::Show() {
+  if (destroyed_) return;
+  visible_ = true;
+  if (SimWindow* window = windowing_.desktop().Find(hwnd_)) {
+    window->visible = true;
+    window->rect = ScreenRect();
+  }
+  windowing_.Activate(this);
+  windowing_.Recompose();
+}
+
+PictureSurface& SimForm::AddPictureSurface(bool visible) {
+  surfaces.push_back(std::make_unique<SimSurface>(*this, visible));
+  return *surfaces.back();
+}
+
+ImageControl& SimForm::AddImage() {
+  images.push_back(std::make_unique<SimImage>());
+  return *images.back();
+}
+
+Timer& SimForm::AddTimer(std::int32_t intervalMilliseconds, bool enabled) {
+  timers.push_back(std::make_unique<SimTimer>(windowing_, intervalMilliseconds, enabled));
+  return *timers.back();
+}
+
+void SimForm::Unload(UnloadMode mode) {
+  if (destroyed_) return;
+  if (onQueryUnload) {
+    std::int32_t cancel = 0;
+    onQueryUnload(cancel, mode);
+    if (cancel) return;
+  }
+  DestroyWindow();
+}
+
+void SimForm::DestroyWindow() {
+  if (destroyed_) return;
+  destroyed_ = true;
+  for (auto& timer : timers) timer->SetEnabled(false);
+  if (onUnload) onUnload();
+  visible_ = false;
+  windowing_.desktop().RemoveWindow(hwnd_);
+  windowing_.Recompose();
+}
+
+void SimForm::Paint(Bitmap& screen) const {
+  if (!visible_ || destroyed_) return;
+  const RectL rect = ScreenRect();
+  Bitmap client(rect.right - rect.left, rect.bottom - rect.top, PixelFromColor(backColor_));
+  for (const auto& image : images) {
+    if (image->picture.empty()) continue;
+    Bitmap stretched(std::int32_t(std::lround(image->width)), std::int32_t(std::lround(image->height)));
+    StretchNearest(ViewOf(stretched), ViewOf(image->picture));
+    CopyBlock(ViewOf(client), std::int32_t(std::lround(image->left)), std::int32_t(std::lround(image->top)),
+              stretched.width, stretched.height, ViewOf(stretched), 0, 0);
+  }
+  for (const auto& surface : surfaces) {
+    if (!surface->visible) continue;
+    CopyBlock(ViewOf(client), std::int32_t(std::lround(surface->left)), std::int32_t(std::lround(surface->top)),
+              surface->bitmap.width, surface->bitmap.height, ViewOf(surface->bitmap), 0, 0);
+  }
+  CopyBlock(ViewOf(screen), rect.left, rect.top, client.width, client.height, ViewOf(client), 0, 0);
+}
+
+// ---------------------------------------------------------------- windowing
+
+SimWindowing::SimWindowing(SimClock& clock, SimDesktop& desktop, double twipsPerPixelX,
+                           double twipsPerPixelY)
+    : clock_(clock), desktop_(desktop), twipsPerPixelX_(twipsPerPixelX), twipsPerPixelY_(twipsPerPixelY) {
+  desktop_.onPostMessage = [this](Hwnd window, std::uint32_t message) {
+    if (message == WM_CLOSE) PostClose(window);
+  };
+}
+
+std::unique_ptr<Form> SimWindowing::CreateForm(const FormDesign& design) {
+  return std::make_unique<SimForm>(*this, design);
+}
+
+void SimWindowing::Forget(SimForm* form) {
+  std::erase(forms_, form);
+  if (active_ == form) active_ = nullptr;
+}
+
+SimForm* SimWindowing::FormOf(Hwnd window) {
+  for (SimForm* form : forms_)
+    if (form->hWnd() == window && !form->Destroyed()) return form;
+  return nullptr;
+}
+
+std::size_t SimWindowing::LiveForms() const {
+  return std::size_t(std::count_if(forms_.begin(), forms_.end(), [](SimForm* f) { return !f->Destroyed(); }));
+}
+
+void SimWindowing::Present(SimSurface& surface) {
+  if (surface.visible && surface.form.Visible()) {
+    const RectL rect = surface.form.ScreenRect();
+    CopyBlock(ViewOf(desktop_.Screen()), rect.left + std::int32_t(std::lround(surface.left)),
+              rect.top + std::int32_t(std::lround(surface.top)), surface.bitmap.width,
+              surface.bitmap.height, ViewOf(surface.bitmap), 0, 0);
+  }
+  // Wait for the display to show the frame: one frame per refresh interval.
+  if (refreshInterval > 0) {
+    const std::int64_t target = lastPresent_ + refreshInterval;
+    if (clock_.Now() < target) clock_.AdvanceTo(target);
+    lastPresent_ = clock_.Now();
+  }
+  ++refreshCount;
+  if (recordRefreshTimes) refreshTimes.push_back(clock_.Now());
+  if (haltAfterRefreshes && refreshCount >= *haltAfterRefreshes) throw SimHalt{};
+}
+
+void SimWindowing::Recompose() {
+  Bitmap& screen = desktop_.Screen();
+  screen = desktop_.Wallpaper();
+  for (Hwnd hwnd : desktop_.ZOrder())
+    if (SimForm* form = FormOf(hwnd)) form->Paint(screen);
+  // Child forms of foreign windows (a preview inside its host) come last.
+  for (SimForm* form : forms_)
+    if (const SimWindow* window = desktop_.Find(form->hWnd()); window && window->parent) form->Paint(screen);
+}
+
+void SimWindowing::DestroyForeignWindow(Hwnd window) {
+  for (Hwnd child : desktop_.ChildrenOf(window)) {
+    if (SimForm* form = FormOf(child))
+      form->DestroyWindow();
+    else
+      DestroyForeignWindow(child);
+  }
+  desktop_.RemoveWindow(window);
+}
+
+void SimWindowing::PostKey(std::int32_t keyCode, std::int64_t at) {
+  SimEvent event{SimEvent::Kind::Key};
+  event.keyCode = keyCode;
+  event.time = at;
+  events_.push_back(event);
+}
+
+void SimWindowing::PostClick(std::int32_t x, std::int32_t y, std::int64_t at) {
+  SimEvent event{SimEvent::Kind::Click};
+  event.x = x;
+  event.y = y;
+  event.time = at;
+  events_.push_back(event);
+}
+
+void SimWindowing::PostMouseMove(std::int32_t x, std::int32_t y, std::int64_t at) {
+  SimEvent event{SimEvent::Kind::MouseMove};
+  event.x = x;
+  event.y = y;
+  event.time = at;
+  events_.push_back(event);
+}
+
+void SimWindowing::PostClose(Hwnd window, std::int64_t at) {
+  SimEvent event{SimEvent::Kind::Close};
+  event.window = window;
+  event.time = at;
+  events_.push_back(event);
+}
+
+void SimWindowing::PostEndSession(std::int64_t at) {
+  SimEvent event{SimEvent::Kind::EndSession};
+  event.time = at;
+  events_.push_back(event);
+}
+
+void SimWindowing::PostDestroyForeign(Hwnd window, std::int64_t at) {
+  SimEvent event{SimEvent::Kind::DestroyForeign};
+  event.window = window;
+  event.time = at;
+  events_.push_back(event);
+}
+
+void SimWindowing::Dispatch(const SimEvent& event) {
+  switch (event.kind) {
+    case SimEvent::Kind::Key:
+      if (active_ && !active_->Destroyed() && active_->onKeyDown) active_->onKeyDown(event.keyCode, 0);
+      break;
+    case SimEvent::Kind::MouseMove:
+      ++mouseMoves;
+      break;
+    case SimEvent::Kind::Click: {
+      // The topmost visible surface under the pointer gets the click.
+      const auto& order = desktop_.ZOrder();
+      for (auto it = order.rbegin(); it != order.rend(); ++it) {
+        SimForm* form = FormOf(*it);
+        if (!form || !form->Visible()) continue;
+        const RectL rect = form->ScreenRect();
+        if (!Contains(rect, event.x, event.y)) continue;
+        for (auto surface = form->surfaces.rbegin(); surface != form->surfaces.rend(); ++surface) {
+          SimSurface& s = **surface;
+          const std::int32_t left = rect.left + std::int32_t(std::lround(s.left));
+          const std::int32_t top = rect.top + std::int32_t(std::lround(s.top));
+          if (s.visible && Contains(RectL{left, top, left + s.bitmap.width, top + s.bitmap.height}, event.x, event.y)) {
+            if (s.onClick) s.onClick();
+            return;
+          }
+        }
+        return;
+      }
+      break;
+    }
+    case SimEvent::Kind::Close:
+      if (SimForm* form = FormOf(event.window)) form->Unload(UnloadMode::FormControlMenu);
+      break;
+    case SimEvent::Kind::EndSession: {
+      const std::vector<SimForm*> forms = forms_;
+      for (SimForm* form : forms)
+        if (!form->Destroyed()) form->Unload(UnloadMode::AppWindows);
+      break;
+    }
+    case SimEvent::Kind::DestroyForeign:
+      DestroyForeignWindow(event.window);
+      break;
+  }
+}
+
+void SimWindowing::FireDueTimers() {
+  // One tick per due timer and pass, as WM_TIMER messages are coalesced.
+  for (SimForm* form : std::vector<SimForm*>(forms_)) {
+    if (form->Destroyed()) continue;
+    for (auto& timer : form->timers) {
+      if (!timer->Enabled() || timer->due > clock_.Now()) continue;
+      timer->due = clock_.Now() + std::int64_t(std::max(timer->Interval(), 1)) * 1000;
+      if (timer->onTimer) timer->onTimer();
+    }
+  }
+}
+
+void SimWindowing::CheckHalt() {
+  if (haltAt && clock_.Now() >= *haltAt) throw SimHalt{};
+}
+
+void SimWindowing::DoEvents() {
+  CheckHalt();
+  // Input and posted messages first, in the order they were queued...
+  for (;;) {
+    auto due = std::find_if(events_.begin(), events_.end(),
+                            [&](const SimEvent& e) { return e.time <= clock_.Now(); });
+    if (due == events_.end()) break;
+    const SimEvent event = *due;
+    events_.erase(due);
+    Dispatch(event);
+  }
+  // ...then the timers, whose messages the platform makes only when the queue is empty.
+  FireDueTimers();
+}
+
+std::optional<std::int64_t> SimWindowing::NextWakeUp() const {
+  std::optional<std::int64_t> next;
+  auto consider = [&](std::int64_t t) { if (!next || t < *next) next = t; };
+  for (const SimEvent& event : events_) consider(event.time);
+  for (SimForm* form : forms_)
+    if (!form->Destroyed())
+      for (const auto& timer : form->timers)
+        if (timer->Enabled()) consider(timer->due);
+  return next;
+}
+
+void SimWindowing::RunMessageLoop() {
+  while (LiveForms() > 0) {
+    DoEvents();
+    if (LiveForms() == 0) break;
+    const auto next = NextWakeUp();
+    if (!next) break;  // nothing can ever happen again
+    if (haltAt && *next > *haltAt) {
+      clock_.AdvanceTo(*haltAt);
+      throw SimHalt{};
+    }
+    clock_.AdvanceTo(*next);
+  }
+}
+
+}  // namespace tolvarin::sim

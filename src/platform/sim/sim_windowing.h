@@ -1,0 +1,200 @@
+#pragma once
+// The simulated windowing layer: forms, picture surfaces, images and timers on
+// the virtual clock, and an event queue that tests fill with keys, clicks,
+// pointer moves and close requests.
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "platform/sim/sim_clock.h"
+#include "platform/sim/sim_desktop.h"
+#include "platform/windowing.h"
+#include "r_vold_graphics.h"
+
+namespace tolvarin::sim {
+
+// Thrown by the simulation to stop a run that would otherwise go on for ever
+// (the effect loop never returns). Not a std::exception: error traps let it pass.
+struct SimHalt {};
+
+class SimWindowing;
+class SimForm;
+
+class SimTimer final : public Timer {
+ public:
+  SimTimer(SimWindowing& windowing, std::int32_t interval, bool enabled);
+  void SetEnabled(bool enabled) override;
+  bool Enabled() const override { return enabled_; }
+  void SetInterval(std::int32_t milliseconds) override;
+  std::int32_t Interval() const override { return interval_; }
+
+  std::int64_t due = 0;  // virtual time of the next tick
+
+ private:
+  SimWindowing& windowing_;
+  std::int32_t interval_;
+  bool enabled_ = false;
+};
+
+class SimSurface final : public PictureSurface {
+ public:
+  SimSurface(SimForm& form, bool visible);
+  void SetSize(double width, double height) override;
+  void Move(double left, double top) override;
+  double Width() const override { return bitmap.width; }
+  double Height() const override { return bitmap.height; }
+  Hdc hDC() override { return reinterpret_cast<Hdc>(&record_); }
+  Bitmap Image() override { return bitmap; }
+  void SetPicture(const Bitmap& picture) override;
+  void Refresh() override;
+
+  SimForm& form;
+  bool visible;
+  double left = 0, top = 0;
+  Bitmap bitmap;
+
+ private:
+  void UpdateRecord();
+  GPX_Surface record_{};
+};
+
+class SimImage final : public ImageControl {
+ public:
+  void SetPicture(const Bitmap& picture) override { this->picture = picture; }
+  void Move(double l, double t, double w, double h) override { left = l, top = t, width = w, height = h; }
+  double Left() const override { return left; }
+  double Top() const override { return top; }
+  double Width() const override { return width; }
+  double Height() const override { return height; }
+
+  Bitmap picture;
+  double left = 0, top = 0, width = 0, height = 0;
+};
+
+class SimForm final : public Form {
+ public:
+  SimForm(SimWindowing& windowing, const FormDesign& design);
+  ~SimForm() override;
+
+  Hwnd hWnd() override { return hwnd_; }
+  double Left() const override { return left_; }
+  double Top() const override { return top_; }
+  double Width() const override { return width_; }
+  double Height() const override { return height_; }
+  void SetWidth(double twips) override;
+  void SetHeight(double twips) override;
+  void Move(double left, double top) override;
+  void Move(double left, double top, double width, double height) override;
+  double ScaleWidth() const override;
+  double ScaleHeight() const override;
+  void SetBackColor(std::uint32_t color) override { backColor_ = color; }
+  std::uint32_t BackColor() const override { return backColor_; }
+  void SetWindowState(std::int32_t state) override { windowState_ = state; }
+  std::int32_t WindowState() const override { return windowState_; }
+  void Show() override;
+  bool Visible() const override { return visible_; }
+  void Unload() override { Unload(UnloadMode::FormCode); }
+  PictureSurface& AddPictureSurface(bool visible) override;
+  ImageControl& AddImage() override;
+  Timer& AddTimer(std::int32_t intervalMilliseconds, bool enabled) override;
+
+  void Unload(UnloadMode mode);
+  // Destroyed from outside (its parent went away): no query, only the unload event.
+  void DestroyWindow();
+  bool Destroyed() const { return destroyed_; }
+  SimWindowing& windowing() { return windowing_; }
+  // The form's client area on the screen, in pixels.
+  RectL ScreenRect() const;
+  void Paint(Bitmap& screen) const;
+
+  const FormDesign design;
+  std::vector<std::unique_ptr<SimSurface>> surfaces;
+  std::vector<std::unique_ptr<SimImage>> images;
+  std::vector<std::unique_ptr<SimTimer>> timers;
+
+ private:
+  void SyncWindowRect();
+
+  SimWindowing& windowing_;
+  Hwnd hwnd_ = 0;
+  double left_ = 0, top_ = 0, width_ = 0, height_ = 0;
+  std::uint32_t backColor_;
+  std::int32_t windowState_ = 0;
+  bool visible_ = false;
+  bool destroyed_ = false;
+};
+
+struct SimEvent {
+  enum class Kind { Key, Click, MouseMove, Close, EndSession, DestroyForeign };
+  Kind kind;
+  std::int64_t time = 0;
+  std::int32_t keyCode = 0;
+  std::int32_t x = 0, y = 0;
+  Hwnd window = 0;
+};
+
+class SimWindowing final : public Windowing {
+ public:
+  SimWindowing(SimClock& clock, SimDesktop& desktop, double twipsPerPixelX, double twipsPerPixelY);
+
+  std::unique_ptr<Form> CreateForm(const FormDesign& design) override;
+  void DoEvents() override;
+  void RunMessageLoop() override;
+  double ScreenWidth() override { return desktop_.Screen().width * twipsPerPixelX_; }
+  double ScreenHeight() override { return desktop_.Screen().height * twipsPerPixelY_; }
+  double TwipsPerPixelX() override { return twipsPerPixelX_; }
+  double TwipsPerPixelY() override { return twipsPerPixelY_; }
+
+  // --- Input, queued at a virtual time (microseconds); `at` in the past means now.
+  void PostKey(std::int32_t keyCode, std::int64_t at = 0);
+  void PostClick(std::int32_t x, std::int32_t y, std::int64_t at = 0);
+  void PostMouseMove(std::int32_t x, std::int32_t y, std::int64_t at = 0);
+  void PostClose(Hwnd window, std::int64_t at = 0);
+  void PostEndSession(std::int64_t at = 0);
+  void PostDestroyForeign(Hwnd window, std::int64_t at = 0);
+
+  // --- Pacing: a refresh waits for the next display refresh; 0 turns pacing off.
+  std::int64_t refreshInterval = 1000000 / 60;
+  // --- Stopping runs that never end on their own.
+  std::optional<std::int64_t> haltAt;
+  std::optional<std::int64_t> haltAfterRefreshes;
+
+  // --- What happened.
+  std::int64_t refreshCount = 0;
+  std::int64_t mouseMoves = 0;
+  std::vector<std::int64_t> refreshTimes;
+  bool recordRefreshTimes = false;
+
+  SimClock& clock() { return clock_; }
+  SimDesktop& desktop() { return desktop_; }
+  const std::vector<SimForm*>& Forms() const { return forms_; }
+  SimForm* FormOf(Hwnd window);
+  std::size_t LiveForms() const;
+
+  // Called by the forms and controls.
+  void Register(SimForm* form) { forms_.push_back(form); }
+  void Forget(SimForm* form);
+  void Activate(SimForm* form) { active_ = form; }
+  void Present(SimSurface& surface);
+  void Recompose();
+  void DestroyForeignWindow(Hwnd window);
+
+ private:
+  void Dispatch(const SimEvent& event);
+  void FireDueTimers();
+  std::optional<std::int64_t> NextWakeUp() const;
+  void CheckHalt();
+
+  SimClock& clock_;
+  SimDesktop& desktop_;
+  double twipsPerPixelX_;
+  double twipsPerPixelY_;
+  std::vector<SimForm*> forms_;
+  SimForm* active_ = nullptr;
+  std::deque<SimEvent> events_;
+  std::int64_t lastPresent_ = -(1LL << 40);
+};
+
+}  // namespace tolvarin::sim

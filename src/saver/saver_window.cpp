@@ -1,0 +1,119 @@
+#include "saver/saver_window.h"
+
+#include "base/checked.h"
+#include "base/errors.h"
+#include "startup/program.h"
+
+namespace tolvarin {
+
+namespace {
+// The system window colour, which the load handler replaces by black.
+constexpr std::uint32_t kSystemWindowColor = 0x80000005;
+}  // namespace
+
+SaverWindow::SaverWindow(Program& program) : program_(program), effect_(program.platform.libraries) {}
+
+SaverWindow::~SaverWindow() = default;
+
+void SaverWindow::Load() {
+  FormDesign design;
+  design.caption = "Tolvarin_Main";
+  design.borderless = true;
+  design.backColor = kSystemWindowColor;
+  design.keyPreview = true;
+  form_ = program_.platform.windowing.CreateForm(design);
+  display_ = &form_->AddPictureSurface(true);
+  master_ = &form_->AddPictureSurface(false);
+  timer3_ = &form_->AddTimer(1, true);
+  timer2_ = &form_->AddTimer(200, false);
+  timer1_ = &form_->AddTimer(1000, false);
+
+  form_->onKeyDown = [this](std::int32_t key, std::int32_t shift) { Form_KeyDown(key, shift); };
+  form_->onQueryUnload = [this](std::int32_t& cancel, UnloadMode mode) { Form_QueryUnload(cancel, mode); };
+  display_->onClick = [this] { Display_Click(); };
+  timer3_->onTimer = [this] { Timer3_Timer(); };
+  timer2_->onTimer = [this] { Timer2_Timer(); };
+  timer1_->onTimer = [this] { Timer1_Timer(); };
+
+  Form_Load();
+}
+
+bool SaverWindow::MusicFileEndsWith(const char* ending) const {
+  const std::string& file = program_.state.settings.musicFile;
+  std::string last = file.size() >= 3 ? file.substr(file.size() - 3) : file;
+  for (char& c : last)
+    if (c >= 'a' && c <= 'z') c = char(c - 'a' + 'A');
+  return last == ending;
+}
+
+void SaverWindow::Form_Load() {
+  Platform& p = program_.platform;
+  Form& form = *form_;
+  Hwnd desktopWindow = 0;
+  Hdc desktopDc = 0;
+
+  // Every step traps its own errors: a failing step is skipped.
+  TrapErrors([&] { form.SetWidth(p.windowing.ScreenWidth()); });
+  TrapErrors([&] { form.SetHeight(p.windowing.ScreenHeight()); });
+  TrapErrors([&] { form.SetBackColor(0); });
+  TrapErrors([&] { form.Move(0, 0); });
+  TrapErrors([&] { display_->SetSize(form.ScaleWidth(), form.ScaleHeight()); });
+  TrapErrors([&] { display_->Move(0, 0); });
+  TrapErrors([&] { master_->SetSize(form.ScaleWidth(), form.ScaleHeight()); });
+  TrapErrors([&] { desktopWindow = p.user32.GetDesktopWindow(); });
+  TrapErrors([&] { desktopDc = p.user32.GetDC(desktopWindow); });
+  // The window is not shown yet, so the copy never contains it.
+  TrapErrors([&] {
+    result_ = p.gdi32.BitBlt(master_->hDC(), 0, 0, RoundHalfEven<std::int32_t>(form.ScaleWidth()),
+                             RoundHalfEven<std::int32_t>(form.ScaleHeight()), desktopDc, 0, 0, SRCCOPY);
+  });
+  TrapErrors([&] { display_->SetPicture(master_->Image()); });
+  TrapErrors([&] { result_ = p.user32.ReleaseDC(desktopWindow, desktopDc); });
+  TrapErrors([&] { timer3_->SetEnabled(true); });
+  TrapErrors([&] { form.SetWindowState(0); });
+  TrapErrors([&] { form.Show(); });
+  TrapErrors([&] {
+    result_ = p.user32.SetWindowPos(form.hWnd(), HWND_TOPMOST, 0, 0, 0, 0,
+                                    SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE);
+  });
+}
+
+void SaverWindow::Timer3_Timer() {
+  Platform& p = program_.platform;
+  TrapErrors([&] { timer3_->SetEnabled(false); });
+  TrapErrors([&] { frameCounter_ = 0; });
+  for (;;) {
+    TrapErrors([&] { effect_.GPX_Fragment(display_->hDC(), master_->hDC(), frameCounter_, &result_); });
+    TrapErrors([&] { ++frameCounter_; });
+    if (frameCounter_ > program_.state.settings.effectDegree) {
+      TrapErrors([&] {
+        result_ = p.gdi32.BitBlt(display_->hDC(), 0, 0, RoundHalfEven<std::int32_t>(form_->ScaleWidth()),
+                                 RoundHalfEven<std::int32_t>(form_->ScaleHeight()), master_->hDC(), 0, 0,
+                                 SRCCOPY);
+      });
+      TrapErrors([&] { frameCounter_ = 0; });
+    }
+    TrapErrors([&] { display_->Refresh(); });
+    TrapErrors([&] { p.windowing.DoEvents(); });
+  }
+}
+
+void SaverWindow::Timer1_Timer() {}
+
+void SaverWindow::Timer2_Timer() {}
+
+void SaverWindow::Display_Click() { TrapErrors([&] { form_->Unload(); }); }
+
+void SaverWindow::Form_KeyDown(std::int32_t, std::int32_t) { TrapErrors([&] { form_->Unload(); }); }
+
+void SaverWindow::Form_QueryUnload(std::int32_t&, UnloadMode) {
+  Platform& p = program_.platform;
+  ProcessState& state = program_.state;
+  TrapErrors([&] {
+    if (ModeLetter(p.process.CommandTail()) == "S")
+      state.savedCursorValue = p.user32.ShowCursor(state.savedCursorValue.value_or(0));
+  });
+  p.process.EndProcess();
+}
+
+}  // namespace tolvarin

@@ -1,0 +1,55 @@
+#pragma once
+// Tolvarin_S: the full-screen saver window, its start-up, the effect loop and
+// every way a run ends.
+#include <cstdint>
+#include <memory>
+
+#include "platform/windowing.h"
+#include "saver/effect_library.h"
+
+namespace tolvarin {
+
+struct Program;
+
+class SaverWindow {
+ public:
+  explicit SaverWindow(Program& program);
+  ~SaverWindow();
+
+  // Loads the window: creates it with its controls, then runs Form_Load.
+  void Load();
+
+  void Form_Load();
+  void Timer3_Timer();
+  void Timer1_Timer();
+  void Timer2_Timer();
+  void Display_Click();
+  void Form_KeyDown(std::int32_t keyCode, std::int32_t shift);
+  void Form_QueryUnload(std::int32_t& cancel, UnloadMode mode);
+
+  Form& form() { return *form_; }
+  PictureSurface& Display() { return *display_; }
+  PictureSurface& Master() { return *master_; }
+  Timer& Timer1() { return *timer1_; }
+  Timer& Timer2() { return *timer2_; }
+  Timer& Timer3() { return *timer3_; }
+  std::int32_t frameCounter() const { return frameCounter_; }
+  std::int32_t result() const { return result_; }
+
+ private:
+  bool MusicFileEndsWith(const char* ending) const;
+
+  Program& program_;
+  EffectLibrary effect_;
+  std::unique_ptr<Form> form_;
+  PictureSurface* display_ = nullptr;
+  PictureSurface* master_ = nullptr;
+  Timer* timer3_ = nullptr;
+  Timer* timer2_ = nullptr;
+  Timer* timer1_ = nullptr;
+  // Window variables.
+  std::int32_t frameCounter_ = 0;
+  std::int32_t result_ = 0;
+};
+
+}  // namespace tolvarin

@@ -1,0 +1,63 @@
+#include "base/errors.h"
+#include "saver/saver_window.h"
+#include "settings/settings.h"
+#include "startup/preview_window.h"
+#include "startup/program.h"
+
+namespace tolvarin {
+
+Program::Program(Platform& p) : platform(p) {}
+
+Program::~Program() = default;
+
+std::string ModeLetter(const std::string& commandTail) {
+  // Characters, not bytes: the tail is UTF-8.
+  std::size_t start = 0, count = 0;
+  for (std::size_t i = 0; i < commandTail.size(); ++i) {
+    if ((static_cast<unsigned char>(commandTail[i]) & 0xC0) == 0x80) continue;
+    if (++count == 2) {
+      start = i;
+      std::size_t end = i + 1;
+      while (end < commandTail.size() && (static_cast<unsigned char>(commandTail[end]) & 0xC0) == 0x80) ++end;
+      std::string letter = commandTail.substr(start, end - start);
+      if (letter.size() == 1 && letter[0] >= 'a' && letter[0] <= 'z') letter[0] = char(letter[0] - 'a' + 'A');
+      return letter;
+    }
+  }
+  return "";
+}
+
+void Main(Program& program) {
+  Platform& p = program.platform;
+
+  // 1. One saver window or settings dialog at a time; both searches always run.
+  const Hwnd saverWindow = p.user32.FindWindowA("Tolvarin_Main");
+  const Hwnd settingsDialog = p.user32.FindWindowA("<Tolvarin>");
+  if (saverWindow != 0 || settingsDialog != 0) p.process.EndProcess();
+
+  // 2-3. Preview mode reads no settings.
+  const std::string mode = ModeLetter(p.process.CommandTail());
+  if (mode == "P") {
+    PreviewStartup(program);
+    return;
+  }
+
+  // 4.
+  LoadSettings(p, program.state.settings);
+
+  // 5. The settings dialog: nothing to show yet, so the run ends as it would
+  // once the dialog has closed.
+  if (mode == "C") p.process.EndProcess();
+
+  // 6. Any other letter, or a one-character tail.
+  if (mode != "S" && !p.process.CommandTail().empty()) p.process.EndProcess();
+
+  // 7. An empty tail leaves the cursor visible.
+  if (mode == "S") program.state.savedCursorValue = p.user32.ShowCursor(0);
+
+  // 8.
+  program.saverWindow = std::make_unique<SaverWindow>(program);
+  program.saverWindow->Load();
+}
+
+}  // namespace tolvarin
