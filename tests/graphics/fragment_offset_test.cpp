@@ -21,21 +21,25 @@ TEST(GpxFragmentOffset, IsOneAtFrameZeroAndForNegativeFrames) {
   }
 }
 
-TEST(GpxFragmentOffset, NeverShrinksAsFramesGoOn) {
+// The ghosts drift: they never move back and never jump, not even by more
+// than a thousandth of the screen per frame on huge surfaces.
+TEST(GpxFragmentOffset, GrowsSmoothlyAndNeverShrinks) {
   for (auto [w, h] : kSizes) {
+    const int max_step = std::max(1, std::min(w, h) / 1000);
     int previous = gpx::OffsetForFrame(0, w, h);
     for (int frame = 1; frame <= 32767; ++frame) {
       const int d = gpx::OffsetForFrame(frame, w, h);
       ASSERT_GE(d, previous) << w << "x" << h << " frame " << frame;
+      ASSERT_LE(d - previous, max_step) << w << "x" << h << " frame " << frame;
       previous = d;
     }
     EXPECT_GE(gpx::OffsetForFrame(INT_MAX, w, h), previous);
   }
 }
 
-TEST(GpxFragmentOffset, StaysWithinAQuarterOfTheSmallerSide) {
+TEST(GpxFragmentOffset, StaysWithinAnEighthOfTheSmallerSide) {
   for (auto [w, h] : kSizes) {
-    const int bound = std::max(1, std::min(w, h) / 4);
+    const int bound = std::max(1, std::min(w, h) / 8);
     for (int frame : {1, 50, 99, 100, 1000, 32767, INT_MAX}) {
       const int d = gpx::OffsetForFrame(frame, w, h);
       EXPECT_GE(d, 1) << w << "x" << h << " frame " << frame;
@@ -51,8 +55,8 @@ TEST(GpxFragmentOffset, SplitsTheScreenVisiblyWithinTheDefaultCycle) {
                       std::pair{3840, 2160}, std::pair{1080, 1920}}) {
     const int side = std::min(w, h);
     const int at_end = gpx::OffsetForFrame(99, w, h);
-    EXPECT_GE(at_end, side / 25) << w << "x" << h;
-    EXPECT_LE(at_end, side / 8) << w << "x" << h;
+    EXPECT_GE(at_end, side / 20) << w << "x" << h;
+    EXPECT_LE(at_end, side / 12) << w << "x" << h;
     EXPECT_GT(gpx::OffsetForFrame(25, w, h), 1) << w << "x" << h;
     EXPECT_GT(gpx::OffsetForFrame(50, w, h), gpx::OffsetForFrame(25, w, h)) << w << "x" << h;
     EXPECT_GT(at_end, gpx::OffsetForFrame(50, w, h)) << w << "x" << h;
