@@ -1,0 +1,20 @@
+#include "platform/sim/sim_platform.h"
+
+namespace tolvarin::sim {
+
+SimPlatform::SimPlatform(const SimOptions& options)
+    : desktop(options.screenWidth, options.screenHeight),
+      windowing(clock, desktop, options.twipsPerPixel, options.twipsPerPixel),
+      winmm(clock, files),
+      platform_{desktop, desktop, winmm, windowing, process, files, libraries, pictures} {
+  process.commandTail = options.commandTail;
+  process.appFolder = options.appFolder;
+}
+
+Hwnd SimPlatform::AddForeignWindow(const std::string& title, const RectL& rect) {
+  const Hwnd hwnd = desktop.CreateWindowEntry(title, rect, true, nullptr);
+  desktop.Find(hwnd)->visible = true;
+  return hwnd;
+}
+
+}  // namespace tolvarin::sim

@@ -1,0 +1,212 @@
+#include <vector>
+
+#include "support/sim_fixture.h"
+
+namespace tolvarin::testing {
+namespace {
+
+class EffectLoopTest : public SimTest {
+ protected:
+  // Starts a saver on a small screen and lets it draw `frames` refreshes.
+  sim::RunOutcome RunFrames(std::int16_t degree, std::int64_t frames, const std::string& tail = "/s") {
+    sim::SimOptions options;
+    options.screenWidth = 24;
+    options.screenHeight = 16;
+    options.commandTail = tail;
+    Make(options);
+    Main(*program);
+    program->state.settings.effectDegree = degree;
+    sim->windowing.haltAfterRefreshes = frames;
+    return sim::ContinueRun(*sim);
+  }
+  std::vector<std::int32_t> Frames() const {
+    std::vector<std::int32_t> frames;
+    for (const auto& call : RecordingEffect::Calls()) frames.push_back(call.frame);
+    return frames;
+  }
+  // Ends a halted run with a key and reports how it ended.
+  sim::RunOutcome EndWithKey(std::int32_t key = 0x10) {
+    sim->windowing.haltAfterRefreshes.reset();
+    sim->windowing.PostKey(key, sim->clock.Now());
+    return sim::ContinueRun(*sim);
+  }
+};
+
+std::vector<std::int32_t> Cycles(std::int32_t degree, std::size_t count) {
+  std::vector<std::int32_t> frames;
+  while (frames.size() < count)
+    for (std::int32_t f = 0; f <= degree && frames.size() < count; ++f) frames.push_back(f);
+  return frames;
+}
+
+TEST_F(EffectLoopTest, FrameNumbersRunFromZeroToTheDegreeThenReset) {
+  for (std::int16_t degree : {100, 1, 7}) {
+    SCOPED_TRACE(degree);
+    EXPECT_TRUE(RunFrames(degree, 250).halted);
+    EXPECT_EQ(Frames(), Cycles(degree, 250));
+    // Both surfaces are the window's: destination Display, source Master.
+    const auto& call = RecordingEffect::Calls().front();
+    EXPECT_EQ(reinterpret_cast<Hdc>(call.destination), saver().Display().hDC());
+    EXPECT_EQ(reinterpret_cast<Hdc>(call.source), saver().Master().hDC());
+  }
+}
+
+TEST_F(EffectLoopTest, DegreeZeroOrBelowAlwaysPassesZeroAndShowsTheCleanCopy) {
+  for (std::int16_t degree : {0, -5, -32768}) {
+    SCOPED_TRACE(degree);
+    RunFrames(degree, 20);
+    EXPECT_EQ(Frames(), std::vector<std::int32_t>(20, 0));
+    EXPECT_EQ(saver().Display().Image(), wallpaper);
+    EXPECT_EQ(sim->desktop.Screen(), wallpaper);
+  }
+}
+
+TEST_F(EffectLoopTest, LargestDegreeCountsUpWithoutOverflow) {
+  RunFrames(32767, 32768 + 3);
+  const auto frames = Frames();
+  ASSERT_EQ(frames.size(), 32771u);
+  EXPECT_EQ(frames[32767], 32767);
+  EXPECT_EQ(frames[32768], 0);
+  EXPECT_EQ(frames[32770], 2);
+}
+
+TEST_F(EffectLoopTest, DegreeOneAlternatesFrameZeroAndTheCleanCopy) {
+  // What the screen shows after each pass: frame 0 on the copy, then the clean copy.
+  for (std::int64_t passes = 1; passes <= 4; ++passes) {
+    SCOPED_TRACE(passes);
+    RunFrames(1, passes);
+    if (passes % 2 == 1) {
+      EXPECT_EQ(sim->desktop.Screen().at(0, 0), RecordingEffect::Marker(0));
+    } else {
+      EXPECT_EQ(sim->desktop.Screen(), wallpaper);
+    }
+  }
+  EXPECT_EQ(Frames(), (std::vector<std::int32_t>{0, 1, 0, 1}));
+}
+
+TEST_F(EffectLoopTest, ResetPutsBackTheExactCopy) {
+  RunFrames(3, 3);
+  // Frames 0..2 drew on Display; the picture is not the copy.
+  EXPECT_NE(saver().Display().Image(), wallpaper);
+  RunFrames(3, 4);
+  EXPECT_EQ(saver().Display().Image(), saver().Master().Image());
+  EXPECT_EQ(saver().Display().Image(), wallpaper);
+  EXPECT_EQ(saver().frameCounter(), 0);
+}
+
+TEST_F(EffectLoopTest, Timer3StartsTheLoopOnceAndSwitchesItselfOff) {
+  RunFrames(100, 5);
+  EXPECT_FALSE(saver().Timer3().Enabled());
+  EXPECT_EQ(RecordingEffect::Calls().size(), 5u);
+}
+
+TEST_F(EffectLoopTest, EveryCloseRequestEndsTheRunAndGivesTheCursorBack) {
+  enum Path { Key, Shift, Click, Close, EndSession };
+  for (Path path : {Key, Shift, Click, Close, EndSession}) {
+    SCOPED_TRACE(int(path));
+    RunFrames(100, 10);
+    ASSERT_EQ(sim->desktop.CursorCounter(), -1);
+    sim->windowing.haltAfterRefreshes.reset();
+    sim->windowing.haltAt = sim->clock.Now() + 10'000'000;
+    switch (path) {
+      case Key: sim->windowing.PostKey(0x41); break;
+      case Shift: sim->windowing.PostKey(0x10); break;
+      case Click: sim->windowing.PostClick(12, 8); break;
+      case Close: sim->windowing.PostClose(saver().form().hWnd()); break;
+      case EndSession: sim->windowing.PostEndSession(); break;
+    }
+    const auto outcome = sim::ContinueRun(*sim);
+    EXPECT_TRUE(outcome.ended);
+    EXPECT_EQ(outcome.exitCode, 0);
+    EXPECT_EQ(sim->desktop.CursorCounter(), 0);
+    EXPECT_EQ(program->state.savedCursorValue, 0);
+  }
+}
+
+TEST_F(EffectLoopTest, KeyEndsTheRunWithinOneFrame) {
+  RunFrames(100, 10);
+  sim->windowing.haltAfterRefreshes.reset();
+  const std::int64_t pressed = sim->clock.Now() + 5'000;
+  sim->windowing.PostKey(0x20, pressed);
+  EXPECT_TRUE(sim::ContinueRun(*sim).ended);
+  EXPECT_LE(sim->clock.Now() - pressed, sim->windowing.refreshInterval);
+}
+
+TEST_F(EffectLoopTest, MovingTheMouseDoesNotEndTheRun) {
+  RunFrames(100, 2);
+  sim->windowing.haltAfterRefreshes.reset();
+  for (int i = 0; i < 50; ++i) sim->windowing.PostMouseMove(i, i % 16, sim->clock.Now() + i * 20'000);
+  sim->windowing.haltAt = sim->clock.Now() + 2'000'000;
+  const auto outcome = sim::ContinueRun(*sim);
+  EXPECT_TRUE(outcome.halted);
+  EXPECT_EQ(sim->windowing.mouseMoves, 50);
+  EXPECT_EQ(sim->desktop.CursorCounter(), -1);
+}
+
+TEST_F(EffectLoopTest, EmptyCommandLineMakesNoCursorCallAtTheEnd) {
+  RunFrames(100, 3, "");
+  EXPECT_TRUE(EndWithKey().ended);
+  EXPECT_EQ(sim->desktop.CursorCounter(), 0);
+  for (const auto& call : sim->desktop.calls) EXPECT_EQ(call.rfind("ShowCursor", 0), std::string::npos);
+}
+
+TEST_F(EffectLoopTest, MissingLibraryOrFunctionLeavesTheStillCopy) {
+  for (bool libraryPresent : {false, true}) {
+    SCOPED_TRACE(libraryPresent);
+    sim::SimOptions options;
+    options.screenWidth = 24;
+    options.screenHeight = 16;
+    Make(options);
+    sim->libraries.Remove("r_vold_graphics.dll");
+    if (libraryPresent) sim->libraries.Install("r_vold_graphics.dll", {{"GPX_Other", nullptr}});
+    Main(*program);
+    program->state.settings.effectDegree = 100;
+    sim->windowing.haltAfterRefreshes = 30;
+    EXPECT_TRUE(sim::ContinueRun(*sim).halted);
+    EXPECT_EQ(sim->desktop.Screen(), wallpaper);
+    // Looked for once, not on every frame.
+    EXPECT_EQ(sim->libraries.loads.size(), 1u);
+    EXPECT_EQ(sim->libraries.lookups.size(), libraryPresent ? 1u : 0u);
+    EXPECT_TRUE(EndWithKey().ended);
+    EXPECT_EQ(sim->desktop.CursorCounter(), 0);
+  }
+}
+
+TEST_F(EffectLoopTest, PacingShowsOneFramePerRefreshInterval) {
+  sim::SimOptions options;
+  options.screenWidth = 24;
+  options.screenHeight = 16;
+  Make(options);
+  Main(*program);
+  sim->windowing.recordRefreshTimes = true;
+  sim->windowing.haltAfterRefreshes = 61;
+  sim::ContinueRun(*sim);
+  const auto& times = sim->windowing.refreshTimes;
+  ASSERT_EQ(times.size(), 61u);
+  for (std::size_t i = 1; i < times.size(); ++i) EXPECT_EQ(times[i] - times[i - 1], sim->windowing.refreshInterval);
+  // A second of frames at 60 Hz.
+  EXPECT_NEAR(double(times.back() - times.front()), 1e6, 100);
+}
+
+TEST_F(EffectLoopTest, RealEffectLibraryDrawsTheReferenceFrame) {
+  sim::SimOptions options;
+  options.screenWidth = 40;
+  options.screenHeight = 30;
+  Make(options);
+  sim->libraries.Install("r_vold_graphics.dll",
+                         {{"GPX_Fragment", reinterpret_cast<void*>(&::GPX_Fragment)}});
+  Main(*program);
+  sim->windowing.haltAfterRefreshes = 6;  // frames 0..5; the screen shows frame 5
+  sim::ContinueRun(*sim);
+  Bitmap expected(40, 30);
+  GPX_Surface to{GPX_SURFACE_MAGIC, 40, 30, 160, expected.pixels.data()};
+  GPX_Surface from{GPX_SURFACE_MAGIC, 40, 30, 160, wallpaper.pixels.data()};
+  std::int32_t result = 0;
+  ::GPX_Fragment(&to, &from, 5, &result);
+  ASSERT_EQ(result, 1);
+  EXPECT_EQ(sim->desktop.Screen(), expected);
+  EXPECT_NE(expected, wallpaper);
+}
+
+}  // namespace
+}  // namespace tolvarin::testing
