@@ -133,13 +133,17 @@ TEST_F(EffectLoopTest, KeyEndsTheRunWithinOneFrame) {
 }
 
 TEST_F(EffectLoopTest, MovingTheMouseDoesNotEndTheRun) {
-  RunFrames(100, 2);
-  sim->windowing.haltAfterRefreshes.reset();
-  for (int i = 0; i < 50; ++i) sim->windowing.PostMouseMove(i, i % 16, sim->clock.Now() + i * 20'000);
-  sim->windowing.haltAt = sim->clock.Now() + 2'000'000;
-  const auto outcome = sim::ContinueRun(*sim);
+  sim::SimOptions options;
+  options.screenWidth = 24;
+  options.screenHeight = 16;
+  Make(options);
+  for (int i = 0; i < 50; ++i) sim->windowing.PostMouseMove(i % 24, i % 16, i * 20'000);
+  sim->windowing.haltAt = 2'000'000;
+  const auto outcome = Run();
   EXPECT_TRUE(outcome.halted);
   EXPECT_EQ(sim->windowing.mouseMoves, 50);
+  // The loop went on drawing all along.
+  EXPECT_GE(sim->windowing.refreshCount, 110);
   EXPECT_EQ(sim->desktop.CursorCounter(), -1);
 }
 

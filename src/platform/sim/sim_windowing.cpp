@@ -200,6 +200,16 @@ SimWindowing::SimWindowing(SimClock& clock, SimDesktop& desktop, double twipsPer
   desktop_.onPostMessage = [this](Hwnd window, std::uint32_t message) {
     if (message == WM_CLOSE) PostClose(window);
   };
+  // A surface's device context is the address of its surface record.
+  desktop_.SetSurfaceResolver([this](Hdc dc, PixelView& view) {
+    for (SimForm* form : forms_)
+      for (auto& surface : form->surfaces)
+        if (surface->hDC() == dc) {
+          view = ViewOf(surface->bitmap);
+          return true;
+        }
+    return false;
+  });
 }
 
 std::unique_ptr<Form> SimWindowing::CreateForm(const FormDesign& design) {
@@ -348,7 +358,9 @@ void SimWindowing::Dispatch(const SimEvent& event) {
 
 void SimWindowing::FireDueTimers() {
   // One tick per due timer and pass, as WM_TIMER messages are coalesced.
-  for (SimForm* form : std::vector<SimForm*>(forms_)) {
+  // By index: a handler may create or end forms, and the frame loop must not allocate.
+  for (std::size_t i = 0; i < forms_.size(); ++i) {
+    SimForm* form = forms_[i];
     if (form->Destroyed()) continue;
     for (auto& timer : form->timers) {
       if (!timer->Enabled() || timer->due > clock_.Now()) continue;
