@@ -1,0 +1,185 @@
+#include "music/bgm.h"
+
+#include <algorithm>
+#include <array>
+#include <cstddef>
+#include <exception>
+#include <string>
+
+#include "base/cp932.h"
+#include "music/reply_number.h"
+
+namespace tolvarin {
+
+namespace {
+
+constexpr const char* kNoCommandText = "コマンド文字列が指定されていません";
+constexpr const char* kNoErrorText = "Error (文字列が取れません)";
+
+constexpr std::uint32_t kReplyLength = 512;
+constexpr std::uint32_t kErrorLength = 256;
+// One short of the buffer, as the CD mode query has always announced it.
+constexpr std::uint32_t kCdModeLength = 255;
+constexpr std::uint32_t kMp3ModeLength = 30;
+
+constexpr Hwnd kNoCallback = 0;
+
+// The text of a reply buffer: up to, not including, the first NUL.
+template <std::size_t N>
+std::string BufferText(const std::array<char, N>& buffer) {
+  const auto end = std::find(buffer.begin(), buffer.end(), '\0');
+  return std::string(buffer.begin(), end);
+}
+
+// The first `count` characters (code points) of UTF-8 text.
+std::string LeftChars(const std::string& text, std::size_t count) {
+  std::size_t i = 0;
+  while (i < text.size() && count > 0) {
+    ++i;
+    while (i < text.size() && (static_cast<unsigned char>(text[i]) & 0xC0) == 0x80) ++i;
+    --count;
+  }
+  return text.substr(0, i);
+}
+
+// Upper case for the "ERR" test; letters outside ASCII are left alone.
+bool ContainsErr(const std::string& reply) {
+  std::string upper = reply;
+  for (char& c : upper)
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  return upper.find("ERR") != std::string::npos;
+}
+
+}  // namespace
+
+Bgm::Bgm(Platform& platform, ProcessState& state) : Bgm(platform.winmm, state) {}
+
+Bgm::Bgm(Winmm& winmm, ProcessState& state) : winmm_(winmm), state_(state) {}
+
+std::int32_t Bgm::MciSend(const std::string& command, std::string& reply) {
+  if (command.empty()) {
+    reply = kNoCommandText;
+    return -1;
+  }
+  auto& replyBuffer = state_.player.mciReply;
+  const std::string narrow = Utf8ToCp932(command);
+  const auto code = static_cast<std::int32_t>(
+      winmm_.mciSendStringA(narrow.c_str(), replyBuffer.data(), kReplyLength, kNoCallback));
+  state_.lastApiResult = code;
+  if (code == 0) {
+    reply = Cp932ToUtf8(BufferText(replyBuffer));
+    return 0;
+  }
+  auto& errorBuffer = state_.player.mciError;
+  if (winmm_.mciGetErrorStringA(static_cast<std::uint32_t>(code), errorBuffer.data(), kErrorLength) == 0)
+    reply = kNoErrorText;
+  else
+    reply = Cp932ToUtf8(BufferText(errorBuffer));
+  return code;
+}
+
+std::string Bgm::MciQuery(const std::string& command) {
+  std::string reply;
+  const std::int32_t code = MciSend(command, reply);
+  state_.lastApiResult = code;
+  if (code == 0) return reply;
+  return "Error:" + std::to_string(code);
+}
+
+std::int32_t Bgm::MciPlay(const std::string& device, const std::string& fromPosition,
+                          const std::string& toPosition) {
+  std::string command = "play " + device;
+  if (!fromPosition.empty()) command += " from " + fromPosition;
+  if (!toPosition.empty()) command += " to " + toPosition;
+  std::string reply;
+  return MciSend(command, reply);
+}
+
+std::uint32_t Bgm::SendWithoutReply(const std::string& command) {
+  const std::string narrow = Utf8ToCp932(command);
+  return winmm_.mciSendStringA(narrow.c_str(), nullptr, 0, kNoCallback);
+}
+
+void Bgm::CdOpen() {
+  state_.lastApiResult = static_cast<std::int32_t>(SendWithoutReply("open cdaudio"));
+  state_.lastApiResult = static_cast<std::int32_t>(SendWithoutReply("set cdaudio time format tmst"));
+}
+
+void Bgm::CdPoll() {
+  auto& player = state_.player;
+  player.cdPollOk = true;
+  try {
+    const std::string current = MciQuery("status cdaudio current track");
+    if (ContainsErr(current)) {
+      player.cdPollOk = false;
+      return;
+    }
+    const std::string tracks = MciQuery("status cdaudio number of tracks");
+    if (ContainsErr(tracks)) {
+      player.cdPollOk = false;
+      return;
+    }
+
+    state_.lastApiResult = static_cast<std::int32_t>(winmm_.mciSendStringA(
+        "status cdaudio mode", player.cdMode.data(), kCdModeLength, kNoCallback));
+    const bool stopped = LeftChars(Cp932ToUtf8(BufferText(player.cdMode)), 7) == "stopped";
+
+    const std::int16_t repeatTrack = state_.settings.repeatTrack;
+    if (repeatTrack == 0) {
+      if (stopped) MciPlay("cdaudio", "", "");
+      return;
+    }
+    // The current track is read as a number even when the device is
+    // stopped: a reply that is not a number ends the poll either way.
+    const double currentTrack = ReplyAsNumber(current);
+    if (stopped || currentTrack != repeatTrack) {
+      const std::string start = MciQuery("status cdaudio position track " + std::to_string(repeatTrack));
+      MciPlay("cdaudio", start, "");
+    }
+  } catch (const std::exception&) {
+    player.cdPollOk = false;
+  }
+}
+
+void Bgm::CdClose() {
+  state_.lastApiResult = static_cast<std::int32_t>(SendWithoutReply("stop cdaudio"));
+  state_.lastApiResult = static_cast<std::int32_t>(SendWithoutReply("close cdaudio"));
+}
+
+void Bgm::Mp3Start() {
+  const std::string& path = state_.settings.musicFile;
+  // A double quote cannot be part of a Windows file name, and inside the
+  // quoted path it would end the name early and let the rest of the path be
+  // read as command words. Such a path is never sent.
+  if (path.find('"') != std::string::npos) return;
+  const std::string open = "open \"" + path + "\" type MPEGVideo Alias MP3Play";
+  if (SendWithoutReply(open) == 0) SendWithoutReply("play MP3Play");
+}
+
+bool Bgm::Mp3IsPlaying() {
+  auto& mode = state_.player.mp3Mode;
+  winmm_.mciSendStringA("status MP3Play mode", mode.data(), kMp3ModeLength, kNoCallback);
+  return LeftChars(Cp932ToUtf8(BufferText(mode)), 7) == "playing";
+}
+
+void Bgm::Mp3Poll() {
+  if (Mp3IsPlaying()) return;
+  SendWithoutReply("stop MP3Play");
+  SendWithoutReply("play MP3Play from 0");
+}
+
+void Bgm::Mp3Close() {
+  SendWithoutReply("stop MP3Play");
+  SendWithoutReply("close MP3Play");
+}
+
+void Bgm::WavStart() {
+  const auto devices = static_cast<std::int32_t>(winmm_.waveOutGetNumDevs());
+  if (devices <= 0) return;
+  const std::string path = Utf8ToCp932(state_.settings.musicFile);
+  state_.lastApiResult = winmm_.PlaySoundA(path.c_str(), 0, kSndAsync | kSndLoop);
+}
+
+void Bgm::WavStop() { state_.lastApiResult = winmm_.PlaySoundA(nullptr, 0, kSndSync); }
+
+}  // namespace tolvarin
