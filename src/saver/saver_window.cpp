@@ -11,7 +11,8 @@ namespace {
 constexpr std::uint32_t kSystemWindowColor = 0x80000005;
 }  // namespace
 
-SaverWindow::SaverWindow(Program& program) : program_(program), effect_(program.platform.libraries) {}
+SaverWindow::SaverWindow(Program& program)
+    : program_(program), effect_(program.platform.libraries), bgm_(program.platform, program.state) {}
 
 SaverWindow::~SaverWindow() = default;
 
@@ -70,6 +71,17 @@ void SaverWindow::Form_Load() {
   TrapErrors([&] { display_->SetPicture(master_->Image()); });
   TrapErrors([&] { result_ = p.user32.ReleaseDC(desktopWindow, desktopDc); });
   TrapErrors([&] { timer3_->SetEnabled(true); });
+  const std::int16_t musicMode = program_.state.settings.musicMode;
+  if (musicMode == 1) {
+    TrapErrors([&] { bgm_.CdOpen(); });
+    TrapErrors([&] { timer2_->SetEnabled(true); });
+  } else if (musicMode == 2) {
+    if (MusicFileEndsWith("WAV")) TrapErrors([&] { bgm_.WavStart(); });
+    if (MusicFileEndsWith("MP3")) {
+      TrapErrors([&] { bgm_.Mp3Start(); });
+      TrapErrors([&] { timer1_->SetEnabled(true); });
+    }
+  }
   TrapErrors([&] { form.SetWindowState(0); });
   TrapErrors([&] { form.Show(); });
   TrapErrors([&] {
@@ -98,9 +110,25 @@ void SaverWindow::Timer3_Timer() {
   }
 }
 
-void SaverWindow::Timer1_Timer() {}
+template <class Body>
+void SaverWindow::Untrapped(Body&& body) {
+  try {
+    body();
+  } catch (const std::exception& error) {
+    program_.platform.process.ErrorReport(ErrorReportText(error));
+  }
+}
 
-void SaverWindow::Timer2_Timer() {}
+void SaverWindow::Timer1_Timer() {
+  Untrapped([&] { bgm_.Mp3Poll(); });
+}
+
+void SaverWindow::Timer2_Timer() {
+  Untrapped([&] {
+    bgm_.CdPoll();
+    timer2_->SetEnabled(program_.state.player.cdPollOk);
+  });
+}
 
 void SaverWindow::Display_Click() { TrapErrors([&] { form_->Unload(); }); }
 
@@ -109,6 +137,18 @@ void SaverWindow::Form_KeyDown(std::int32_t, std::int32_t) { TrapErrors([&] { fo
 void SaverWindow::Form_QueryUnload(std::int32_t&, UnloadMode) {
   Platform& p = program_.platform;
   ProcessState& state = program_.state;
+  // Music first; each statement is skipped on its own when it fails.
+  if (timer2_->Enabled()) {
+    TrapErrors([&] { timer2_->SetEnabled(false); });
+    TrapErrors([&] { bgm_.CdClose(); });
+  }
+  if (state.settings.musicMode == 2) {
+    if (MusicFileEndsWith("WAV")) TrapErrors([&] { bgm_.WavStop(); });
+    if (MusicFileEndsWith("MP3")) {
+      TrapErrors([&] { timer1_->SetEnabled(false); });
+      TrapErrors([&] { bgm_.Mp3Close(); });
+    }
+  }
   TrapErrors([&] {
     if (ModeLetter(p.process.CommandTail()) == "S")
       state.savedCursorValue = p.user32.ShowCursor(state.savedCursorValue.value_or(0));

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "music/bgm.h"
 #include "platform/windowing.h"
 #include "saver/effect_library.h"
 
@@ -38,9 +39,13 @@ class SaverWindow {
 
  private:
   bool MusicFileEndsWith(const char* ending) const;
+  // Handlers that trap nothing: an error ends the run with the error report.
+  template <class Body>
+  void Untrapped(Body&& body);
 
   Program& program_;
   EffectLibrary effect_;
+  Bgm bgm_;
   std::unique_ptr<Form> form_;
   PictureSurface* display_ = nullptr;
   PictureSurface* master_ = nullptr;
