@@ -22,15 +22,26 @@ inline constexpr const char* kKeyMusicMode = "BGM区分";
 inline constexpr const char* kKeyRepeatTrack = "BGMﾘﾋﾟｰﾄ";
 inline constexpr const char* kKeyMusicFile = "BGMﾌｧｲﾙ";
 
-// The application folder followed by "\Tolvarin.ini".
+// The application folder followed by "\Tolvarin.ini" (a drive root's own
+// "\" is not doubled).
 std::string SettingsFilePath(Process& process);
 
+// Fills the settings from the settings file; each step traps its own errors.
 void LoadSettings(Platform& platform, SharedSettings& settings);
+void LoadSettings(FileSystem& files, Process& process, SharedSettings& settings);
+
+// Value of `key` in `section` of the INI file `file`, at most 255 bytes as
+// stored; empty when the file, section or key is missing. See ini_file.h.
 std::string ReadIniString(FileSystem& files, const std::string& section, const std::string& key,
                           const std::string& file);
+// Sets `key` in `section` of `file`, creating what is missing, and replaces
+// the file whole. lastApiResult becomes 1 on success; 0 when the file could
+// not be written (the old file is then untouched) or a name cannot be written.
 void WriteIniString(FileSystem& files, const std::string& section, const std::string& key,
                     const std::string& value, const std::string& file, std::int32_t& lastApiResult);
+// True when `path`, less one trailing "\", names a file that can be opened for reading.
 bool FileExists(FileSystem& files, const std::string& path);
+// The text up to the last ":" or "\", less a final "\"; empty when there is none.
 std::string FolderOfPath(const std::string& path);
 
 }  // namespace tolvarin
