@@ -17,6 +17,10 @@ spans::SpanSet SpansFor(Isa isa) {
   return spans::PortableSpans();
 }
 
+// A frame this big would only push the source out of the caches on its way
+// to memory: write it past them.
+constexpr long long kStreamingBytes = 8ll << 20;
+
 int ClampRow(long long y, int height) {
   return static_cast<int>(std::clamp<long long>(y, 0, height - 1));
 }
@@ -26,7 +30,8 @@ int ClampRow(long long y, int height) {
 namespace spans {
 
 SpanSet PortableSpans() {
-  return {ScalarSpan<false, false>, ScalarSpan<true, false>, ScalarSpan<false, true>};
+  return {ScalarSpan<false, false>, ScalarSpan<true, false>, ScalarSpan<false, true>, nullptr,
+          nullptr};
 }
 
 }  // namespace spans
@@ -76,6 +81,9 @@ void FragmentFast(const Pixels& dst, const Pixels& src, int d, Isa isa) {
   if (width <= 0 || height <= 0) return;
   const spans::SpanSet set = SpansFor(isa);
   const int last = src.width - 1;
+  const bool stream = set.interior_streaming != nullptr &&
+                      static_cast<long long>(width) * height * 4 >= kStreamingBytes;
+  const spans::SpanFn interior = stream ? set.interior_streaming : set.interior;
 
   // Columns [0, lo) clamp on the left only and [hi, width) on the right only.
   // Between them nothing clamps when 2d <= source width; otherwise both sides
@@ -93,10 +101,11 @@ void FragmentFast(const Pixels& dst, const Pixels& src, int d, Isa isa) {
     if (middle_clamps_both) {
       std::fill(out + lo, out + hi, spans::Mean4(above[0], above[last], below[0], below[last]));
     } else {
-      set.interior(out, above, below, lo, hi, d, last);
+      interior(out, above, below, lo, hi, d, last);
     }
     set.right_clamped(out, above, below, hi, width, d, last);
   }
+  if (stream) set.finish_streaming();
 }
 
 }  // namespace gpx

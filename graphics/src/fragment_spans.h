@@ -22,6 +22,11 @@ struct SpanSet {
   SpanFn interior;       // x - d >= 0 and x + d <= last
   SpanFn left_clamped;   // x - d < 0, x + d <= last
   SpanFn right_clamped;  // x - d >= 0, x + d > last
+  // Like interior, but stores past the caches (for frames too big to stay in
+  // them); null where the instruction set has no such stores.
+  SpanFn interior_streaming;
+  // Orders streaming stores before anything that follows the frame.
+  void (*finish_streaming)();
 };
 
 // Exact rounded mean of four pixels, byte by byte: the even and the odd bytes

@@ -49,7 +49,17 @@ GPX_AVX2 inline __m256i Load8(const uint32_t* p) {
   return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
 }
 
-template <bool kLeftFixed, bool kRightFixed>
+// Pixels one by one until out + x sits on an `align`-byte boundary, so the
+// vector loop can use aligned streaming stores.
+inline int AlignStart(uint32_t* out, const uint32_t* above, const uint32_t* below, int begin,
+                      int end, int d, int align) {
+  int x = begin;
+  while (x < end && reinterpret_cast<std::uintptr_t>(out + x) % align != 0) ++x;
+  ScalarSpan<false, false>(out, above, below, begin, x, d, 0);
+  return x;
+}
+
+template <bool kLeftFixed, bool kRightFixed, bool kStream = false>
 GPX_SSE2 void SpanSse2(uint32_t* out, const uint32_t* above, const uint32_t* below, int begin,
                        int end, int d, int last) {
   // A clamped side reads the same edge pixel for the whole span.
@@ -57,43 +67,57 @@ GPX_SSE2 void SpanSse2(uint32_t* out, const uint32_t* above, const uint32_t* bel
   const __m128i below_left = _mm_set1_epi32(static_cast<int>(below[0]));
   const __m128i above_right = _mm_set1_epi32(static_cast<int>(above[last]));
   const __m128i below_right = _mm_set1_epi32(static_cast<int>(below[last]));
-  int x = begin;
+  int x = kStream ? AlignStart(out, above, below, begin, end, d, 16) : begin;
   for (; x + 4 <= end; x += 4) {
     const __m128i al = kLeftFixed ? above_left : Load4(above + x - d);
     const __m128i bl = kLeftFixed ? below_left : Load4(below + x - d);
     const __m128i ar = kRightFixed ? above_right : Load4(above + x + d);
     const __m128i br = kRightFixed ? below_right : Load4(below + x + d);
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + x), Mean4Sse2(al, ar, bl, br));
+    const __m128i mean = Mean4Sse2(al, ar, bl, br);
+    if constexpr (kStream) {
+      _mm_stream_si128(reinterpret_cast<__m128i*>(out + x), mean);
+    } else {
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(out + x), mean);
+    }
   }
   ScalarSpan<kLeftFixed, kRightFixed>(out, above, below, x, end, d, last);
 }
 
-template <bool kLeftFixed, bool kRightFixed>
+template <bool kLeftFixed, bool kRightFixed, bool kStream = false>
 GPX_AVX2 void SpanAvx2(uint32_t* out, const uint32_t* above, const uint32_t* below, int begin,
                        int end, int d, int last) {
   const __m256i above_left = _mm256_set1_epi32(static_cast<int>(above[0]));
   const __m256i below_left = _mm256_set1_epi32(static_cast<int>(below[0]));
   const __m256i above_right = _mm256_set1_epi32(static_cast<int>(above[last]));
   const __m256i below_right = _mm256_set1_epi32(static_cast<int>(below[last]));
-  int x = begin;
+  int x = kStream ? AlignStart(out, above, below, begin, end, d, 32) : begin;
   for (; x + 8 <= end; x += 8) {
     const __m256i al = kLeftFixed ? above_left : Load8(above + x - d);
     const __m256i bl = kLeftFixed ? below_left : Load8(below + x - d);
     const __m256i ar = kRightFixed ? above_right : Load8(above + x + d);
     const __m256i br = kRightFixed ? below_right : Load8(below + x + d);
-    _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + x), Mean4Avx2(al, ar, bl, br));
+    const __m256i mean = Mean4Avx2(al, ar, bl, br);
+    if constexpr (kStream) {
+      _mm256_stream_si256(reinterpret_cast<__m256i*>(out + x), mean);
+    } else {
+      _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + x), mean);
+    }
   }
   ScalarSpan<kLeftFixed, kRightFixed>(out, above, below, x, end, d, last);
 }
 
+GPX_SSE2 void Fence() { _mm_sfence(); }
+
 }  // namespace
 
 SpanSet Sse2Spans() {
-  return {SpanSse2<false, false>, SpanSse2<true, false>, SpanSse2<false, true>};
+  return {SpanSse2<false, false>, SpanSse2<true, false>, SpanSse2<false, true>,
+          SpanSse2<false, false, true>, Fence};
 }
 
 SpanSet Avx2Spans() {
-  return {SpanAvx2<false, false>, SpanAvx2<true, false>, SpanAvx2<false, true>};
+  return {SpanAvx2<false, false>, SpanAvx2<true, false>, SpanAvx2<false, true>,
+          SpanAvx2<false, false, true>, Fence};
 }
 
 }  // namespace gpx::spans

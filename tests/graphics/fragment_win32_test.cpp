@@ -6,7 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
+#include <vector>
 #include <string>
 
 #include "gpx_fragment.h"
@@ -70,36 +72,90 @@ TEST(GpxFragmentWin32, ExportsThePlainName) {
   EXPECT_NE(BoundByName(), nullptr);
 }
 
+// Draws frame `frame` from `source` into `target` through the DLL and checks
+// the overlap against the reference, and that the source came back untouched.
+void ExpectFrameMatchesReference(GPX_FragmentFn fragment, DibDc& target, bool dst_top_down,
+                                 DibDc& source, bool src_top_down, int frame) {
+  const std::vector<unsigned char> source_before(
+      static_cast<unsigned char*>(source.bits),
+      static_cast<unsigned char*>(source.bits) + std::size_t(source.stride) * source.height);
+  Image expected(std::min(target.width, source.width), std::min(target.height, source.height));
+  gpx::FragmentReference(expected.View(), source.View(src_top_down),
+                         gpx::OffsetForFrame(frame, source.width, source.height));
+  int32_t result = 0;
+  ASSERT_EQ(fragment(target.dc, source.dc, frame, &result), 1);
+  EXPECT_EQ(result, 1);
+  const gpx::Pixels drawn = target.View(dst_top_down);
+  for (int y = 0; y < expected.height; ++y) {
+    for (int x = 0; x < expected.width; ++x) {
+      ASSERT_EQ(gpx::RowOf(drawn, y)[x], expected.At(x, y)) << "frame " << frame << " at " << x << "," << y;
+    }
+  }
+  EXPECT_TRUE(std::equal(source_before.begin(), source_before.end(),
+                         static_cast<unsigned char*>(source.bits)));
+}
+
 TEST(GpxFragmentWin32, DrawsIntoTopDownAndBottomUpSections) {
   GPX_FragmentFn fragment = BoundByName();
   ASSERT_NE(fragment, nullptr);
   const int w = 157, h = 83;
+  Image noise(w, h, 0);
+  noise.Fill(41);
   for (bool src_top_down : {true, false}) {
     for (bool dst_top_down : {true, false}) {
       SCOPED_TRACE(std::string("source ") + (src_top_down ? "top-down" : "bottom-up") +
                    ", destination " + (dst_top_down ? "top-down" : "bottom-up"));
-      Image noise(w, h, 0);
-      noise.Fill(41);
       DibDc source(w, h, src_top_down);
       DibDc target(w, h, dst_top_down);
       ASSERT_NE(source.bits, nullptr);
       ASSERT_NE(target.bits, nullptr);
       source.FillFrom(noise);
       for (int frame : {0, 37, 99}) {
-        Image expected(w, h);
-        gpx::FragmentReference(expected.View(), source.View(src_top_down),
-                               gpx::OffsetForFrame(frame, w, h));
-        int32_t result = 0;
-        ASSERT_EQ(fragment(target.dc, source.dc, frame, &result), 1);
-        EXPECT_EQ(result, 1);
-        const gpx::Pixels drawn = target.View(dst_top_down);
-        for (int y = 0; y < h; ++y) {
-          for (int x = 0; x < w; ++x) {
-            ASSERT_EQ(gpx::RowOf(drawn, y)[x], expected.At(x, y)) << frame << ": " << x << "," << y;
-          }
-        }
+        ExpectFrameMatchesReference(fragment, target, dst_top_down, source, src_top_down, frame);
       }
     }
+  }
+}
+
+// The overlap starts at the top-left corner whichever way each section's rows run.
+TEST(GpxFragmentWin32, DifferentSizesMeetAtTheTopLeft) {
+  GPX_FragmentFn fragment = BoundByName();
+  ASSERT_NE(fragment, nullptr);
+  Image noise(50, 30, 0);
+  noise.Fill(43);
+  DibDc source(50, 30, false);
+  DibDc target(40, 45, true);
+  source.FillFrom(noise);
+  ExpectFrameMatchesReference(fragment, target, true, source, false, 60);
+  DibDc short_target(70, 12, false);
+  ExpectFrameMatchesReference(fragment, short_target, false, source, false, 60);
+}
+
+// A caller's mapping mode, origins or right-to-left layout must neither fool
+// the library about which row is the top nor be lost after the call.
+TEST(GpxFragmentWin32, IgnoresAndKeepsTheDcCoordinateState) {
+  GPX_FragmentFn fragment = BoundByName();
+  ASSERT_NE(fragment, nullptr);
+  Image noise(33, 21, 0);
+  noise.Fill(44);
+  for (bool top_down : {true, false}) {
+    DibDc source(33, 21, top_down);
+    DibDc target(33, 21, !top_down);
+    source.FillFrom(noise);
+    SetViewportOrgEx(source.dc, 3, 4, nullptr);
+    SetWindowOrgEx(target.dc, -5, 9, nullptr);
+    SetMapMode(target.dc, MM_LOMETRIC);
+    SetLayout(source.dc, LAYOUT_RTL);
+    ExpectFrameMatchesReference(fragment, target, !top_down, source, top_down, 20);
+    POINT origin{};
+    GetViewportOrgEx(source.dc, &origin);
+    EXPECT_EQ(origin.x, 3);
+    EXPECT_EQ(origin.y, 4);
+    EXPECT_EQ(GetLayout(source.dc), static_cast<DWORD>(LAYOUT_RTL));
+    EXPECT_EQ(GetMapMode(target.dc), MM_LOMETRIC);
+    GetWindowOrgEx(target.dc, &origin);
+    EXPECT_EQ(origin.x, -5);
+    EXPECT_EQ(origin.y, 9);
   }
 }
 
