@@ -145,6 +145,22 @@ TEST(GpxFragmentKernels, FastMatchesReferenceOnRoundingEdgeBytes) {
   ExpectFastMatchesReference(noise, 1024, 64, 5);
 }
 
+// Frames of several megabytes are written past the caches, from an aligned
+// start found afresh on every row (the padding makes the rows drift).
+TEST(GpxFragmentKernels, LargeFramesMatchReferenceToo) {
+  Image source(2051, 1100);
+  source.Fill(9);
+  for (int d : {1, 67}) {
+    Image expected(2051, 1100);
+    gpx::FragmentReference(expected.View(), source.View(), d);
+    for (gpx::Isa isa : IsasOnThisCpu()) {
+      Image actual(2051, 1100);
+      gpx::FragmentFast(actual.View(), source.View(), d, isa);
+      EXPECT_TRUE(actual.buffer == expected.buffer) << gpx::IsaName(isa) << " d " << d;
+    }
+  }
+}
+
 TEST(GpxFragmentKernels, DrawsOnlyTheOverlapOfDifferentSizes) {
   Image source(45, 30);
   source.Fill(11);
