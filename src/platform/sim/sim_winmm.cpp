@@ -536,7 +536,7 @@ std::uint32_t SimWinmm::Execute(const std::string& text, std::string& reply) {
   Command command;
   if (const std::uint32_t error = ParseCommand(text, command.verb, command.device, command.words)) return error;
   if (!KnownVerb(command.verb)) return kMciErrUnrecognizedCommand;
-  if (command.verb == "open") return Open(command);
+  if (command.verb == "open") return Open(command, reply);
 
   const std::string alias = Lower(command.device);
   const auto found = devices_.find(alias);
@@ -552,7 +552,7 @@ std::uint32_t SimWinmm::Execute(const std::string& text, std::string& reply) {
   return OnDevice(autoOpened, command, reply);
 }
 
-std::uint32_t SimWinmm::Open(const Command& command) {
+std::uint32_t SimWinmm::Open(const Command& command, std::string& reply) {
   Words words(command.words);
   std::optional<std::string> type;
   std::optional<std::string> alias;
@@ -604,6 +604,8 @@ std::uint32_t SimWinmm::Open(const Command& command) {
     device->anchorTime = clock_.Now();
   }
   devices_[key] = std::move(device);
+  // An open answers with the new device's ID.
+  reply = std::to_string(++lastDeviceId_);
   return 0;
 }
 

@@ -134,7 +134,7 @@ class SimWinmm : public Winmm {
   struct Command;
 
   std::uint32_t Execute(const std::string& command, std::string& reply);
-  std::uint32_t Open(const Command& command);
+  std::uint32_t Open(const Command& command, std::string& reply);
   std::uint32_t OnDevice(Device& device, const Command& command, std::string& reply);
   std::uint32_t OnCd(Device& device, const Command& command, std::string& reply);
   std::uint32_t OnMedia(Device& device, const Command& command, std::string& reply);
@@ -150,6 +150,7 @@ class SimWinmm : public Winmm {
     std::string reply;
   };
   std::map<std::string, ScriptedReply> scriptedReplies_;  // by lower-case command
+  std::uint32_t lastDeviceId_ = 0;
   std::uint32_t waveDevices_ = 1;
   bool errorTexts_ = true;
   std::optional<std::int32_t> playSoundResult_;

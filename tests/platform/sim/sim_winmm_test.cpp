@@ -162,7 +162,7 @@ TEST_F(SimWinmmTest, Mp3OpensOnlyForAFileItCanPlay) {
   EXPECT_EQ(Code("open \"C:\\Music\\broken.mp3\" type MPEGVideo Alias MP3Play"), kMciErrInternal);
   EXPECT_EQ(Code("open \"C:\\Music\\a.mp3\" type WaveAudio Alias MP3Play"), kMciErrInvalidDeviceName);
   EXPECT_EQ(Code("open C:\\Music\\a.mid alias x"), kMciErrExtensionNotFound);
-  EXPECT_EQ(Code("open \"C:\\Music\\a.mp3\" type MPEGVideo Alias MP3Play"), 0u);
+  EXPECT_EQ(Reply("open \"C:\\Music\\a.mp3\" type MPEGVideo Alias MP3Play"), "1");  // the device ID
   EXPECT_EQ(Code("open \"C:\\Music\\a.mp3\" type MPEGVideo Alias mp3play"), kMciErrDuplicateAlias);
   EXPECT_EQ(Reply("status mp3play mode"), "stopped");
   EXPECT_EQ(Code("close MP3PLAY"), 0u);
