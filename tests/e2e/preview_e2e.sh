@@ -1,0 +1,119 @@
+#!/bin/bash
+# Preview mode end to end: the 64-bit Tolvarin.scr under Wine on a private
+# virtual display, hosted by preview_host.exe as the display settings would.
+#
+# Usage: tests/e2e/preview_e2e.sh [BUILD_DIR]      (default: build/win64)
+# Needs: Xvfb, wine (64-bit), ImageMagick's import. Leaves a screenshot of the
+# preview inside its host in $SHOTS (default: shots/) as preview_in_host.png.
+# Prints "ok NAME", "skip NAME: why" or "FAIL NAME: why" per check, then a
+# count line; the exit status is 1 when any check failed.
+set -u
+
+root=$(cd "$(dirname "$0")/../.." && pwd)
+build=$(cd "${1:-$root/build/win64}" 2>/dev/null && pwd) || build=${1:-$root/build/win64}
+shots=${SHOTS:-$root/shots}
+scr=$build/bin/Tolvarin.scr
+host=$build/bin/preview_host.exe
+picture=$root/src/startup/pictures/preview.jpg
+
+passed=0
+failed=0
+skipped=0
+ok() { echo "ok $1"; passed=$((passed + 1)); }
+fail() { echo "FAIL $1${2:+: $2}"; failed=$((failed + 1)); }
+skip() { echo "skip $1: $2"; skipped=$((skipped + 1)); }
+finish() {
+  echo "preview e2e: $passed passed, $failed failed, $skipped skipped"
+  [ "$failed" -eq 0 ]
+  exit
+}
+
+for file in "$scr" "$host" "$build/bin/r_vold_graphics.dll"; do
+  [ -f "$file" ] || fail setup "missing $file (build the win64 preset first)"
+done
+[ "$failed" -eq 0 ] || finish
+
+# A display number nobody uses.
+display=
+for n in $(seq 91 140); do
+  if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then display=$n; break; fi
+done
+[ -n "$display" ] || { fail setup "no free X display number"; finish; }
+
+work=$(mktemp -d)
+Xvfb ":$display" -screen 0 800x600x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+xvfb_pid=$!
+export DISPLAY=":$display"
+# A Wine prefix of this build's own, made once and kept: making one is slow.
+export WINEPREFIX=${TOLVARIN_WINEPREFIX:-$build/e2e-wineprefix}
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEARCH=win64
+
+cleanup() {
+  wineserver -k >/dev/null 2>&1
+  kill "$xvfb_pid" 2>/dev/null
+  wait "$xvfb_pid" 2>/dev/null
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+for _ in $(seq 1 50); do
+  [ -e "/tmp/.X11-unix/X$display" ] && break
+  sleep 0.1
+done
+[ -e "/tmp/.X11-unix/X$display" ] || { fail setup "Xvfb did not start"; finish; }
+
+if [ ! -f "$WINEPREFIX/system.reg" ]; then
+  wineboot -i >"$work/wineboot.log" 2>&1 || { fail setup "wineboot failed"; finish; }
+fi
+wineserver -w
+
+scr_w=$(winepath -w "$scr" 2>/dev/null)
+picture_w=$(winepath -w "$picture" 2>/dev/null)
+
+# The host holds the first preview on screen for the screenshot.
+wine "$host" "$scr_w" "$picture_w" 3000 >"$work/host.log" 2>"$work/host.err" &
+host_pid=$!
+shot_taken=0
+for _ in $(seq 1 600); do
+  if grep -q '^hold' "$work/host.log"; then
+    mkdir -p "$shots"
+    sleep 0.5
+    if import -display ":$display" -window root "$shots/preview_in_host.png" 2>"$work/import.err"; then
+      shot_taken=1
+    fi
+    break
+  fi
+  kill -0 "$host_pid" 2>/dev/null || break
+  sleep 0.1
+done
+# Every check of the host ends well within this.
+for _ in $(seq 1 1200); do
+  kill -0 "$host_pid" 2>/dev/null || break
+  sleep 0.1
+done
+if kill -0 "$host_pid" 2>/dev/null; then
+  kill "$host_pid" 2>/dev/null
+  fail host-finishes "preview_host.exe still running after two minutes"
+fi
+wait "$host_pid" 2>/dev/null
+host_status=$?
+
+while IFS= read -r line; do
+  line=${line%$'\r'}
+  case $line in
+    "ok "*) ok "${line#ok }" ;;
+    "FAIL "*) rest=${line#FAIL }; fail "${rest%%: *}" "${rest#*: }" ;;
+    "skip "*) rest=${line#skip }; skip "${rest%%: *}" "${rest#*: }" ;;
+  esac
+done <"$work/host.log"
+if [ "$host_status" -ne 0 ] && [ "$failed" -eq 0 ]; then
+  fail host-exit "preview_host.exe exited with $host_status: $(head -c 300 "$work/host.err")"
+fi
+if [ "$shot_taken" -eq 1 ]; then
+  ok screenshot
+else
+  fail screenshot "no screenshot of the preview was taken"
+fi
+finish
