@@ -1,0 +1,29 @@
+#pragma once
+// The one way this backend includes the Windows headers. The seam's own
+// constants (SRCCOPY, WM_CLOSE, ...) share names with the Windows macros, so
+// the seam is read first, before the macros exist.
+#include "platform/types.h"
+
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#include <windows.h>
+
+#include <cstdint>
+
+namespace tolvarin {
+
+// Handles cross the seam as pointer-sized integers.
+inline HWND ToHwnd(Hwnd window) { return reinterpret_cast<HWND>(window); }
+inline Hwnd FromHwnd(HWND window) { return reinterpret_cast<Hwnd>(window); }
+inline HDC ToHdc(Hdc dc) { return reinterpret_cast<HDC>(dc); }
+inline Hdc FromHdc(HDC dc) { return reinterpret_cast<Hdc>(dc); }
+
+// Run-time error numbers raised by the windowing layer.
+inline constexpr int kErrorOutOfMemory = 7;
+inline constexpr int kErrorInvalidPropertyValue = 380;
+
+}  // namespace tolvarin

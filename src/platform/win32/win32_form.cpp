@@ -1,0 +1,400 @@
+#include "platform/win32/win32_form.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "base/checked.h"
+#include "base/errors.h"
+#include "platform/win32/win32_picture_surface.h"
+#include "platform/win32/win32_text.h"
+#include "platform/win32/win32_windowing.h"
+
+namespace tolvarin {
+
+namespace {
+
+// Window timer ids are unique across the process, so a timer never answers
+// for another form's.
+UINT_PTR NextTimerId() {
+  static UINT_PTR last = 0x7000;
+  return ++last;
+}
+
+COLORREF ResolveColor(std::uint32_t color) {
+  // Values with the top bit set name system colours.
+  if (color & 0x80000000u) return GetSysColor(int(color & 0xFFu));
+  return COLORREF(color & 0x00FFFFFFu);
+}
+
+// Pixel counts inside a form: rounded half to even; negative values are refused.
+int PixelCount(double value) {
+  const std::int32_t pixels = RoundHalfEven<std::int32_t>(value);
+  if (pixels < 0) throw ProgramError(kErrorInvalidPropertyValue, "Invalid property value");
+  return pixels;
+}
+
+int PixelPosition(double value) { return RoundHalfEven<std::int32_t>(value); }
+
+}  // namespace
+
+// ---- Timer ----------------------------------------------------------------
+
+Win32Timer::Win32Timer(HWND owner, UINT_PTR id, std::int32_t interval, bool enabled)
+    : owner_(owner), id_(id), interval_(interval < 0 ? 0 : interval), enabled_(enabled) {
+  Arm();
+}
+
+Win32Timer::~Win32Timer() {
+  if (owner_) KillTimer(owner_, id_);
+}
+
+void Win32Timer::Arm() {
+  if (!owner_) return;
+  if (enabled_ && interval_ > 0)
+    SetTimer(owner_, id_, UINT(interval_), nullptr);
+  else
+    KillTimer(owner_, id_);
+}
+
+void Win32Timer::SetEnabled(bool enabled) {
+  if (enabled == enabled_) return;
+  enabled_ = enabled;
+  Arm();
+}
+
+void Win32Timer::SetInterval(std::int32_t milliseconds) {
+  if (milliseconds < 0) throw ProgramError(kErrorInvalidPropertyValue, "Invalid property value");
+  interval_ = milliseconds;
+  Arm();  // a new interval counts from now
+}
+
+// ---- Image control ----------------------------------------------------------
+
+void Win32ImageControl::SetPicture(const Bitmap& picture) {
+  picture_ = picture;
+  stretched_ = Bitmap();
+  form_.InvalidatePixels(PixelRect());
+}
+
+void Win32ImageControl::Move(double left, double top, double width, double height) {
+  const int x = PixelPosition(left), y = PixelPosition(top);
+  const int w = PixelCount(width), h = PixelCount(height);
+  const RECT before = PixelRect();
+  left_ = left, top_ = top, width_ = width, height_ = height;
+  form_.InvalidatePixels(before);
+  form_.InvalidatePixels(RECT{x, y, x + w, y + h});
+}
+
+RECT Win32ImageControl::PixelRect() const {
+  const int x = PixelPosition(left_), y = PixelPosition(top_);
+  return RECT{x, y, x + PixelPosition(width_), y + PixelPosition(height_)};
+}
+
+void Win32ImageControl::Paint(HDC dc) {
+  const RECT area = PixelRect();
+  const int width = area.right - area.left, height = area.bottom - area.top;
+  if (picture_.empty() || width <= 0 || height <= 0) return;
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  // The stretch is the portable one, so the pixels match every backend; a
+  // control too large to hold stretched lets GDI stretch instead.
+  constexpr std::int64_t kMaxStretchedPixels = std::int64_t(1) << 26;
+  if (std::int64_t(width) * height <= kMaxStretchedPixels) {
+    if (stretched_.width != width || stretched_.height != height) {
+      stretched_ = Bitmap(width, height);
+      StretchNearest(ViewOf(stretched_), ViewOf(picture_));
+    }
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    SetDIBitsToDevice(dc, area.left, area.top, DWORD(width), DWORD(height), 0, 0, 0, UINT(height),
+                      stretched_.pixels.data(), &info, DIB_RGB_COLORS);
+  } else {
+    info.bmiHeader.biWidth = picture_.width;
+    info.bmiHeader.biHeight = -picture_.height;
+    SetStretchBltMode(dc, COLORONCOLOR);
+    StretchDIBits(dc, area.left, area.top, width, height, 0, 0, picture_.width, picture_.height,
+                  picture_.pixels.data(), &info, DIB_RGB_COLORS, SRCCOPY);
+  }
+}
+
+// ---- Form -------------------------------------------------------------------
+
+Win32Form::Win32Form(Win32Windowing& windowing, const FormDesign& design)
+    : windowing_(windowing), design_(design), backColor_(design.backColor) {
+  backBrush_ = CreateSolidBrush(ResolveColor(backColor_));
+  // Child surfaces draw themselves; the form never paints over them.
+  DWORD style = WS_CLIPCHILDREN;
+  DWORD exStyle = 0;
+  HWND owner = nullptr;
+  if (design.borderless) {
+    style |= WS_POPUP;
+    if (!design.showInTaskbar) exStyle |= WS_EX_TOOLWINDOW;
+  } else {
+    style |= WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+    // An owned window stays out of the taskbar and keeps a full-size caption.
+    if (design.showInTaskbar)
+      exStyle |= WS_EX_APPWINDOW;
+    else
+      owner = windowing.hiddenOwner();
+  }
+  const std::wstring caption = Utf8ToWide(design.caption);
+  CreateWindowExW(exStyle, windowing.formClass(), caption.c_str(), style, 0, 0, 0, 0, owner,
+                  nullptr, windowing.instance(), this);
+  if (!window_) {
+    DeleteObject(backBrush_);
+    throw ProgramError(kErrorOutOfMemory, "Out of memory");
+  }
+}
+
+Win32Form::~Win32Form() {
+  if (window_) {
+    silent_ = true;
+    DestroyWindow(window_);
+  }
+  timers_.clear();
+  images_.clear();
+  surfaces_.clear();
+  if (backBrush_) DeleteObject(backBrush_);
+}
+
+LRESULT CALLBACK Win32Form::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_NCCREATE) {
+    auto* form = static_cast<Win32Form*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form));
+    form->window_ = window;
+    form->windowing_.FormCreated(window, *form);
+  }
+  auto* form = reinterpret_cast<Win32Form*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+  if (!form) return DefWindowProcW(window, message, wParam, lParam);
+  LRESULT result = 0;
+  Win32Windowing::RunHandler([&] { result = form->HandleMessage(message, wParam, lParam); });
+  return result;
+}
+
+LRESULT Win32Form::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  HWND window = window_;
+  switch (message) {
+    case WM_ERASEBKGND: {
+      RECT client;
+      GetClientRect(window, &client);
+      FillRect(reinterpret_cast<HDC>(wParam), &client, backBrush_);
+      return 1;
+    }
+    case WM_PAINT:
+      Paint();
+      return 0;
+    case WM_TIMER:
+      for (auto& timer : timers_) {
+        if (timer->id() == wParam) {
+          // A tick already queued when the timer was switched off is not delivered.
+          if (timer->Enabled() && timer->onTimer) timer->onTimer();
+          return 0;
+        }
+      }
+      break;
+    case WM_CLOSE:
+      UnloadFor(UnloadMode::FormControlMenu);
+      return 0;
+    case WM_QUERYENDSESSION:
+      // A form that refuses to unload holds the session open.
+      return UnloadFor(UnloadMode::AppWindows) ? TRUE : FALSE;
+    case WM_ENDSESSION:
+      if (wParam) UnloadFor(UnloadMode::AppWindows);
+      return 0;
+    case WM_DESTROY:
+      // Also reached when another window destroys this one (a preview host).
+      if (!silent_) RunUnloadHandlerOnce();
+      return 0;
+    case WM_NCDESTROY: {
+      for (auto& timer : timers_) timer->OwnerDestroyed();
+      SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+      window_ = nullptr;
+      windowing_.FormDestroyed(window);
+      return DefWindowProcW(window, message, wParam, lParam);
+    }
+    default:
+      break;
+  }
+  return DefWindowProcW(window, message, wParam, lParam);
+}
+
+void Win32Form::Paint() {
+  PAINTSTRUCT paint;
+  HDC dc = BeginPaint(window_, &paint);
+  if (dc) {
+    for (auto& image : images_) image->Paint(dc);
+  }
+  EndPaint(window_, &paint);
+}
+
+bool Win32Form::UnloadFor(UnloadMode mode) {
+  if (!window_ || queryingUnload_) return false;
+  std::int32_t cancel = 0;
+  queryingUnload_ = true;
+  try {
+    if (onQueryUnload) onQueryUnload(cancel, mode);
+  } catch (...) {
+    queryingUnload_ = false;
+    throw;
+  }
+  queryingUnload_ = false;
+  if (cancel != 0 || !window_) return cancel == 0;
+  RunUnloadHandlerOnce();
+  if (window_) DestroyWindow(window_);
+  return true;
+}
+
+void Win32Form::Unload() { UnloadFor(UnloadMode::FormCode); }
+
+void Win32Form::RunUnloadHandlerOnce() {
+  if (unloadHandlerRan_) return;
+  unloadHandlerRan_ = true;
+  if (onUnload) onUnload();
+}
+
+void Win32Form::KeyDown(WPARAM virtualKey) {
+  if (!onKeyDown) return;
+  const std::int32_t shift = (GetKeyState(VK_SHIFT) < 0 ? 1 : 0) |
+                             (GetKeyState(VK_CONTROL) < 0 ? 2 : 0) |
+                             (GetKeyState(VK_MENU) < 0 ? 4 : 0);
+  Win32Windowing::RunHandler([&] { onKeyDown(std::int32_t(virtualKey & 0xFFFF), shift); });
+}
+
+std::uint32_t Win32Form::BackgroundPixel() const {
+  return PixelFromColor(ResolveColor(backColor_));
+}
+
+void Win32Form::InvalidatePixels(const RECT& area) {
+  if (window_ && area.right > area.left && area.bottom > area.top)
+    InvalidateRect(window_, &area, TRUE);
+}
+
+// ---- Placement ----------------------------------------------------------------
+
+double Win32Form::TwipsPerPixelX() const { return windowing_.TwipsPerPixelX(); }
+double Win32Form::TwipsPerPixelY() const { return windowing_.TwipsPerPixelY(); }
+
+RECT Win32Form::PlacementRect() const {
+  RECT rect{};
+  if (!window_) return rect;
+  GetWindowRect(window_, &rect);
+  // A form made a child of another window is placed in that window's client
+  // area. GetParent would name the owner: the form keeps WS_POPUP beside WS_CHILD.
+  HWND parent = GetAncestor(window_, GA_PARENT);
+  if (parent && parent != GetDesktopWindow())
+    MapWindowPoints(HWND_DESKTOP, parent, reinterpret_cast<POINT*>(&rect), 2);
+  return rect;
+}
+
+void Win32Form::Place(int x, int y, int width, int height, UINT flags) {
+  if (window_)
+    SetWindowPos(window_, nullptr, x, y, width, height, flags | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+double Win32Form::Left() const { return PlacementRect().left * TwipsPerPixelX(); }
+double Win32Form::Top() const { return PlacementRect().top * TwipsPerPixelY(); }
+
+double Win32Form::Width() const {
+  const RECT rect = PlacementRect();
+  return (rect.right - rect.left) * TwipsPerPixelX();
+}
+
+double Win32Form::Height() const {
+  const RECT rect = PlacementRect();
+  return (rect.bottom - rect.top) * TwipsPerPixelY();
+}
+
+void Win32Form::SetWidth(double twips) {
+  const int width = PixelCount(twips / TwipsPerPixelX());
+  const RECT rect = PlacementRect();
+  Place(0, 0, width, rect.bottom - rect.top, SWP_NOMOVE);
+}
+
+void Win32Form::SetHeight(double twips) {
+  const int height = PixelCount(twips / TwipsPerPixelY());
+  const RECT rect = PlacementRect();
+  Place(0, 0, rect.right - rect.left, height, SWP_NOMOVE);
+}
+
+void Win32Form::Move(double left, double top) {
+  Place(PixelPosition(left / TwipsPerPixelX()), PixelPosition(top / TwipsPerPixelY()), 0, 0,
+        SWP_NOSIZE);
+}
+
+void Win32Form::Move(double left, double top, double width, double height) {
+  const int x = PixelPosition(left / TwipsPerPixelX());
+  const int y = PixelPosition(top / TwipsPerPixelY());
+  const int w = PixelCount(width / TwipsPerPixelX());
+  const int h = PixelCount(height / TwipsPerPixelY());
+  Place(x, y, w, h, 0);
+}
+
+double Win32Form::ScaleWidth() const {
+  RECT client{};
+  if (window_) GetClientRect(window_, &client);
+  return client.right - client.left;
+}
+
+double Win32Form::ScaleHeight() const {
+  RECT client{};
+  if (window_) GetClientRect(window_, &client);
+  return client.bottom - client.top;
+}
+
+void Win32Form::SetBackColor(std::uint32_t color) {
+  HBRUSH brush = CreateSolidBrush(ResolveColor(color));
+  if (!brush) throw ProgramError(kErrorOutOfMemory, "Out of memory");
+  DeleteObject(backBrush_);
+  backBrush_ = brush;
+  backColor_ = color;
+  if (window_) InvalidateRect(window_, nullptr, TRUE);
+}
+
+void Win32Form::SetWindowState(std::int32_t state) {
+  if (state < 0 || state > 2) throw ProgramError(kErrorInvalidPropertyValue, "Invalid property value");
+  pendingState_ = state;
+  // A hidden form takes the state when it is shown.
+  if (Visible()) ShowWindow(window_, state == 1 ? SW_MINIMIZE : state == 2 ? SW_MAXIMIZE : SW_RESTORE);
+}
+
+std::int32_t Win32Form::WindowState() const {
+  if (!Visible()) return pendingState_;
+  if (IsIconic(window_)) return 1;
+  if (IsZoomed(window_)) return 2;
+  return 0;
+}
+
+void Win32Form::Show() {
+  if (!window_) return;
+  if (!Visible())
+    ShowWindow(window_, pendingState_ == 1 ? SW_SHOWMINIMIZED
+                        : pendingState_ == 2 ? SW_SHOWMAXIMIZED
+                                              : SW_SHOW);
+  UpdateWindow(window_);
+}
+
+bool Win32Form::Visible() const {
+  return window_ && (GetWindowLongW(window_, GWL_STYLE) & WS_VISIBLE) != 0;
+}
+
+// ---- Controls ------------------------------------------------------------------
+
+PictureSurface& Win32Form::AddPictureSurface(bool visible) {
+  surfaces_.push_back(std::make_unique<Win32PictureSurface>(windowing_, *this, visible));
+  return *surfaces_.back();
+}
+
+ImageControl& Win32Form::AddImage() {
+  images_.push_back(std::make_unique<Win32ImageControl>(*this));
+  return *images_.back();
+}
+
+Timer& Win32Form::AddTimer(std::int32_t intervalMilliseconds, bool enabled) {
+  timers_.push_back(std::make_unique<Win32Timer>(window_, NextTimerId(), intervalMilliseconds, enabled));
+  return *timers_.back();
+}
+
+}  // namespace tolvarin

@@ -1,0 +1,202 @@
+#include "platform/win32/win32_picture_surface.h"
+
+#include <windowsx.h>
+
+#include <algorithm>
+
+#include "base/checked.h"
+#include "base/errors.h"
+#include "platform/win32/win32_form.h"
+#include "platform/win32/win32_windowing.h"
+
+namespace tolvarin {
+
+namespace {
+
+int SurfacePixels(double value) {
+  const std::int32_t pixels = RoundHalfEven<std::int32_t>(value);
+  if (pixels < 0) throw ProgramError(kErrorInvalidPropertyValue, "Invalid property value");
+  return pixels;
+}
+
+// GDI caps a DIB section's size well below what 32-bit sizes allow.
+constexpr std::int64_t kMaxDibBytes = std::int64_t(1) << 30;
+
+}  // namespace
+
+Win32PictureSurface::Win32PictureSurface(Win32Windowing& windowing, Win32Form& form, bool visible)
+    : windowing_(windowing), form_(form) {
+  memoryDc_ = CreateCompatibleDC(nullptr);
+  if (!memoryDc_) throw ProgramError(kErrorOutOfMemory, "Out of memory");
+  if (HWND parent = form.window()) {
+    const DWORD style = WS_CHILD | WS_CLIPSIBLINGS | (visible ? WS_VISIBLE : 0);
+    CreateWindowExW(0, windowing.surfaceClass(), L"", style, 0, 0, 0, 0, parent, nullptr,
+                    windowing.instance(), this);
+  }
+}
+
+Win32PictureSurface::~Win32PictureSurface() {
+  if (window_) {
+    SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
+    DestroyWindow(window_);
+  }
+  if (originalBitmap_) SelectObject(memoryDc_, originalBitmap_);
+  if (dib_) DeleteObject(dib_);
+  DeleteDC(memoryDc_);
+}
+
+LRESULT CALLBACK Win32PictureSurface::WindowProc(HWND window, UINT message, WPARAM wParam,
+                                                 LPARAM lParam) {
+  if (message == WM_NCCREATE) {
+    auto* surface =
+        static_cast<Win32PictureSurface*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(surface));
+    surface->window_ = window;
+  }
+  auto* surface = reinterpret_cast<Win32PictureSurface*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+  if (!surface) return DefWindowProcW(window, message, wParam, lParam);
+  LRESULT result = 0;
+  Win32Windowing::RunHandler([&] { result = surface->HandleMessage(message, wParam, lParam); });
+  return result;
+}
+
+LRESULT Win32PictureSurface::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  HWND window = window_;
+  switch (message) {
+    case WM_ERASEBKGND:
+      return 1;  // the retained bitmap covers the whole window
+    case WM_PAINT: {
+      PAINTSTRUCT paint;
+      HDC dc = BeginPaint(window, &paint);
+      if (dc) {
+        GdiFlush();
+        const RECT& area = paint.rcPaint;
+        BitBlt(dc, area.left, area.top, area.right - area.left, area.bottom - area.top, memoryDc_,
+               area.left, area.top, SRCCOPY);
+      }
+      EndPaint(window, &paint);
+      return 0;
+    }
+    case WM_LBUTTONDOWN: ButtonDown(1); return 0;
+    case WM_RBUTTONDOWN: ButtonDown(2); return 0;
+    case WM_MBUTTONDOWN: ButtonDown(3); return 0;
+    case WM_LBUTTONUP: ButtonUp(1, lParam); return 0;
+    case WM_RBUTTONUP: ButtonUp(2, lParam); return 0;
+    case WM_MBUTTONUP: ButtonUp(3, lParam); return 0;
+    case WM_CAPTURECHANGED:
+      pressedButton_ = 0;
+      return 0;
+    case WM_NCDESTROY:
+      SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+      window_ = nullptr;
+      pressedButton_ = 0;
+      return DefWindowProcW(window, message, wParam, lParam);
+    default:
+      break;
+  }
+  return DefWindowProcW(window, message, wParam, lParam);
+}
+
+void Win32PictureSurface::ButtonDown(int button) {
+  // Keep the release even when the pointer leaves before it.
+  SetCapture(window_);
+  pressedButton_ = button;
+}
+
+void Win32PictureSurface::ButtonUp(int button, LPARAM lParam) {
+  if (pressedButton_ != button) return;
+  pressedButton_ = 0;
+  const POINT point{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+  RECT client;
+  GetClientRect(window_, &client);
+  ReleaseCapture();
+  // A click is a press and a release on the surface.
+  if (PtInRect(&client, point) && onClick) onClick();
+}
+
+PixelView Win32PictureSurface::View() const {
+  return PixelView{bits_, width_, height_, width_};
+}
+
+void Win32PictureSurface::SetSize(double width, double height) {
+  const int newWidth = SurfacePixels(width), newHeight = SurfacePixels(height);
+  if (newWidth == width_ && newHeight == height_) return;
+  HBITMAP dib = nullptr;
+  void* bits = nullptr;
+  if (newWidth > 0 && newHeight > 0) {
+    if (std::int64_t(newWidth) * newHeight * 4 > kMaxDibBytes)
+      throw ProgramError(kErrorOutOfMemory, "Out of memory");
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = newWidth;
+    info.bmiHeader.biHeight = -newHeight;  // top-down
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    dib = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (!dib || !bits) throw ProgramError(kErrorOutOfMemory, "Out of memory");
+  }
+  GdiFlush();
+  const PixelView old = View();
+  const PixelView fresh{static_cast<std::uint32_t*>(bits), newWidth, newHeight, newWidth};
+  // New area shows the form's background; the old picture keeps its overlap.
+  Fill(fresh, form_.BackgroundPixel());
+  CopyBlock(fresh, 0, 0, old.width, old.height, old, 0, 0);
+  if (dib) {
+    HGDIOBJ previous = SelectObject(memoryDc_, dib);
+    if (!originalBitmap_) originalBitmap_ = previous;
+  } else if (originalBitmap_) {
+    SelectObject(memoryDc_, originalBitmap_);
+  }
+  if (dib_) DeleteObject(dib_);
+  dib_ = dib;
+  bits_ = static_cast<std::uint32_t*>(bits);
+  width_ = newWidth;
+  height_ = newHeight;
+  if (window_) {
+    SetWindowPos(window_, nullptr, 0, 0, width_, height_,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    InvalidateRect(window_, nullptr, FALSE);
+  }
+}
+
+void Win32PictureSurface::Move(double left, double top) {
+  const int x = RoundHalfEven<std::int32_t>(left), y = RoundHalfEven<std::int32_t>(top);
+  if (window_) SetWindowPos(window_, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+Bitmap Win32PictureSurface::Image() {
+  GdiFlush();  // drawing through the DC may still be queued
+  Bitmap image(width_, height_);
+  if (bits_) CopyBlock(ViewOf(image), 0, 0, width_, height_, View(), 0, 0);
+  return image;
+}
+
+void Win32PictureSurface::SetPicture(const Bitmap& picture) {
+  if (!bits_) return;
+  GdiFlush();
+  const PixelView view = View();
+  Fill(view, form_.BackgroundPixel());
+  // CopyBlock only reads its source.
+  const PixelView source{const_cast<std::uint32_t*>(picture.pixels.data()), picture.width,
+                         picture.height, picture.width};
+  CopyBlock(view, 0, 0, picture.width, picture.height, source, 0, 0);
+  if (window_) InvalidateRect(window_, nullptr, FALSE);
+}
+
+void Win32PictureSurface::Refresh() {
+  HDC dc = nullptr;
+  if (window_ && IsWindowVisible(window_)) {
+    dc = GetDC(window_);
+    if (dc) {
+      GdiFlush();
+      BitBlt(dc, 0, 0, width_, height_, memoryDc_, 0, 0, SRCCOPY);
+      // Just drawn: a pending paint would only draw the same again.
+      ValidateRect(window_, nullptr);
+    }
+  }
+  windowing_.pacer().WaitForPresent(dc);
+  if (dc) ReleaseDC(window_, dc);
+}
+
+}  // namespace tolvarin

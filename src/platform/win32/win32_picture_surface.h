@@ -1,0 +1,51 @@
+#pragma once
+// A picture surface: a child window over a top-down 32-bit DIB section that
+// is selected into a memory DC. The DIB memory is the retained bitmap, so the
+// portable raster code and GDI draw on the same pixels.
+#include "platform/win32/win32_api.h"
+#include "platform/windowing.h"
+
+namespace tolvarin {
+
+class Win32Form;
+class Win32Windowing;
+
+class Win32PictureSurface final : public PictureSurface {
+ public:
+  Win32PictureSurface(Win32Windowing& windowing, Win32Form& form, bool visible);
+  ~Win32PictureSurface() override;
+  Win32PictureSurface(const Win32PictureSurface&) = delete;
+  Win32PictureSurface& operator=(const Win32PictureSurface&) = delete;
+
+  void SetSize(double width, double height) override;
+  void Move(double left, double top) override;
+  double Width() const override { return width_; }
+  double Height() const override { return height_; }
+  Hdc hDC() override { return FromHdc(memoryDc_); }
+  Bitmap Image() override;
+  void SetPicture(const Bitmap& picture) override;
+  void Refresh() override;
+
+  HWND window() const { return window_; }
+
+  static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+ private:
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+  void ButtonDown(int button);
+  void ButtonUp(int button, LPARAM lParam);
+  PixelView View() const;
+
+  Win32Windowing& windowing_;
+  Win32Form& form_;
+  HWND window_ = nullptr;
+  HDC memoryDc_ = nullptr;
+  HGDIOBJ originalBitmap_ = nullptr;
+  HBITMAP dib_ = nullptr;
+  std::uint32_t* bits_ = nullptr;
+  std::int32_t width_ = 0;
+  std::int32_t height_ = 0;
+  int pressedButton_ = 0;  // 0 none, else 1 left, 2 right, 3 middle
+};
+
+}  // namespace tolvarin

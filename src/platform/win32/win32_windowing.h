@@ -1,0 +1,69 @@
+#pragma once
+// The windowing layer on Windows: forms are top-level windows, picture
+// surfaces child windows over DIB sections, timers window timers.
+#include <exception>
+#include <unordered_map>
+
+#include "base/errors.h"
+#include "platform/win32/win32_api.h"
+#include "platform/win32/win32_frame_pacer.h"
+#include "platform/win32/win32_process.h"
+#include "platform/windowing.h"
+
+namespace tolvarin {
+
+class Win32Form;
+
+class Win32Windowing final : public Windowing {
+ public:
+  Win32Windowing();
+  ~Win32Windowing() override;
+  Win32Windowing(const Win32Windowing&) = delete;
+  Win32Windowing& operator=(const Win32Windowing&) = delete;
+
+  std::unique_ptr<Form> CreateForm(const FormDesign& design) override;
+  void DoEvents() override;
+  void RunMessageLoop() override;
+  double ScreenWidth() override;
+  double ScreenHeight() override;
+  double TwipsPerPixelX() override;
+  double TwipsPerPixelY() override;
+
+  // Used by the forms and surfaces of this layer.
+  HINSTANCE instance() const { return instance_; }
+  const wchar_t* formClass() const;
+  const wchar_t* surfaceClass() const;
+  FramePacer& pacer() { return pacer_; }
+  // A hidden window that owns bordered forms kept out of the taskbar.
+  HWND hiddenOwner();
+  void FormCreated(HWND window, Win32Form& form);
+  void FormDestroyed(HWND window);
+  std::size_t LiveForms() const { return forms_.size(); }
+  // Runs an event handler; an error escaping it ends the program with the error report.
+  template <class Handler>
+  static void RunHandler(Handler&& handler);
+
+ private:
+  // Keys go to the form before the control that has the focus sees them.
+  void PreviewKey(const MSG& message);
+  void Dispatch(const MSG& message);
+  Win32Form* FormOf(HWND window) const;
+
+  HINSTANCE instance_;
+  HWND hiddenOwner_ = nullptr;
+  FramePacer pacer_;
+  std::unordered_map<HWND, Win32Form*> forms_;
+};
+
+template <class Handler>
+void Win32Windowing::RunHandler(Handler&& handler) {
+  try {
+    handler();
+  } catch (const std::exception& error) {
+    ReportErrorAndExit(ErrorReportText(error));
+  } catch (...) {
+    ReportErrorAndExit("Run-time error");
+  }
+}
+
+}  // namespace tolvarin
