@@ -1,0 +1,374 @@
+#!/bin/bash
+# Saver mode end to end: the 64-bit Tolvarin.scr under Wine on a private
+# virtual display, over a "desktop" drawn as an ordinary X window.
+#
+# Usage: tests/e2e/run_e2e.sh [BUILD_DIR]      (default: build/win64)
+# Needs: Xvfb, wine (64-bit), xdotool, xwininfo, ImageMagick (display,
+# import, convert, compare) and x86_64-w64-mingw32-g++ for the window probe.
+# Screenshots go to $E2E_SHOTS (default: build/e2e-shots). The Wine prefix is
+# made once and kept ($TOLVARIN_WINEPREFIX, default BUILD_DIR/e2e-wineprefix);
+# do not run two of these scripts at once on the same prefix.
+#
+# Prints "ok NAME" or "FAIL NAME: why" per check, then "e2e: N passed, M
+# failed"; the exit status is 1 when any check failed.
+set -u
+
+root=$(cd "$(dirname "$0")/../.." && pwd)
+build=$(cd "${1:-$root/build/win64}" 2>/dev/null && pwd) || build=${1:-$root/build/win64}
+shots=${E2E_SHOTS:-$root/build/e2e-shots}
+scr=$build/bin/Tolvarin.scr
+library=$build/bin/r_vold_graphics.dll
+width=1024
+height=768
+
+passed=0
+failed=0
+ok() { echo "ok $1${2:+ ($2)}"; passed=$((passed + 1)); }
+fail() { echo "FAIL $1${2:+: $2}"; failed=$((failed + 1)); }
+check() { # NAME CONDITION-STATUS WHY
+  if [ "$2" -eq 0 ]; then ok "$1"; else fail "$1" "$3"; fi
+}
+finish() {
+  echo "e2e: $passed passed, $failed failed"
+  [ "$failed" -eq 0 ]
+  exit
+}
+
+# ---- Setup -------------------------------------------------------------------
+
+for tool in Xvfb wine wineserver wineboot xdotool xwininfo display import convert compare \
+  x86_64-w64-mingw32-g++-posix; do
+  command -v "$tool" >/dev/null 2>&1 || fail setup "missing tool $tool"
+done
+for file in "$scr" "$library"; do
+  [ -f "$file" ] || fail setup "missing $file (build the win64 preset first)"
+done
+[ "$failed" -eq 0 ] || finish
+
+display_number=
+for n in $(seq 97 160); do
+  if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then display_number=$n; break; fi
+done
+[ -n "$display_number" ] || { fail setup "no free X display number"; finish; }
+
+work=$(mktemp -d)
+saver_pids=()
+desktop_pid=
+Xvfb ":$display_number" -screen 0 "${width}x${height}x24" -nolisten tcp >"$work/xvfb.log" 2>&1 &
+xvfb_pid=$!
+export DISPLAY=":$display_number"
+export WINEPREFIX=${TOLVARIN_WINEPREFIX:-$build/e2e-wineprefix}
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEARCH=win64
+
+cleanup() {
+  for pid in "${saver_pids[@]}"; do kill "$pid" 2>/dev/null; done
+  [ -n "$desktop_pid" ] && kill "$desktop_pid" 2>/dev/null
+  wineserver -k >/dev/null 2>&1
+  kill "$xvfb_pid" 2>/dev/null
+  wait "$xvfb_pid" 2>/dev/null
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+for _ in $(seq 1 100); do
+  [ -e "/tmp/.X11-unix/X$display_number" ] && break
+  sleep 0.1
+done
+[ -e "/tmp/.X11-unix/X$display_number" ] || { fail setup "Xvfb did not start"; finish; }
+
+if [ ! -f "$WINEPREFIX/system.reg" ]; then
+  echo "# making the Wine prefix $WINEPREFIX (slow, once)"
+  wineboot -i >"$work/wineboot.log" 2>&1 || { fail setup "wineboot failed"; finish; }
+fi
+wineserver -w
+# One server for the whole run: every start of the program is then quicker.
+wineserver -p >/dev/null 2>&1
+
+# The program runs from folders of its own, so its settings file (absent:
+# defaults) and the effect library beside it are under the script's control.
+mkdir -p "$work/app" "$work/nolib" "$shots"
+cp "$scr" "$library" "$work/app/"
+cp "$scr" "$work/nolib/"
+
+probe=$work/window_probe.exe
+x86_64-w64-mingw32-g++-posix -O2 -static "$root/tests/e2e/window_probe.cpp" -o "$probe" \
+  >"$work/probe-build.log" 2>&1 || { fail setup "window probe did not build"; finish; }
+
+# The desktop: a gradient with large flat blocks. A block's middle keeps its
+# colour under the effect (its samples reach at most 1/8 of the smaller
+# screen side), so those pixels must equal the desktop on any frame.
+desktop=$work/desktop.png
+convert -size "${width}x${height}" gradient:'#ff3000-#0040ff' \
+  -fill '#20e040' -draw 'rectangle 40,40 299,299' \
+  -fill '#ffd000' -draw 'rectangle 724,40 983,299' \
+  -fill '#ffffff' -draw 'rectangle 40,468 299,727' \
+  -fill '#8020c0' -draw 'rectangle 724,468 983,727' \
+  -fill '#00d0d0' -draw 'circle 512,384 512,234' \
+  -fill '#101010' -draw 'polygon 380,60 640,60 512,200' \
+  -stroke '#f0f0f0' -draw 'line 0,12 1023,24' -stroke none \
+  -depth 8 -alpha off "PNG24:$desktop" || { fail setup "could not draw the desktop"; finish; }
+cp "$desktop" "$shots/desktop.png"
+steady_points="170,170 854,170 170,598 854,598 512,384"
+
+# ---- Helpers -----------------------------------------------------------------
+
+now_ms() { echo $(($(date +%s%N) / 1000000)); }
+
+pixels() { # FILE POINTS...: the pixels' hex values, space separated
+  local file=$1 format= point
+  shift
+  for point in "$@"; do format+="%[hex:p{$point}] "; done
+  convert "$file" -format "$format" info: 2>/dev/null
+}
+
+differing_pixels() { # A B: how many pixels differ
+  compare -metric AE "$1" "$2" null: 2>&1 | tr -d '\n'
+}
+
+screenshot() { # NAME: into the shots folder; prints the path
+  local file="$shots/$1.png"
+  import -window root -depth 8 "PNG24:$file" 2>>"$work/import.log"
+  echo "$file"
+}
+
+visible_saver_windows() {
+  xdotool search --onlyvisible --name '^Tolvarin_Main$' 2>/dev/null | wc -l
+}
+
+wait_for_window() { # TIMEOUT_SECONDS: 0 once a saver window shows
+  local deadline=$(($(now_ms) + $1 * 1000))
+  while [ "$(now_ms)" -lt "$deadline" ]; do
+    [ "$(visible_saver_windows)" -gt 0 ] && return 0
+    sleep 0.1
+  done
+  return 1
+}
+
+wait_for_no_window() { # TIMEOUT_SECONDS
+  local deadline=$(($(now_ms) + $1 * 1000))
+  while [ "$(now_ms)" -lt "$deadline" ]; do
+    [ "$(visible_saver_windows)" -eq 0 ] && return 0
+    sleep 0.1
+  done
+  return 1
+}
+
+start_saver() { # FOLDER ARGS...: sets saver_pid
+  local folder=$1
+  shift
+  wine "$folder/Tolvarin.scr" "$@" >>"$work/saver.log" 2>&1 &
+  saver_pid=$!
+  saver_pids+=("$saver_pid")
+}
+
+wait_for_exit() { # PID TIMEOUT_MS: 0 when it ended in time; sets exit_code and waited_ms
+  local pid=$1 start
+  start=$(now_ms)
+  while kill -0 "$pid" 2>/dev/null; do
+    waited_ms=$(($(now_ms) - start))
+    [ "$waited_ms" -gt "$2" ] && return 1
+    sleep 0.01
+  done
+  waited_ms=$(($(now_ms) - start))
+  wait "$pid"
+  exit_code=$?
+  return 0
+}
+
+# Starts the program with a tail that must end it without ever showing a window.
+ends_without_window() { # NAME ARGS...
+  local name=$1 seen=0
+  shift
+  start_saver "$work/app" "$@"
+  local start
+  start=$(now_ms)
+  while kill -0 "$saver_pid" 2>/dev/null && [ $(($(now_ms) - start)) -lt 60000 ]; do
+    [ "$(visible_saver_windows)" -gt 0 ] && seen=1
+    sleep 0.05
+  done
+  if kill -0 "$saver_pid" 2>/dev/null; then
+    fail "$name" "still running after a minute"
+    kill "$saver_pid" 2>/dev/null
+  elif [ "$seen" -eq 1 ]; then
+    fail "$name" "a saver window was shown"
+  else
+    wait "$saver_pid"
+    check "$name" $? "exit code not 0"
+  fi
+}
+
+show_desktop() {
+  display -immutable -borderwidth 0 -geometry +0+0 -title e2e-desktop "$desktop" \
+    >>"$work/display.log" 2>&1 &
+  desktop_pid=$!
+  local shot="$work/desktop-check.png" deadline=$(($(now_ms) + 20000))
+  while [ "$(now_ms)" -lt "$deadline" ]; do
+    import -window root -depth 8 "PNG24:$shot" 2>/dev/null
+    [ "$(differing_pixels "$shot" "$desktop")" = "0" ] && return 0
+    sleep 0.2
+  done
+  return 1
+}
+
+hide_desktop() {
+  [ -n "$desktop_pid" ] || return 0
+  kill "$desktop_pid" 2>/dev/null
+  wait "$desktop_pid" 2>/dev/null
+  desktop_pid=
+  local deadline=$(($(now_ms) + 5000))
+  while [ "$(now_ms)" -lt "$deadline" ]; do
+    xdotool search --onlyvisible --name '^e2e-desktop$' >/dev/null 2>&1 || return 0
+    sleep 0.1
+  done
+}
+
+probe() { wine "$probe" Tolvarin_Main 2>/dev/null | tr -d '\r'; }
+
+has() { # FACT...: 0 when the last probe reported every one of them
+  local fact
+  for fact in "$@"; do
+    case " $facts " in *" $fact "*) ;; *) return 1 ;; esac
+  done
+}
+
+# Ends a running saver with a key press and checks how it went.
+key_ends() { # NAME
+  local name=$1
+  xdotool key shift
+  if wait_for_exit "$saver_pid" 1000; then
+    check "$name" "$exit_code" "exit code $exit_code"
+    echo "# process ended ${waited_ms} ms after the key"
+  else
+    fail "$name" "still running 1 s after the key"
+    kill "$saver_pid" 2>/dev/null
+    wait "$saver_pid" 2>/dev/null
+  fi
+  wait_for_no_window 5
+  check "$name-window-gone" $? "the saver window is still shown"
+}
+
+# ---- Scenarios -----------------------------------------------------------------
+
+# Tails that end the program at once.
+ends_without_window tail-a-ends-without-window /a
+ends_without_window tail-one-char-ends-without-window s
+
+# A saver run over a drawn desktop.
+show_desktop
+check desktop-drawn $? "the desktop picture never showed on the screen"
+before=$(pixels "$desktop" $steady_points)
+
+start_saver "$work/app" /s
+first_pid=$saver_pid
+if wait_for_window 90; then
+  ok saver-window-shown
+  facts=$(probe)
+  echo "# probe: $facts"
+  has visible=1 topmost=1 left=0 top=0 width=$width height=$height
+  check saver-window-topmost-full-screen $? "$facts"
+  has popup=1 caption=0
+  check saver-window-borderless $? "$facts"
+
+  hide_desktop
+  sleep 1
+  shot=$(screenshot saver_running)
+  after=$(pixels "$shot" $steady_points)
+  if [ -n "$after" ] && [ "$after" = "$before" ]; then
+    ok saver-shows-desktop-copy
+  else
+    fail saver-shows-desktop-copy "desktop [$before] screen [$after]"
+  fi
+  sleep 0.4
+  later=$(screenshot saver_running_later)
+  changed_from_desktop=$(differing_pixels "$later" "$desktop")
+  changed_between=$(differing_pixels "$later" "$shot")
+  if [ "${changed_from_desktop:-0}" != "0" ] && [ "${changed_between:-0}" != "0" ]; then
+    ok effect-animates "$changed_between pixels changed in 0.4 s"
+  else
+    fail effect-animates "changed from desktop: $changed_from_desktop, between shots: $changed_between"
+  fi
+
+  # A second start ends at once while the saver window is open.
+  for tail in /s /c; do
+    start_saver "$work/app" "$tail"
+    if wait_for_exit "$saver_pid" 15000; then
+      [ "$exit_code" -eq 0 ] && [ "$(visible_saver_windows)" -eq 1 ] && kill -0 "$first_pid" 2>/dev/null
+      check "second-start-$tail-ends" $? "exit $exit_code, windows $(visible_saver_windows)"
+      echo "# second start $tail ended after ${waited_ms} ms"
+    else
+      fail "second-start-$tail-ends" "still running after 15 s"
+      kill "$saver_pid" 2>/dev/null
+    fi
+  done
+
+  saver_pid=$first_pid
+  xdotool mousemove 100 100
+  sleep 0.2
+  xdotool mousemove 700 500
+  sleep 0.2
+  xdotool mousemove_relative -- -50 30
+  sleep 1.5
+  kill -0 "$saver_pid" 2>/dev/null && [ "$(visible_saver_windows)" -eq 1 ]
+  check mouse-move-keeps-running $? "the saver ended on a pointer move"
+
+  key_ends key-ends-saver
+else
+  fail saver-window-shown "no window titled Tolvarin_Main within 90 s"
+  hide_desktop
+fi
+screenshot after_key >/dev/null
+
+# A click on the picture ends the run too.
+start_saver "$work/app" /s
+if wait_for_window 60; then
+  xdotool mousemove 512 384
+  sleep 0.3
+  xdotool click 1
+  if wait_for_exit "$saver_pid" 1000; then
+    check click-ends-saver "$exit_code" "exit code $exit_code"
+    echo "# process ended ${waited_ms} ms after the click"
+  else
+    fail click-ends-saver "still running 1 s after the click"
+    kill "$saver_pid" 2>/dev/null
+  fi
+  wait_for_no_window 5
+  check click-ends-saver-window-gone $? "the saver window is still shown"
+else
+  fail click-ends-saver "no saver window"
+fi
+
+# No argument at all starts the saver as well.
+start_saver "$work/app"
+if wait_for_window 60; then
+  ok empty-tail-starts-saver
+  key_ends empty-tail-key-ends
+else
+  fail empty-tail-starts-saver "no saver window"
+  kill "$saver_pid" 2>/dev/null
+fi
+
+# Without the effect library the still copy stays, and keys still end the run.
+if show_desktop; then
+  start_saver "$work/nolib" /s
+  if wait_for_window 60; then
+    hide_desktop
+    sleep 1
+    shot=$(screenshot no_library)
+    sleep 0.5
+    later=$(screenshot no_library_later)
+    first=$(differing_pixels "$shot" "$desktop")
+    second=$(differing_pixels "$later" "$desktop")
+    [ "$first" = "0" ] && [ "$second" = "0" ]
+    check no-library-shows-still-copy $? "pixels differing from the desktop: $first, then $second"
+    key_ends no-library-key-ends
+  else
+    fail no-library-shows-still-copy "no saver window"
+    hide_desktop
+  fi
+else
+  fail no-library-shows-still-copy "the desktop picture never showed"
+fi
+
+finish
