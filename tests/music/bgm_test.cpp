@@ -453,7 +453,8 @@ TEST_F(BgmTest, WavLoopsInTheBackgroundAndStops) {
 }
 
 TEST_F(BgmTest, WavFailureLandsInTheLastApiResult) {
-  state.settings.musicFile = "C:\\missing.wav";
+  state.settings.musicFile = "C:\\a.wav";
+  winmm.SetPlaySoundResult(0);
   state.lastApiResult = 7;
   bgm.WavStart();
   EXPECT_EQ(winmm.PlaySoundCalls().size(), 1u);

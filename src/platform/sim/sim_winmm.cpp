@@ -427,9 +427,11 @@ std::int32_t SimWinmm::PlaySoundA(const char* sound, std::intptr_t module, std::
   } else {
     call.sound = std::string(sound);
     const bool readable = files_.CanOpenForReading(Cp932ToUtf8(*call.sound));
-    call.result = playSoundResult_.value_or(readable ? 1 : 0);
+    const bool async = (flags & kSndAsync) != 0;
+    // In the background the call succeeds before the file is even looked for.
+    call.result = playSoundResult_.value_or(readable || async ? 1 : 0);
     // A sound played synchronously is over by the time the call returns.
-    if (call.result != 0 && (flags & kSndAsync) != 0)
+    if (call.result != 0 && async && readable)
       soundPlaying_ = *call.sound;
     else
       soundPlaying_.reset();

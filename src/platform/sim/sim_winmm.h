@@ -108,8 +108,8 @@ class SimWinmm : public Winmm {
   void SetWaveOutDevices(std::uint32_t count);
   // With false, mciGetErrorStringA has no text for any code.
   void SetErrorTextsAvailable(bool available);
-  // Result of PlaySoundA calls with a sound name; unset, it is 1 for a
-  // readable file and 0 otherwise.
+  // Result of PlaySoundA calls with a sound name; unset, it is 1, except 0
+  // for a file that cannot be read and is played synchronously.
   void SetPlaySoundResult(std::int32_t result);
 
   // --- Observation ---------------------------------------------------------

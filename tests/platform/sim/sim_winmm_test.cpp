@@ -215,7 +215,8 @@ TEST_F(SimWinmmTest, PlaySoundRecordsAndLoops) {
   files.AddFile("C:\\a.wav", "RIFF");
   EXPECT_EQ(winmm.PlaySoundA("C:\\a.wav", 0, kSndSync), 1);
   EXPECT_FALSE(winmm.SoundPlaying());
-  EXPECT_EQ(winmm.PlaySoundA("C:\\none.wav", 0, kSndAsync | kSndLoop), 0);
+  EXPECT_EQ(winmm.PlaySoundA("C:\\none.wav", 0, kSndSync), 0);
+  EXPECT_EQ(winmm.PlaySoundA("C:\\none.wav", 0, kSndAsync | kSndLoop), 1);
   EXPECT_FALSE(winmm.SoundPlaying());
   EXPECT_EQ(winmm.PlaySoundA("C:\\a.wav", 0, kSndAsync | kSndLoop), 1);
   EXPECT_EQ(winmm.SoundPlaying(), "C:\\a.wav");
@@ -223,7 +224,7 @@ TEST_F(SimWinmmTest, PlaySoundRecordsAndLoops) {
   EXPECT_FALSE(winmm.SoundPlaying());
   winmm.SetPlaySoundResult(0);
   EXPECT_EQ(winmm.PlaySoundA("C:\\a.wav", 0, kSndAsync), 0);
-  EXPECT_EQ(winmm.PlaySoundCalls().size(), 5u);
+  EXPECT_EQ(winmm.PlaySoundCalls().size(), 6u);
 }
 
 }  // namespace
