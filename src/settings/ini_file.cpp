@@ -82,8 +82,8 @@ class LineCursor {
   bool Next(Line& line) {
     if (pos_ >= text_.size()) return false;
     line.begin = pos_;
-    std::size_t p = text_.find_first_of("\r\n", pos_);
-    if (p == std::string_view::npos) p = text_.size();
+    std::size_t p = pos_;
+    while (p < text_.size() && text_[p] != '\r' && text_[p] != '\n') ++p;
     line.contentEnd = p;
     if (p < text_.size()) p += (text_[p] == '\r' && p + 1 < text_.size() && text_[p + 1] == '\n') ? 2 : 1;
     line.end = pos_ = p;
@@ -102,6 +102,13 @@ struct ParsedLine {
   std::string_view name;
   std::string_view value;
 };
+
+// Outside the wanted section only headers matter; this spares parsing the rest.
+bool IsHeader(std::string_view content) {
+  std::size_t i = 0;
+  while (i < content.size() && IsBlank(content[i])) ++i;
+  return i < content.size() && content[i] == '[';
+}
 
 ParsedLine ParseLine(std::string_view content, bool dbcs) {
   ParsedLine parsed;
@@ -182,7 +189,9 @@ std::optional<std::string> IniLookup(std::string_view fileBytes, std::string_vie
   Line line;
   bool inside = false;
   while (cursor.Next(line)) {
-    const ParsedLine parsed = ParseLine(ini.text.substr(line.begin, line.contentEnd - line.begin), ini.dbcs);
+    const std::string_view content = ini.text.substr(line.begin, line.contentEnd - line.begin);
+    if (!inside && !IsHeader(content)) continue;
+    const ParsedLine parsed = ParseLine(content, ini.dbcs);
     if (parsed.kind == LineKind::Section) {
       if (inside) return std::nullopt;  // only the first section of that name counts
       inside = NamesEqual(parsed.name, wantedSection, ini.dbcs);
@@ -220,7 +229,9 @@ std::optional<std::string> IniUpdate(std::string_view fileBytes, std::string_vie
   LineCursor cursor(text);
   Line line;
   while (cursor.Next(line)) {
-    const ParsedLine parsed = ParseLine(text.substr(line.begin, line.contentEnd - line.begin), ini.dbcs);
+    const std::string_view content = text.substr(line.begin, line.contentEnd - line.begin);
+    if (!inside && !IsHeader(content)) continue;
+    const ParsedLine parsed = ParseLine(content, ini.dbcs);
     if (parsed.kind == LineKind::Section) {
       if (inside) break;
       if (!found && NamesEqual(parsed.name, wantedSection, ini.dbcs)) found = inside = true;

@@ -161,9 +161,11 @@ TEST(IniLookup, GarbageNeverBreaksTheReader) {
 TEST(IniLookup, LargeFileWithTheKeyAtTheEnd) {
   std::string file = "[Other]\r\n";
   const std::string line = "key=some value of a fair length, repeated over and over\r\n";
+  file.reserve((8u << 20) + 100);
   while (file.size() < (8u << 20)) file += line;
-  file += "[Section]\r\n度合い=7\r\n";
-  EXPECT_EQ(Lookup(Sjis(file), "Section", "度合い"), "7");
+  file += Sjis("[Section]\r\n度合い=7\r\n");
+  EXPECT_EQ(Lookup(file, "Section", "度合い"), "7");
+  EXPECT_EQ(Lookup(file, "Other", "KEY"), "some value of a fair length, repeated over and over");
 }
 
 // Writing ---------------------------------------------------------------------
