@@ -9,9 +9,6 @@ TEST(Win32FramePacer, RefreshIntervalFollowsTheDisplayRate) {
   EXPECT_EQ(RefreshIntervalMicroseconds(60), 16667);
   EXPECT_EQ(RefreshIntervalMicroseconds(144), 6944);
   EXPECT_EQ(RefreshIntervalMicroseconds(75), 13333);
-}
-
-TEST(Win32FramePacer, UnknownRatesCountAsSixtyHertz) {
   // 0 and 1 stand for the hardware's default rate.
   EXPECT_EQ(RefreshIntervalMicroseconds(0), 16667);
   EXPECT_EQ(RefreshIntervalMicroseconds(1), 16667);
@@ -23,9 +20,7 @@ TEST(Win32FramePacer, NextPresentIsOneIntervalAfterThePrevious) {
   EXPECT_EQ(NextPresentTime(1000, 1000, 16667), 17667);
   EXPECT_EQ(NextPresentTime(1000, 9000, 16667), 17667);
   EXPECT_EQ(NextPresentTime(1000, 17666, 16667), 17667);
-}
-
-TEST(Win32FramePacer, LateFramesPresentAtOnceAndDoNotPileUp) {
+  // Late frames present at once and do not pile up.
   EXPECT_EQ(NextPresentTime(1000, 17667, 16667), 17667);
   EXPECT_EQ(NextPresentTime(1000, 50000, 16667), 50000);
 }

@@ -127,16 +127,12 @@ TEST_F(Win32WindowingTest, FormSizeAndPlaceAreTwipsOfRealPixels) {
   EXPECT_EQ(rect.bottom, 48);
 }
 
-TEST_F(Win32WindowingTest, PartPixelsRoundHalfToEven) {
+TEST_F(Win32WindowingTest, PartPixelsRoundHalfToEvenAndBadSizesChangeNothing) {
   auto form = NewForm();
   form->SetWidth(10.5 * Tpp());
   EXPECT_EQ(form->ScaleWidth(), 10);
   form->SetWidth(11.5 * Tpp());
   EXPECT_EQ(form->ScaleWidth(), 12);
-}
-
-TEST_F(Win32WindowingTest, BadSizesAreRefusedAndChangeNothing) {
-  auto form = NewForm();
   form->SetWidth(50 * Tpp());
   try {
     form->SetWidth(-Tpp());
@@ -233,14 +229,10 @@ TEST_F(Win32WindowingTest, SetPictureClipsAndFillsTheRestWithTheFormsBackColour)
   EXPECT_EQ(image.at(0, 0), picture.at(0, 0));
   EXPECT_EQ(image.at(0, 4), 0x00563412u);
   EXPECT_EQ(image.at(19, 9), 0x00563412u);
-}
 
-TEST_F(Win32WindowingTest, SystemBackColourIsResolved) {
-  auto form = NewForm();
-  form->SetBackColor(0x80000005);  // the window colour
+  form->SetBackColor(0x80000005);  // a system colour: the window colour
   EXPECT_EQ(form->BackColor(), 0x80000005u);
-  PictureSurface& surface = form->AddPictureSurface(false);
-  surface.SetSize(2, 2);
+  surface.SetPicture(Bitmap());
   EXPECT_EQ(surface.Image().at(1, 1), PixelFromColor(GetSysColor(COLOR_WINDOW)));
 }
 
