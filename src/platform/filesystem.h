@@ -12,6 +12,8 @@ class FileSystem {
   virtual ~FileSystem() = default;
   // True when `path` names a file that can be opened for reading; never a folder.
   virtual bool CanOpenForReading(const std::string& path) = 0;
+  // True when anything (a file, readable or not, or a folder) is at `path`.
+  virtual bool PathExists(const std::string& path) = 0;
   // The whole file, or nullopt when it cannot be read (missing, folder, denied).
   // Files larger than `maxBytes` are read up to that size.
   virtual std::optional<std::string> ReadFileBytes(const std::string& path,

@@ -62,6 +62,8 @@ void WriteIniString(FileSystem& files, const std::string& section, const std::st
   // One byte over the limit tells a file that is too large to rewrite whole.
   const auto old = files.ReadFileBytes(file, kIniFileLimit + 1);
   if (old && old->size() > kIniFileLimit) return;
+  // A file that is there but cannot be read is not replaced by a new one.
+  if (!old && files.PathExists(file)) return;
   const auto updated = IniUpdate(old ? *old : std::string(), section, key, value);
   if (!updated) return;
   lastApiResult = files.ReplaceFileBytes(file, *updated) ? 1 : 0;

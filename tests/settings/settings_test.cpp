@@ -156,6 +156,16 @@ TEST_F(SettingsTest, UnreadableSettingsFileReadsAsMissing) {
   EXPECT_EQ(s.musicMode, 0);
 }
 
+TEST_F(SettingsTest, UnreadableSettingsFileIsNeverReplaced) {
+  const std::string bytes = Utf8ToCp932("[Section]\r\n度合い=5\r\n; keep me\r\n");
+  files.AddFile(kIni, bytes);
+  files.SetUnreadable(kIni);
+  std::int32_t lastApiResult = 1;
+  WriteIniString(files, "Section", "BGM区分", " 1", kIni, lastApiResult);
+  EXPECT_EQ(lastApiResult, 0);
+  EXPECT_EQ(files.FileBytes(kIni), bytes);
+}
+
 TEST_F(SettingsTest, SettingsFileInADriveRoot) {
   process.appFolder = "D:\\";
   EXPECT_EQ(SettingsFilePath(process), "D:\\Tolvarin.ini");
@@ -172,6 +182,7 @@ class FailingRead : public FileSystem {
  public:
   FailingRead(FileSystem& inner, int failAt) : inner_(inner), failAt_(failAt) {}
   bool CanOpenForReading(const std::string& path) override { return inner_.CanOpenForReading(path); }
+  bool PathExists(const std::string& path) override { return inner_.PathExists(path); }
   std::optional<std::string> ReadFileBytes(const std::string& path, std::uint64_t maxBytes) override {
     if (++reads_ == failAt_) throw std::runtime_error("read failed");
     return inner_.ReadFileBytes(path, maxBytes);

@@ -117,6 +117,10 @@ class WatchingFiles final : public FileSystem {
     accesses.push_back(path);
     return inner_.CanOpenForReading(path);
   }
+  bool PathExists(const std::string& path) override {
+    accesses.push_back(path);
+    return inner_.PathExists(path);
+  }
   std::optional<std::string> ReadFileBytes(const std::string& path, std::uint64_t maxBytes) override {
     accesses.push_back(path);
     return inner_.ReadFileBytes(path, maxBytes);

@@ -57,6 +57,7 @@ class SimFileSystem : public FileSystem {
 
   // FileSystem
   bool CanOpenForReading(const std::string& path) override;
+  bool PathExists(const std::string& path) override { return IsFile(path) || IsFolder(path); }
   std::optional<std::string> ReadFileBytes(const std::string& path, std::uint64_t maxBytes) override;
   bool ReplaceFileBytes(const std::string& path, const std::string& bytes) override;
 

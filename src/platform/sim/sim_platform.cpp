@@ -9,6 +9,7 @@ SimPlatform::SimPlatform(const SimOptions& options)
       platform_{desktop, desktop, winmm, windowing, process, files, libraries, pictures} {
   process.commandTail = options.commandTail;
   process.appFolder = options.appFolder;
+  files.AddFolder(options.appFolder);
 }
 
 Hwnd SimPlatform::AddForeignWindow(const std::string& title, const RectL& rect) {

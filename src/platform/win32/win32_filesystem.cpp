@@ -89,6 +89,13 @@ bool Win32FileSystem::CanOpenForReading(const std::string& path) {
   return file.valid();
 }
 
+bool Win32FileSystem::PathExists(const std::string& path) {
+  const auto wide = WidePath(path);
+  if (!wide) return false;
+  QuietErrors quiet;
+  return GetFileAttributesW(wide->c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
 std::optional<std::string> Win32FileSystem::ReadFileBytes(const std::string& path, std::uint64_t maxBytes) {
   const auto wide = WidePath(path);
   if (!wide) return std::nullopt;
