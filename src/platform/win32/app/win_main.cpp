@@ -32,6 +32,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     tolvarin::Main(program);
   } catch (const std::exception& error) {
     process.ErrorReport(tolvarin::ErrorReportText(error));
+  } catch (...) {
+    process.ErrorReport("Run-time error");
   }
   windowing.RunMessageLoop();
   return 0;
