@@ -18,8 +18,13 @@ class ProgramError : public std::runtime_error {
 
 inline constexpr int kErrorTypeMismatch = 13;
 inline constexpr int kErrorOverflow = 6;
+inline constexpr int kErrorOutOfMemory = 7;
+inline constexpr int kErrorInvalidPropertyValue = 380;
 
 [[noreturn]] inline void RaiseOverflow() { throw ProgramError(kErrorOverflow, "Overflow"); }
+[[noreturn]] inline void RaiseInvalidPropertyValue() {
+  throw ProgramError(kErrorInvalidPropertyValue, "Invalid property value");
+}
 [[noreturn]] inline void RaiseTypeMismatch() { throw ProgramError(kErrorTypeMismatch, "Type mismatch"); }
 
 // The text of the error report for an error that nobody trapped.

@@ -133,7 +133,9 @@ double LeadingNumber(std::string_view text) {
 
 std::string SignedNumberText(std::int32_t value) {
   if (value < 0) return std::to_string(value);
-  return " " + std::to_string(value);
+  std::string text(1, ' ');
+  text += std::to_string(value);
+  return text;
 }
 
 }  // namespace tolvarin

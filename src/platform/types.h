@@ -16,13 +16,13 @@ struct RectL {
   std::int32_t bottom = 0;
 };
 
-inline constexpr std::uint32_t SRCCOPY = 0x00CC0020;
-inline constexpr Hwnd HWND_TOPMOST = -1;
-inline constexpr std::uint32_t SWP_NOSIZE = 0x0001;
-inline constexpr std::uint32_t SWP_NOMOVE = 0x0002;
-inline constexpr std::uint32_t SWP_NOACTIVATE = 0x0010;
-inline constexpr std::int32_t GWL_STYLE = -16;
-inline constexpr std::int32_t WS_CHILD = 0x40000000;
-inline constexpr std::uint32_t WM_CLOSE = 0x0010;
+inline constexpr std::uint32_t kSrcCopy = 0x00CC0020;
+inline constexpr Hwnd kHwndTopmost = -1;
+inline constexpr std::uint32_t kSwpNoSize = 0x0001;
+inline constexpr std::uint32_t kSwpNoMove = 0x0002;
+inline constexpr std::uint32_t kSwpNoActivate = 0x0010;
+inline constexpr std::int32_t kGwlStyle = -16;
+inline constexpr std::int32_t kWsChild = 0x40000000;
+inline constexpr std::uint32_t kWmClose = 0x0010;
 
 }  // namespace tolvarin

@@ -66,7 +66,7 @@ void SaverWindow::Form_Load() {
   // The window is not shown yet, so the copy never contains it.
   TrapErrors([&] {
     result_ = p.gdi32.BitBlt(master_->hDC(), 0, 0, RoundHalfEven<std::int32_t>(form.ScaleWidth()),
-                             RoundHalfEven<std::int32_t>(form.ScaleHeight()), desktopDc, 0, 0, SRCCOPY);
+                             RoundHalfEven<std::int32_t>(form.ScaleHeight()), desktopDc, 0, 0, kSrcCopy);
   });
   TrapErrors([&] { display_->SetPicture(master_->Image()); });
   TrapErrors([&] { result_ = p.user32.ReleaseDC(desktopWindow, desktopDc); });
@@ -85,8 +85,8 @@ void SaverWindow::Form_Load() {
   TrapErrors([&] { form.SetWindowState(0); });
   TrapErrors([&] { form.Show(); });
   TrapErrors([&] {
-    result_ = p.user32.SetWindowPos(form.hWnd(), HWND_TOPMOST, 0, 0, 0, 0,
-                                    SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE);
+    result_ = p.user32.SetWindowPos(form.hWnd(), kHwndTopmost, 0, 0, 0, 0,
+                                    kSwpNoSize | kSwpNoMove | kSwpNoActivate);
   });
 }
 
@@ -101,7 +101,7 @@ void SaverWindow::Timer3_Timer() {
       TrapErrors([&] {
         result_ = p.gdi32.BitBlt(display_->hDC(), 0, 0, RoundHalfEven<std::int32_t>(form_->ScaleWidth()),
                                  RoundHalfEven<std::int32_t>(form_->ScaleHeight()), master_->hDC(), 0, 0,
-                                 SRCCOPY);
+                                 kSrcCopy);
       });
       TrapErrors([&] { frameCounter_ = 0; });
     }

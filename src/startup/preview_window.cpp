@@ -27,7 +27,7 @@ PreviewWindow::PreviewWindow(Program& program) : program_(program) {
 
 void PreviewWindow::Form_Unload() {
   program_.state.lastApiResult =
-      program_.platform.user32.PostMessageA(form_->hWnd(), WM_CLOSE, 0, 0);
+      program_.platform.user32.PostMessageA(form_->hWnd(), kWmClose, 0, 0);
 }
 
 std::int32_t PreviewHostHandle(const std::string& commandTail) {
@@ -68,8 +68,8 @@ void PreviewStartup(Program& program) {
   preview.hostRect = hostRect;
   Form& form = preview.Tolvarin_R();
 
-  const std::int32_t style = user32.GetWindowLongA(form.hWnd(), GWL_STYLE);
-  state.lastApiResult = user32.SetWindowLongA(form.hWnd(), GWL_STYLE, style | WS_CHILD);
+  const std::int32_t style = user32.GetWindowLongA(form.hWnd(), kGwlStyle);
+  state.lastApiResult = user32.SetWindowLongA(form.hWnd(), kGwlStyle, style | kWsChild);
 
   state.lastApiResult = static_cast<std::int32_t>(user32.SetParent(form.hWnd(), host));
   // A host that went away before SetParent took no child with it: the

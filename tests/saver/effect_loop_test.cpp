@@ -193,6 +193,9 @@ TEST_F(EffectLoopTest, PacingShowsOneFramePerRefreshInterval) {
 }
 
 TEST_F(EffectLoopTest, RealEffectLibraryDrawsTheReferenceFrame) {
+#ifdef _WIN32
+  GTEST_SKIP() << "the Windows library takes device contexts, not the simulation's surface records";
+#endif
   sim::SimOptions options;
   options.screenWidth = 40;
   options.screenHeight = 30;

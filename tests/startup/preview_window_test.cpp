@@ -83,7 +83,7 @@ class WatchingUser32 final : public User32 {
   std::int32_t ReleaseDC(Hwnd window, Hdc dc) override { return inner_.ReleaseDC(window, dc); }
   std::int32_t GetWindowRect(Hwnd window, RectL& rect) override { return inner_.GetWindowRect(window, rect); }
   std::int32_t GetWindowLongA(Hwnd window, std::int32_t index) override {
-    return inner_.GetWindowLongA(window, index) | (index == GWL_STYLE ? extraStyle : 0);
+    return inner_.GetWindowLongA(window, index) | (index == kGwlStyle ? extraStyle : 0);
   }
   std::int32_t SetWindowLongA(Hwnd window, std::int32_t index, std::int32_t value) override {
     return inner_.SetWindowLongA(window, index, value);
@@ -221,7 +221,7 @@ TEST_F(PreviewTest, HostOfThePictureSizeShowsThePictureAsItIs) {
   const sim::SimWindow* own = window();
   ASSERT_NE(own, nullptr);
   EXPECT_EQ(own->parent, host);
-  EXPECT_EQ(own->style & WS_CHILD, WS_CHILD);
+  EXPECT_EQ(own->style & kWsChild, kWsChild);
   EXPECT_EQ(own->rect.left, 100);
   EXPECT_EQ(own->rect.top, 80);
   EXPECT_EQ(own->rect.right, 252);

@@ -106,13 +106,13 @@ std::int32_t SimDesktop::GetWindowRect(Hwnd window, RectL& rect) {
 std::int32_t SimDesktop::GetWindowLongA(Hwnd window, std::int32_t index) {
   calls.push_back(Format("GetWindowLongA(%d)", int(index)));
   const SimWindow* found = Find(window);
-  return found && index == GWL_STYLE ? found->style : 0;
+  return found && index == kGwlStyle ? found->style : 0;
 }
 
 std::int32_t SimDesktop::SetWindowLongA(Hwnd window, std::int32_t index, std::int32_t value) {
   calls.push_back(Format("SetWindowLongA(%d,%#x)", int(index), unsigned(value)));
   SimWindow* found = Find(window);
-  if (!found || index != GWL_STYLE) return 0;
+  if (!found || index != kGwlStyle) return 0;
   const std::int32_t previous = found->style;
   found->style = value;
   return previous;
@@ -142,15 +142,15 @@ std::int32_t SimDesktop::SetWindowPos(Hwnd window, Hwnd insertAfter, std::int32_
                          int(y), int(cx), int(cy), unsigned(flags)));
   SimWindow* found = Find(window);
   if (!found) return 0;
-  if (insertAfter == HWND_TOPMOST) {
+  if (insertAfter == kHwndTopmost) {
     found->topmost = true;
     BringToTop(window);
   }
-  if (!(flags & SWP_NOMOVE)) {
+  if (!(flags & kSwpNoMove)) {
     const std::int32_t w = found->rect.right - found->rect.left, h = found->rect.bottom - found->rect.top;
     found->rect = RectL{x, y, x + w, y + h};
   }
-  if (!(flags & SWP_NOSIZE)) {
+  if (!(flags & kSwpNoSize)) {
     found->rect.right = found->rect.left + cx;
     found->rect.bottom = found->rect.top + cy;
   }
@@ -176,7 +176,7 @@ std::int32_t SimDesktop::BitBlt(Hdc destination, std::int32_t x, std::int32_t y,
   calls.push_back(Format("BitBlt(%d,%d,%d,%d,%d,%d,%#x)", int(x), int(y), int(width), int(height),
                          int(sourceX), int(sourceY), unsigned(rop)));
   PixelView to, from;
-  if (rop != SRCCOPY || !Resolve(destination, to) || !Resolve(source, from)) return 0;
+  if (rop != kSrcCopy || !Resolve(destination, to) || !Resolve(source, from)) return 0;
   CopyBlock(to, x, y, width, height, from, sourceX, sourceY);
   return 1;
 }

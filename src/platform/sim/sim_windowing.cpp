@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "base/errors.h"
+
 namespace tolvarin::sim {
 
 namespace {
@@ -39,6 +41,8 @@ void SimTimer::SetInterval(std::int32_t milliseconds) {
 SimSurface::SimSurface(SimForm& owner, bool shown) : form(owner), visible(shown) { UpdateRecord(); }
 
 void SimSurface::SetSize(double width, double height) {
+  // As on Windows: a size that cannot be a window's is refused, never clamped.
+  if (!(width >= 0 && height >= 0 && width < 1e6 && height < 1e6)) RaiseInvalidPropertyValue();
   Bitmap resized(std::int32_t(std::lround(width)), std::int32_t(std::lround(height)),
                  PixelFromColor(form.BackColor()));
   CopyBlock(ViewOf(resized), 0, 0, bitmap.width, bitmap.height, ViewOf(bitmap), 0, 0);
@@ -198,7 +202,7 @@ SimWindowing::SimWindowing(SimClock& clock, SimDesktop& desktop, double twipsPer
                            double twipsPerPixelY)
     : clock_(clock), desktop_(desktop), twipsPerPixelX_(twipsPerPixelX), twipsPerPixelY_(twipsPerPixelY) {
   desktop_.onPostMessage = [this](Hwnd window, std::uint32_t message) {
-    if (message == WM_CLOSE) PostClose(window);
+    if (message == kWmClose) PostClose(window);
   };
   // A surface's device context is the address of its surface record.
   desktop_.SetSurfaceResolver([this](Hdc dc, PixelView& view) {

@@ -22,8 +22,4 @@ inline Hwnd FromHwnd(HWND window) { return reinterpret_cast<Hwnd>(window); }
 inline HDC ToHdc(Hdc dc) { return reinterpret_cast<HDC>(dc); }
 inline Hdc FromHdc(HDC dc) { return reinterpret_cast<Hdc>(dc); }
 
-// Run-time error numbers raised by the windowing layer.
-inline constexpr int kErrorOutOfMemory = 7;
-inline constexpr int kErrorInvalidPropertyValue = 380;
-
 }  // namespace tolvarin
