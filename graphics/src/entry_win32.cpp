@@ -18,7 +18,7 @@ Rows RowOrder(HDC dc, uint32_t* first_stored, uint32_t* last_stored) {
   const uint32_t keep_first = *first_stored;
   const uint32_t keep_last = *last_stored;
   *first_stored = 0x00000000u;
-  *last_stored = 0x00FFFFFFu;
+  *last_stored = 0xFFFFFFFFu;  // white under any channel masks
   COLORREF corner = CLR_INVALID;
   const int state = SaveDC(dc);
   if (state != 0) {

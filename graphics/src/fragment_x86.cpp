@@ -43,12 +43,12 @@ GPX_AVX2 inline __m256i Load8(const uint32_t* p) {
   return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
 }
 
-// Pixels one by one until out + x sits on an `align`-byte boundary, so the
-// vector loop can use aligned streaming stores.
+// Pixels one by one until out + x starts a cache line, so the vector loop can
+// use aligned streaming stores and fill whole lines with them.
 inline int AlignStart(uint32_t* out, const uint32_t* above, const uint32_t* below, int begin,
-                      int end, int d, int align) {
+                      int end, int d) {
   int x = begin;
-  while (x < end && reinterpret_cast<std::uintptr_t>(out + x) % align != 0) ++x;
+  while (x < end && reinterpret_cast<std::uintptr_t>(out + x) % 64 != 0) ++x;
   ScalarSpan<false, false>(out, above, below, begin, x, d, 0);
   return x;
 }
@@ -61,7 +61,7 @@ GPX_SSE2 void SpanSse2(uint32_t* out, const uint32_t* above, const uint32_t* bel
   const __m128i below_left = _mm_set1_epi32(static_cast<int>(below[0]));
   const __m128i above_right = _mm_set1_epi32(static_cast<int>(above[last]));
   const __m128i below_right = _mm_set1_epi32(static_cast<int>(below[last]));
-  int x = kStream ? AlignStart(out, above, below, begin, end, d, 16) : begin;
+  int x = kStream ? AlignStart(out, above, below, begin, end, d) : begin;
   for (; x + 4 <= end; x += 4) {
     const __m128i al = kLeftFixed ? above_left : Load4(above + x - d);
     const __m128i bl = kLeftFixed ? below_left : Load4(below + x - d);
@@ -84,7 +84,7 @@ GPX_AVX2 void SpanAvx2(uint32_t* out, const uint32_t* above, const uint32_t* bel
   const __m256i below_left = _mm256_set1_epi32(static_cast<int>(below[0]));
   const __m256i above_right = _mm256_set1_epi32(static_cast<int>(above[last]));
   const __m256i below_right = _mm256_set1_epi32(static_cast<int>(below[last]));
-  int x = kStream ? AlignStart(out, above, below, begin, end, d, 32) : begin;
+  int x = kStream ? AlignStart(out, above, below, begin, end, d) : begin;
   for (; x + 8 <= end; x += 8) {
     const __m256i al = kLeftFixed ? above_left : Load8(above + x - d);
     const __m256i bl = kLeftFixed ? below_left : Load8(below + x - d);
