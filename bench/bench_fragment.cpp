@@ -1,6 +1,8 @@
 // Cost of one effect frame next to the cheapest thing a frame could cost: one
-// copy of the same number of bytes. Compare medians over repetitions, e.g.
-//   bench_fragment --benchmark_repetitions=7 --benchmark_report_aggregates_only=true
+// copy of the same number of bytes. Compare medians over repetitions, run
+// interleaved so a busy machine slows every contender alike:
+//   bench_fragment --benchmark_repetitions=9 --benchmark_enable_random_interleaving=true
+//                  --benchmark_report_aggregates_only=true
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
