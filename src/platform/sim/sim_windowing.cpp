@@ -273,47 +273,22 @@ void SimWindowing::DestroyForeignWindow(Hwnd window) {
   desktop_.RemoveWindow(window);
 }
 
-void SimWindowing::PostKey(std::int32_t keyCode, std::int64_t at) {
-  SimEvent event{SimEvent::Kind::Key};
-  event.keyCode = keyCode;
-  event.time = at;
-  events_.push_back(event);
+void SimWindowing::Queue(SimEvent::Kind kind, std::int64_t at, std::int32_t keyCode, std::int32_t x,
+                         std::int32_t y, Hwnd window) {
+  events_.push_back(SimEvent{kind, at, keyCode, x, y, window});
 }
 
+void SimWindowing::PostKey(std::int32_t keyCode, std::int64_t at) { Queue(SimEvent::Kind::Key, at, keyCode); }
 void SimWindowing::PostClick(std::int32_t x, std::int32_t y, std::int64_t at) {
-  SimEvent event{SimEvent::Kind::Click};
-  event.x = x;
-  event.y = y;
-  event.time = at;
-  events_.push_back(event);
+  Queue(SimEvent::Kind::Click, at, 0, x, y);
 }
-
 void SimWindowing::PostMouseMove(std::int32_t x, std::int32_t y, std::int64_t at) {
-  SimEvent event{SimEvent::Kind::MouseMove};
-  event.x = x;
-  event.y = y;
-  event.time = at;
-  events_.push_back(event);
+  Queue(SimEvent::Kind::MouseMove, at, 0, x, y);
 }
-
-void SimWindowing::PostClose(Hwnd window, std::int64_t at) {
-  SimEvent event{SimEvent::Kind::Close};
-  event.window = window;
-  event.time = at;
-  events_.push_back(event);
-}
-
-void SimWindowing::PostEndSession(std::int64_t at) {
-  SimEvent event{SimEvent::Kind::EndSession};
-  event.time = at;
-  events_.push_back(event);
-}
-
+void SimWindowing::PostClose(Hwnd window, std::int64_t at) { Queue(SimEvent::Kind::Close, at, 0, 0, 0, window); }
+void SimWindowing::PostEndSession(std::int64_t at) { Queue(SimEvent::Kind::EndSession, at); }
 void SimWindowing::PostDestroyForeign(Hwnd window, std::int64_t at) {
-  SimEvent event{SimEvent::Kind::DestroyForeign};
-  event.window = window;
-  event.time = at;
-  events_.push_back(event);
+  Queue(SimEvent::Kind::DestroyForeign, at, 0, 0, 0, window);
 }
 
 void SimWindowing::Dispatch(const SimEvent& event) {

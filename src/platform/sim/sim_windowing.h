@@ -182,6 +182,8 @@ class SimWindowing final : public Windowing {
   void DestroyForeignWindow(Hwnd window);
 
  private:
+  void Queue(SimEvent::Kind kind, std::int64_t at, std::int32_t keyCode = 0, std::int32_t x = 0,
+             std::int32_t y = 0, Hwnd window = 0);
   void Dispatch(const SimEvent& event);
   void FireDueTimers();
   std::optional<std::int64_t> NextWakeUp() const;
