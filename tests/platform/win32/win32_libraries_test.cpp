@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 
 #include "platform/win32/win32_api.h"
@@ -11,34 +12,7 @@ namespace tolvarin {
 namespace {
 
 std::wstring AppFolderWide() { return FolderOfModulePath(ModulePath()); }
-
 std::wstring EffectLibraryPath() { return AppFolderWide() + L"\\r_vold_graphics.dll"; }
-
-// A folder of its own under the temporary folder, removed with its files.
-class ScratchFolder {
- public:
-  ScratchFolder() {
-    wchar_t temp[MAX_PATH];
-    GetTempPathW(MAX_PATH, temp);
-    path_ = std::wstring(temp) + L"tolvarin_libs_" + std::to_wstring(GetCurrentProcessId());
-    CreateDirectoryW(path_.c_str(), nullptr);
-  }
-  ~ScratchFolder() {
-    for (const std::wstring& file : files_) DeleteFileW(file.c_str());
-    RemoveDirectoryW(path_.c_str());
-  }
-  std::wstring CopyIn(const std::wstring& from, const std::wstring& name) {
-    const std::wstring to = path_ + L"\\" + name;
-    if (!CopyFileW(from.c_str(), to.c_str(), FALSE)) return {};
-    files_.push_back(to);
-    return to;
-  }
-  const std::wstring& path() const { return path_; }
-
- private:
-  std::wstring path_;
-  std::vector<std::wstring> files_;
-};
 
 class Win32LibrariesTest : public ::testing::Test {
  protected:
@@ -46,75 +20,71 @@ class Win32LibrariesTest : public ::testing::Test {
     if (GetFileAttributesW(EffectLibraryPath().c_str()) == INVALID_FILE_ATTRIBUTES)
       GTEST_SKIP() << "the effect library is not built beside the tests";
   }
+
+  // Copies the effect library to `folder` under a name the process has not
+  // loaded, so the search really runs; `reach` makes the folder searched by
+  // the ordinary rules until `leave`. The library must not load from there,
+  // though plain LoadLibrary finds it.
+  void ExpectNotLoadedFrom(const std::wstring& folder, const std::wstring& name,
+                           const std::function<void()>& reach, const std::function<void()>& leave) {
+    const std::wstring copy = folder + L"\\" + name;
+    ASSERT_TRUE(CopyFileW(EffectLibraryPath().c_str(), copy.c_str(), FALSE));
+    reach();
+    void* refused = libraries.LoadAppLibrary(WideToUtf8(name));
+    HMODULE planted = LoadLibraryW(name.c_str());
+    leave();
+    EXPECT_EQ(refused, nullptr);
+    EXPECT_NE(planted, nullptr);
+    if (planted) FreeLibrary(planted);
+    DeleteFileW(copy.c_str());
+  }
+
   Win32Libraries libraries;
 };
 
-TEST_F(Win32LibrariesTest, FindsTheEffectLibraryInTheProgramFolder) {
+TEST_F(Win32LibrariesTest, LoadsBareNamesFromTheProgramFolder) {
   void* library = libraries.LoadAppLibrary(libraries.EffectLibraryFileName());
   ASSERT_NE(library, nullptr);
   EXPECT_NE(libraries.GetProcAddress(library, "GPX_Fragment"), nullptr);
   EXPECT_EQ(libraries.GetProcAddress(library, "GPX_NoSuchEffect"), nullptr);
   EXPECT_EQ(libraries.GetProcAddress(nullptr, "GPX_Fragment"), nullptr);
-}
 
-TEST_F(Win32LibrariesTest, LoadsALibraryThatLiesOnlyInTheProgramFolder) {
-  // A name the process has not loaded yet, so the folder search really runs.
+  // A name not loaded yet, lying only in the program folder.
   const std::wstring copy = AppFolderWide() + L"\\tolvarin_app_probe.dll";
   ASSERT_TRUE(CopyFileW(EffectLibraryPath().c_str(), copy.c_str(), FALSE));
-  void* library = libraries.LoadAppLibrary("tolvarin_app_probe.dll");
-  EXPECT_NE(library, nullptr);
-  if (library) {
-    EXPECT_NE(libraries.GetProcAddress(library, "GPX_Fragment"), nullptr);
-    FreeLibrary(static_cast<HMODULE>(library));
-  }
+  void* probe = libraries.LoadAppLibrary("tolvarin_app_probe.dll");
+  EXPECT_NE(probe, nullptr);
+  if (probe) FreeLibrary(static_cast<HMODULE>(probe));
   DeleteFileW(copy.c_str());
+
+  // Missing, empty, or with a folder - even one naming the very library.
+  for (const std::string& name : {std::string("tolvarin_absent_library.dll"), std::string(),
+                                  WideToUtf8(EffectLibraryPath()), std::string(".\\r_vold_graphics.dll"),
+                                  std::string("../bin/r_vold_graphics.dll")}) {
+    EXPECT_EQ(libraries.LoadAppLibrary(name), nullptr) << name;
+  }
 }
 
-TEST_F(Win32LibrariesTest, MissingLibraryIsNull) {
-  EXPECT_EQ(libraries.LoadAppLibrary("tolvarin_absent_library.dll"), nullptr);
-  EXPECT_EQ(libraries.LoadAppLibrary(""), nullptr);
-}
+TEST_F(Win32LibrariesTest, NeverFromTheCurrentFolderOrThePath) {
+  wchar_t temp[MAX_PATH];
+  GetTempPathW(MAX_PATH, temp);
+  const std::wstring scratch = std::wstring(temp) + L"tolvarin_libs_" + std::to_wstring(GetCurrentProcessId());
+  CreateDirectoryW(scratch.c_str(), nullptr);
 
-TEST_F(Win32LibrariesTest, NamesWithAFolderAreRefused) {
-  // Even a path to the very library that loads by its bare name.
-  EXPECT_EQ(libraries.LoadAppLibrary(WideToUtf8(EffectLibraryPath())), nullptr);
-  EXPECT_EQ(libraries.LoadAppLibrary(".\\r_vold_graphics.dll"), nullptr);
-  EXPECT_EQ(libraries.LoadAppLibrary("../bin/r_vold_graphics.dll"), nullptr);
-}
-
-TEST_F(Win32LibrariesTest, ALibraryOnlyInTheCurrentFolderIsNotLoaded) {
-  ScratchFolder scratch;
-  const std::wstring name = L"tolvarin_cwd_probe.dll";
-  ASSERT_FALSE(scratch.CopyIn(EffectLibraryPath(), name).empty());
   wchar_t previous[MAX_PATH];
   GetCurrentDirectoryW(MAX_PATH, previous);
-  ASSERT_TRUE(SetCurrentDirectoryW(scratch.path().c_str()));
+  ExpectNotLoadedFrom(
+      scratch, L"tolvarin_cwd_probe.dll", [&] { ASSERT_TRUE(SetCurrentDirectoryW(scratch.c_str())); },
+      [&] { SetCurrentDirectoryW(previous); });
 
-  void* refused = libraries.LoadAppLibrary(WideToUtf8(name));
-  // The ordinary search does find it there, so the refusal means something.
-  HMODULE planted = LoadLibraryW(name.c_str());
-
-  SetCurrentDirectoryW(previous);
-  EXPECT_EQ(refused, nullptr);
-  EXPECT_NE(planted, nullptr);
-  if (planted) FreeLibrary(planted);
-}
-
-TEST_F(Win32LibrariesTest, ALibraryOnlyOnThePathIsNotLoaded) {
-  ScratchFolder scratch;
-  const std::wstring name = L"tolvarin_path_probe.dll";
-  ASSERT_FALSE(scratch.CopyIn(EffectLibraryPath(), name).empty());
   std::wstring oldPath(32767, L'\0');
   oldPath.resize(GetEnvironmentVariableW(L"PATH", oldPath.data(), DWORD(oldPath.size())));
-  SetEnvironmentVariableW(L"PATH", (scratch.path() + L";" + oldPath).c_str());
+  ExpectNotLoadedFrom(
+      scratch, L"tolvarin_path_probe.dll",
+      [&] { SetEnvironmentVariableW(L"PATH", (scratch + L";" + oldPath).c_str()); },
+      [&] { SetEnvironmentVariableW(L"PATH", oldPath.c_str()); });
 
-  void* refused = libraries.LoadAppLibrary(WideToUtf8(name));
-  HMODULE planted = LoadLibraryW(name.c_str());
-
-  SetEnvironmentVariableW(L"PATH", oldPath.c_str());
-  EXPECT_EQ(refused, nullptr);
-  EXPECT_NE(planted, nullptr);
-  if (planted) FreeLibrary(planted);
+  RemoveDirectoryW(scratch.c_str());
 }
 
 }  // namespace

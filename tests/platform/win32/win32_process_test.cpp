@@ -8,68 +8,50 @@ namespace tolvarin {
 namespace {
 
 TEST(Win32CommandTail, SkipsTheProgramNameAndTheBlanksAfterIt) {
-  EXPECT_EQ(CommandTailOf(L"C:\\WINDOWS\\TOLVAR~1.SCR /s"), L"/s");
-  EXPECT_EQ(CommandTailOf(L"Tolvarin.scr \t  /p 1234"), L"/p 1234");
-  EXPECT_EQ(CommandTailOf(L"Tolvarin.scr\t/c:5678"), L"/c:5678");
+  const struct {
+    const wchar_t* line;
+    const wchar_t* tail;
+  } rows[] = {
+      {L"C:\\WINDOWS\\TOLVAR~1.SCR /s", L"/s"},
+      {L"Tolvarin.scr \t  /p 1234", L"/p 1234"},
+      {L"Tolvarin.scr\t/c:5678", L"/c:5678"},
+      {L"\"C:\\Program Files\\Tolvarin\\Tolvarin.scr\" /p 1234", L"/p 1234"},
+      {L"\"C:\\a b\\Tolvarin.scr\"/s", L"/s"},  // Windows at times passes no blank after a quoted name
+      {L"\"C:\\a b\\Tolvarin.scr /s", L""},     // an unclosed quote: all of it is the name
+      {L"x.scr /p  12x34  ", L"/p  12x34  "},   // arguments stay as they are
+      {L"x.scr \"/s\"", L"\"/s\""},
+      {L"Tolvarin.scr", L""},
+      {L"Tolvarin.scr   ", L""},
+      {L"\"C:\\x y\\Tolvarin.scr\"", L""},
+      {L"", L""},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(WideToUtf8(row.line));
+    EXPECT_EQ(CommandTailOf(row.line), row.tail);
+  }
 }
 
-TEST(Win32CommandTail, QuotedNameMayHoldBlanks) {
-  EXPECT_EQ(CommandTailOf(L"\"C:\\Program Files\\Tolvarin\\Tolvarin.scr\" /p 1234"), L"/p 1234");
-  // Windows passes no blank after a quoted name at times.
-  EXPECT_EQ(CommandTailOf(L"\"C:\\a b\\Tolvarin.scr\"/s"), L"/s");
-  // An unclosed quote takes the whole line as the name.
-  EXPECT_EQ(CommandTailOf(L"\"C:\\a b\\Tolvarin.scr /s"), L"");
-}
-
-TEST(Win32CommandTail, ArgumentsStayAsTheyAre) {
-  EXPECT_EQ(CommandTailOf(L"x.scr /p  12x34  "), L"/p  12x34  ");
-  EXPECT_EQ(CommandTailOf(L"x.scr \"/s\""), L"\"/s\"");
-  EXPECT_EQ(CommandTailOf(L"x.scr s"), L"s");
-}
-
-TEST(Win32CommandTail, NoArguments) {
-  EXPECT_EQ(CommandTailOf(L"Tolvarin.scr"), L"");
-  EXPECT_EQ(CommandTailOf(L"Tolvarin.scr   "), L"");
-  EXPECT_EQ(CommandTailOf(L"\"C:\\x y\\Tolvarin.scr\""), L"");
-  EXPECT_EQ(CommandTailOf(L""), L"");
-}
-
-TEST(Win32ModuleFolder, FolderWithoutTrailingSeparator) {
+TEST(Win32ModuleFolder, FolderWithoutTrailingSeparatorExceptARoot) {
   EXPECT_EQ(FolderOfModulePath(L"C:\\Games\\Saver\\Tolvarin.scr"), L"C:\\Games\\Saver");
   EXPECT_EQ(FolderOfModulePath(L"\\\\server\\share\\Tolvarin.scr"), L"\\\\server\\share");
   EXPECT_EQ(FolderOfModulePath(L"\\\\?\\C:\\very\\deep\\Tolvarin.scr"), L"\\\\?\\C:\\very\\deep");
-}
-
-TEST(Win32ModuleFolder, DriveRootKeepsItsSeparator) {
   EXPECT_EQ(FolderOfModulePath(L"C:\\Tolvarin.scr"), L"C:\\");
   EXPECT_EQ(FolderOfModulePath(L"D:/Tolvarin.scr"), L"D:\\");
-}
+  EXPECT_EQ(FolderOfModulePath(L"Tolvarin.scr"), L"");
 
-TEST(Win32ModuleFolder, NameWithoutFolder) { EXPECT_EQ(FolderOfModulePath(L"Tolvarin.scr"), L""); }
-
-TEST(Win32ModuleFolder, AppFolderHoldsTheRunningProgram) {
-  Win32Process process;
-  const std::string folder = process.AppFolder();
+  // The running program lies in its application folder.
+  const std::string folder = Win32Process().AppFolder();
   ASSERT_FALSE(folder.empty());
   EXPECT_NE(folder.back(), '\\');
-  const std::wstring module = ModulePath();
-  const std::wstring name = module.substr(module.find_last_of(L"\\/") + 1);
-  EXPECT_EQ(name, L"tolvarin_tests.exe");
-  const std::wstring beside = Utf8ToWide(folder) + L"\\" + name;
+  const std::wstring beside = Utf8ToWide(folder) + L"\\tolvarin_tests.exe";
   EXPECT_NE(GetFileAttributesW(beside.c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
-TEST(Win32Text, JapaneseRoundTrip) {
-  const std::string key = "度合い";
-  const std::wstring wide = Utf8ToWide(key);
-  EXPECT_EQ(wide, std::wstring(L"\u5EA6\u5408\u3044"));
-  EXPECT_EQ(WideToUtf8(wide), key);
+TEST(Win32Text, JapaneseRoundTripAndBadInput) {
+  EXPECT_EQ(Utf8ToWide("度合い"), std::wstring(L"\u5EA6\u5408\u3044"));
   // Half-width katakana and a character outside the basic plane.
   const std::string other = "BGMﾘﾋﾟｰﾄ \U0001F600";
   EXPECT_EQ(WideToUtf8(Utf8ToWide(other)), other);
-}
-
-TEST(Win32Text, BadInputBecomesReplacementCharacters) {
   EXPECT_EQ(Utf8ToWide(std::string("a\xFF" "b")), std::wstring(L"a\uFFFDb"));
   EXPECT_EQ(WideToUtf8(std::wstring(L"a\xD800" L"b")), "a\xEF\xBF\xBD" "b");
   EXPECT_EQ(Utf8ToWide(""), L"");
