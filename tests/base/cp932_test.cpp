@@ -2,9 +2,10 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdint>
 #include <random>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace tolvarin {
 namespace {
@@ -32,93 +33,59 @@ char32_t OnlyChar(const std::string& text) {
   return c.valid && c.length == text.size() ? c.ch : 0;
 }
 
-bool IsWellFormedUtf8(const std::string& text) {
-  for (std::size_t i = 0; i < text.size();) {
-    const Utf8Char c = DecodeUtf8(text, i);
-    if (!c.valid) return false;
-    i += c.length;
-  }
-  return true;
-}
-
-TEST(Cp932, SettingsNamesHaveTheirFileBytes) {
-  const struct {
-    const char* utf8;
-    std::string cp932;
-  } names[] = {
+TEST(Cp932, SettingsNamesAndPathsHaveTheirFileBytes) {
+  const std::pair<std::string, std::string> texts[] = {
       {"Section", "Section"},
       {"度合い", Bytes({0x93, 0x78, 0x8D, 0x87, 0x82, 0xA2})},
       {"BGM区分", Bytes({0x42, 0x47, 0x4D, 0x8B, 0xE6, 0x95, 0xAA})},
       {"BGMﾘﾋﾟｰﾄ", Bytes({0x42, 0x47, 0x4D, 0xD8, 0xCB, 0xDF, 0xB0, 0xC4})},
       {"BGMﾌｧｲﾙ", Bytes({0x42, 0x47, 0x4D, 0xCC, 0xA7, 0xB2, 0xD9})},
+      // ソ 83 5C and 表 95 5C: second bytes that look like a backslash.
+      {"C:\\ソフト\\表.mp3", "C:\\" + Bytes({0x83, 0x5C, 0x83, 0x74, 0x83, 0x67}) + "\\" + Bytes({0x95, 0x5C}) + ".mp3"},
   };
-  for (const auto& name : names) {
-    EXPECT_EQ(Utf8ToCp932(name.utf8), name.cp932) << name.utf8;
-    EXPECT_EQ(Cp932ToUtf8(name.cp932), name.utf8) << name.utf8;
+  for (const auto& [utf8, cp932] : texts) {
+    EXPECT_EQ(Utf8ToCp932(utf8), cp932) << utf8;
+    EXPECT_EQ(Cp932ToUtf8(cp932), utf8) << utf8;
   }
-}
-
-TEST(Cp932, SecondByteThatLooksLikeABackslashStaysInItsCharacter) {
-  // ソ 83 5C, フ 83 74, ト 83 67, 表 95 5C.
-  const std::string path = "C:\\" + Bytes({0x83, 0x5C, 0x83, 0x74, 0x83, 0x67}) + "\\" +
-                           Bytes({0x95, 0x5C}) + ".mp3";
-  EXPECT_EQ(Cp932ToUtf8(path), "C:\\ソフト\\表.mp3");
-  EXPECT_EQ(Utf8ToCp932("C:\\ソフト\\表.mp3"), path);
-  EXPECT_EQ(Cp932CharLength(path, 3), 2u);
-  EXPECT_EQ(Cp932CharLength(path, 4), 1u);  // read from the middle, 5C is a byte of its own
-}
-
-TEST(Cp932, AsciiAndHalfWidthKatakanaMapOneToOne) {
-  for (int b = 0; b < 0x80; ++b) {
-    EXPECT_EQ(Cp932ToUtf8(Code(b)), Utf8(char32_t(b)));
-    EXPECT_EQ(Utf8ToCp932(Utf8(char32_t(b))), Code(b));
-  }
-  for (int b = 0xA1; b <= 0xDF; ++b) {
-    EXPECT_EQ(OnlyChar(Cp932ToUtf8(Code(b))), char32_t(0xFF61 + b - 0xA1)) << b;
-    EXPECT_EQ(Utf8ToCp932(Utf8(0xFF61 + b - 0xA1)), Code(b)) << b;
-  }
+  EXPECT_EQ(Cp932CharLength(texts[5].second, 3), 2u);
+  EXPECT_EQ(Cp932CharLength(texts[5].second, 4), 1u);  // read from the middle, 5C is a byte of its own
 }
 
 TEST(Cp932, WindowsSpecificCodes) {
-  const struct {
-    unsigned code;
-    char32_t ch;
-  } pairs[] = {
+  const std::pair<unsigned, char32_t> pairs[] = {
       {0x5C, 0x5C},     {0x7E, 0x7E},     {0x80, 0x80},     {0xA0, 0xF8F0},   {0xFD, 0xF8F1},
       {0xFF, 0xF8F3},   {0x815F, 0xFF3C}, {0x8160, 0xFF5E}, {0x8161, 0x2225}, {0x817C, 0xFF0D},
       {0x815C, 0x2015}, {0x8191, 0xFFE0}, {0x8192, 0xFFE1}, {0x8754, 0x2160}, {0x8782, 0x2116},
       {0xF040, 0xE000}, {0xF9FC, 0xE757}, {0xFA40, 0x2170}, {0xFC4B, 0x9ED1},
   };
-  for (const auto& pair : pairs) {
-    EXPECT_EQ(OnlyChar(Cp932ToUtf8(Code(pair.code))), pair.ch) << std::hex << pair.code;
-    EXPECT_EQ(Utf8ToCp932(Utf8(pair.ch)), Code(pair.code)) << std::hex << pair.code;
+  for (const auto& [code, ch] : pairs) {
+    EXPECT_EQ(OnlyChar(Cp932ToUtf8(Code(code))), ch) << std::hex << code;
+    EXPECT_EQ(Utf8ToCp932(Utf8(ch)), Code(code)) << std::hex << code;
   }
 }
 
 TEST(Cp932, DuplicateCodesEncodeAsWindowsDoes) {
-  const struct {
-    std::initializer_list<unsigned> codes;
-    unsigned preferred;
-  } cases[] = {
-      {{0x81E0, 0x8790}, 0x81E0},          // ≒: JIS row before NEC row 13
-      {{0x81E6, 0x879A, 0xFA5B}, 0x81E6},  // ∵
-      {{0x81CA, 0xEEF9, 0xFA54}, 0x81CA},  // ￢
-      {{0x8754, 0xFA4A}, 0x8754},          // Ⅰ: NEC row 13 before IBM
-      {{0x878A, 0xFA58}, 0x878A},          // ㈱
-      {{0xEEEF, 0xFA40}, 0xFA40},          // ⅰ: IBM before NEC-selected IBM
-      {{0xED40, 0xFA5C}, 0xFA5C},          // 纊
-      {{0xEEFA, 0xFA55}, 0xFA55},          // ￤
+  // JIS rows before NEC row 13 before IBM before NEC-selected IBM.
+  const std::pair<std::vector<unsigned>, unsigned> cases[] = {
+      {{0x81E0, 0x8790}, 0x81E0}, {{0x81E6, 0x879A, 0xFA5B}, 0x81E6}, {{0x81CA, 0xEEF9, 0xFA54}, 0x81CA},
+      {{0x8754, 0xFA4A}, 0x8754}, {{0x878A, 0xFA58}, 0x878A},         {{0xEEEF, 0xFA40}, 0xFA40},
+      {{0xED40, 0xFA5C}, 0xFA5C}, {{0xEEFA, 0xFA55}, 0xFA55},
   };
-  for (const auto& c : cases) {
-    const std::string first = Cp932ToUtf8(Code(*c.codes.begin()));
-    for (unsigned code : c.codes) {
-      EXPECT_EQ(Cp932ToUtf8(Code(code)), first) << std::hex << code;
-      EXPECT_EQ(Utf8ToCp932(Cp932ToUtf8(Code(code))), Code(c.preferred)) << std::hex << code;
-    }
+  for (const auto& [codes, preferred] : cases) {
+    const std::string first = Cp932ToUtf8(Code(codes[0]));
+    for (unsigned code : codes) EXPECT_EQ(Cp932ToUtf8(Code(code)), first) << std::hex << code;
+    EXPECT_EQ(Utf8ToCp932(first), Code(preferred)) << std::hex << preferred;
   }
 }
 
-TEST(Cp932, EveryAssignedCodeRoundTripsOrMovesToTheBetterDuplicate) {
+TEST(Cp932, EveryCodeRoundTripsOrMovesToTheBetterDuplicate) {
+  // Single bytes: ASCII and half-width katakana.
+  for (int b = 0; b < 0xE0; ++b) {
+    if (b >= 0x80 && b < 0xA1) continue;
+    const char32_t ch = b < 0x80 ? char32_t(b) : char32_t(0xFF61 + b - 0xA1);
+    EXPECT_EQ(Cp932ToUtf8(Code(b)), Utf8(ch)) << b;
+    EXPECT_EQ(Utf8ToCp932(Utf8(ch)), Code(b)) << b;
+  }
   int assigned = 0, moved = 0;
   for (unsigned lead = 0x81; lead <= 0xFC; ++lead) {
     if (!IsCp932LeadByte(static_cast<unsigned char>(lead))) continue;
@@ -140,37 +107,30 @@ TEST(Cp932, EveryAssignedCodeRoundTripsOrMovesToTheBetterDuplicate) {
   }
   // JIS X 0208, NEC row 13, both IBM blocks and the user-defined area.
   EXPECT_GT(assigned, 9000);
-  EXPECT_GT(moved, 390);   // the NEC-selected IBM block alone has 374
+  EXPECT_GT(moved, 390);  // the NEC-selected IBM block alone has 374
   EXPECT_LT(moved, 420);
 }
 
-TEST(Cp932, BrokenCharactersBecomeTheMiddleDot) {
+TEST(Cp932, BadInputGivesTheMiddleDotOrAQuestionMark) {
   const std::string dot = "・";
-  EXPECT_EQ(Cp932ToUtf8(Bytes({0x81})), dot);                      // lead byte at the end
-  EXPECT_EQ(Cp932ToUtf8(Bytes({0x81, 0x0D, 0x0A})), dot + "\r\n");  // the line break survives
-  EXPECT_EQ(Cp932ToUtf8(Bytes({0x93, 0x3D, 0x31})), dot + "=1");
-  EXPECT_EQ(Cp932ToUtf8(Bytes({0x81, 0x7F})), dot + "\x7F");
-  EXPECT_EQ(Cp932ToUtf8(Bytes({0x85, 0x40, 0x41})), dot + "A");  // unassigned pair: one dot
-  EXPECT_EQ(Cp932ToUtf8(Bytes({0xEF, 0xFC})), dot);
-  EXPECT_EQ(Cp932ToUtf8(Bytes({0x81, 0x81, 0x81})), Cp932ToUtf8(Bytes({0x81, 0x81})) + dot);
-  EXPECT_EQ(Cp932ToUtf8(std::string("a\0b", 3)), std::string("a\0b", 3));
-}
-
-TEST(Cp932, CharactersWithoutACodeBecomeAQuestionMark) {
-  EXPECT_EQ(Utf8ToCp932("¥"), "?");  // no best fit to 5C, the path separator
-  EXPECT_EQ(Utf8ToCp932("‾"), "?");
-  EXPECT_EQ(Utf8ToCp932("a😀b"), "a?b");
-  EXPECT_EQ(Utf8ToCp932("한"), "?");
-  EXPECT_EQ(Utf8ToCp932(Utf8(0xFFFD)), "?");
-}
-
-TEST(Cp932, MalformedUtf8GivesOneQuestionMarkPerByte) {
-  EXPECT_EQ(Utf8ToCp932("\xC3"), "?");               // cut short at the end
-  EXPECT_EQ(Utf8ToCp932("\xE3\x81" "A"), "??A");     // cut short before ASCII
-  EXPECT_EQ(Utf8ToCp932("\xC0\xAF"), "??");          // overlong "/"
-  EXPECT_EQ(Utf8ToCp932("\xED\xA0\x80"), "???");     // encoded surrogate
-  EXPECT_EQ(Utf8ToCp932("\xF4\x90\x80\x80"), "????");  // above U+10FFFF
-  EXPECT_EQ(Utf8ToCp932("\x80" "あ"), Bytes({0x3F, 0x82, 0xA0}));
+  const std::pair<std::string, std::string> fromCp932[] = {
+      {Bytes({0x81}), dot},                      // lead byte at the end
+      {Bytes({0x81, 0x0D, 0x0A}), dot + "\r\n"},  // the line break survives
+      {Bytes({0x93, 0x3D, 0x31}), dot + "=1"},
+      {Bytes({0x81, 0x7F}), dot + "\x7F"},
+      {Bytes({0x85, 0x40, 0x41}), dot + "A"},  // unassigned pair: one dot
+      {Bytes({0xEF, 0xFC}), dot},
+      {Bytes({0x81, 0x81, 0x81}), Cp932ToUtf8(Bytes({0x81, 0x81})) + dot},
+      {std::string("a\0b", 3), std::string("a\0b", 3)},
+  };
+  for (const auto& [in, out] : fromCp932) EXPECT_EQ(Cp932ToUtf8(in), out) << in;
+  // No best fit ("¥" to 5C would be a path separator); malformed UTF-8 gives one "?" per byte.
+  const std::pair<std::string, std::string> fromUtf8[] = {
+      {"¥", "?"},      {"‾", "?"},     {"a😀b", "a?b"},        {"한", "?"},           {Utf8(0xFFFD), "?"},
+      {"\xC3", "?"},   {"\xE3\x81" "A", "??A"}, {"\xC0\xAF", "??"}, {"\xE0\x80\xAF", "???"}, {"\xED\xA0\x80", "???"},
+      {"\xF4\x90\x80\x80", "????"}, {"\x80" "あ", Bytes({0x3F, 0x82, 0xA0})},
+  };
+  for (const auto& [in, out] : fromUtf8) EXPECT_EQ(Utf8ToCp932(in), out) << in;
 }
 
 TEST(Cp932, ArbitraryBytesGiveWellFormedUtf8) {
@@ -179,7 +139,8 @@ TEST(Cp932, ArbitraryBytesGiveWellFormedUtf8) {
     std::string bytes(std::size_t(random() % 64), '\0');
     for (char& b : bytes) b = char(random());
     const std::string text = Cp932ToUtf8(bytes);
-    ASSERT_TRUE(IsWellFormedUtf8(text));
+    for (std::size_t i = 0; i < text.size(); i += DecodeUtf8(text, i).length)
+      ASSERT_TRUE(DecodeUtf8(text, i).valid) << i;
     // Converting back and forth again changes nothing more.
     EXPECT_EQ(Cp932ToUtf8(Utf8ToCp932(text)), text);
   }
