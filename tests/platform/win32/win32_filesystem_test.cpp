@@ -52,34 +52,27 @@ TEST_F(Win32FileSystemTest, WritesReadsAndReplacesAFileWithAJapaneseName) {
   const std::string ini = Path("設定.ini");
   EXPECT_FALSE(files.CanOpenForReading(ini));
   EXPECT_FALSE(files.ReadFileBytes(ini, 100).has_value());
-
   const std::string bytes("[Section]\r\n\x93\x78\x8D\x87\x82\xA2= 100\r\n\0end", 28);
   ASSERT_TRUE(files.ReplaceFileBytes(ini, bytes));
   EXPECT_TRUE(files.CanOpenForReading(ini));
   EXPECT_EQ(files.ReadFileBytes(ini, 1000), bytes);
   EXPECT_EQ(files.ReadFileBytes(ini, 9), "[Section]");
-
-  ASSERT_TRUE(files.ReplaceFileBytes(ini, "second"));
-  EXPECT_EQ(files.ReadFileBytes(ini, 1000), "second");
-  EXPECT_EQ(Names(), std::vector<std::string>{"設定.ini"});  // no temporary file left behind
-}
-
-TEST_F(Win32FileSystemTest, LargeFileIsReadWhole) {
+  // Large enough to take more than one read.
   std::string big(3 * 1024 * 1024 + 17, '\0');
   for (std::size_t i = 0; i < big.size(); ++i) big[i] = char(i * 31 + i / 4096);
-  ASSERT_TRUE(files.ReplaceFileBytes(Path("big.bin"), big));
-  EXPECT_EQ(files.ReadFileBytes(Path("big.bin"), big.size() + 1), big);
-  EXPECT_EQ(files.ReadFileBytes(Path("big.bin"), 100000)->size(), 100000u);
+  ASSERT_TRUE(files.ReplaceFileBytes(ini, big));
+  EXPECT_EQ(files.ReadFileBytes(ini, big.size() + 1), big);
+  EXPECT_EQ(files.ReadFileBytes(ini, 100000)->size(), 100000u);
+  EXPECT_EQ(Names(), std::vector<std::string>{"設定.ini"});  // no temporary file left behind
 }
 
 TEST_F(Win32FileSystemTest, FoldersAndBadNamesAreNotFiles) {
   ASSERT_TRUE(CreateDirectoryW(Utf8ToWide(Path("sub")).c_str(), nullptr));
-  EXPECT_FALSE(files.CanOpenForReading(Path("sub")));
-  EXPECT_FALSE(files.ReadFileBytes(Path("sub"), 10).has_value());
-  EXPECT_FALSE(files.ReplaceFileBytes(Path("sub"), "x"));
-  EXPECT_FALSE(files.CanOpenForReading(""));
-  EXPECT_FALSE(files.CanOpenForReading(Path("bad\xFF.ini")));  // not UTF-8
-  EXPECT_FALSE(files.ReplaceFileBytes(Path("bad\xFF.ini"), "x"));
+  for (const std::string& path : {Path("sub"), std::string(), Path("bad\xFF.ini") /* not UTF-8 */}) {
+    EXPECT_FALSE(files.CanOpenForReading(path)) << path;
+    EXPECT_FALSE(files.ReadFileBytes(path, 10).has_value()) << path;
+    EXPECT_FALSE(files.ReplaceFileBytes(path, "x")) << path;
+  }
   EXPECT_FALSE(files.ReplaceFileBytes(Path("missing\\a.ini"), "x"));
   ASSERT_TRUE(files.ReplaceFileBytes(Path("a.mp3"), "ID3"));
   EXPECT_TRUE(files.CanOpenForReading(Path("A.MP3")));
@@ -87,28 +80,24 @@ TEST_F(Win32FileSystemTest, FoldersAndBadNamesAreNotFiles) {
   EXPECT_EQ(Names().size(), 2u);
 }
 
-TEST_F(Win32FileSystemTest, ReadOnlyFileIsNotReplacedAndNoTemporaryFileStays) {
-  const std::string ini = Path("ro.ini");
-  ASSERT_TRUE(files.ReplaceFileBytes(ini, "old"));
-  ASSERT_TRUE(SetFileAttributesW(Utf8ToWide(ini).c_str(), FILE_ATTRIBUTE_READONLY));
-  EXPECT_FALSE(files.ReplaceFileBytes(ini, "new"));
-  EXPECT_EQ(files.ReadFileBytes(ini, 100), "old");
-  EXPECT_EQ(Names(), std::vector<std::string>{"ro.ini"});
-}
+TEST_F(Win32FileSystemTest, FileThatCannotBeReplacedKeepsItsBytesAndNoTemporaryFileStays) {
+  const std::string ro = Path("ro.ini"), open = Path("open.ini");
+  ASSERT_TRUE(files.ReplaceFileBytes(ro, "old"));
+  ASSERT_TRUE(SetFileAttributesW(Utf8ToWide(ro).c_str(), FILE_ATTRIBUTE_READONLY));
+  EXPECT_FALSE(files.ReplaceFileBytes(ro, "new"));
+  EXPECT_EQ(files.ReadFileBytes(ro, 100), "old");
 
-TEST_F(Win32FileSystemTest, FileOpenedElsewhereCanStillBeRead) {
-  const std::string ini = Path("open.ini");
-  ASSERT_TRUE(files.ReplaceFileBytes(ini, "shared"));
-  HANDLE other = CreateFileW(Utf8ToWide(ini).c_str(), GENERIC_READ | GENERIC_WRITE,
+  // Held elsewhere without delete sharing: still readable, but it cannot be renamed over.
+  ASSERT_TRUE(files.ReplaceFileBytes(open, "shared"));
+  HANDLE other = CreateFileW(Utf8ToWide(open).c_str(), GENERIC_READ | GENERIC_WRITE,
                              FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(other, INVALID_HANDLE_VALUE);
-  EXPECT_TRUE(files.CanOpenForReading(ini));
-  EXPECT_EQ(files.ReadFileBytes(ini, 100), "shared");
-  // Held without delete sharing, the file cannot be renamed over: the write fails cleanly.
-  EXPECT_FALSE(files.ReplaceFileBytes(ini, "new"));
+  EXPECT_TRUE(files.CanOpenForReading(open));
+  EXPECT_EQ(files.ReadFileBytes(open, 100), "shared");
+  EXPECT_FALSE(files.ReplaceFileBytes(open, "new"));
   CloseHandle(other);
-  EXPECT_EQ(files.ReadFileBytes(ini, 100), "shared");
-  EXPECT_EQ(Names(), std::vector<std::string>{"open.ini"});
+  EXPECT_EQ(files.ReadFileBytes(open, 100), "shared");
+  EXPECT_EQ(Names().size(), 2u);
 }
 
 }  // namespace
