@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <string>
 
 #include "platform/win32/win32_api.h"
@@ -19,24 +18,6 @@ class Win32LibrariesTest : public ::testing::Test {
   void SetUp() override {
     if (GetFileAttributesW(EffectLibraryPath().c_str()) == INVALID_FILE_ATTRIBUTES)
       GTEST_SKIP() << "the effect library is not built beside the tests";
-  }
-
-  // Copies the effect library to `folder` under a name the process has not
-  // loaded, so the search really runs; `reach` makes the folder searched by
-  // the ordinary rules until `leave`. The library must not load from there,
-  // though plain LoadLibrary finds it.
-  void ExpectNotLoadedFrom(const std::wstring& folder, const std::wstring& name,
-                           const std::function<void()>& reach, const std::function<void()>& leave) {
-    const std::wstring copy = folder + L"\\" + name;
-    ASSERT_TRUE(CopyFileW(EffectLibraryPath().c_str(), copy.c_str(), FALSE));
-    reach();
-    void* refused = libraries.LoadAppLibrary(WideToUtf8(name));
-    HMODULE planted = LoadLibraryW(name.c_str());
-    leave();
-    EXPECT_EQ(refused, nullptr);
-    EXPECT_NE(planted, nullptr);
-    if (planted) FreeLibrary(planted);
-    DeleteFileW(copy.c_str());
   }
 
   Win32Libraries libraries;
@@ -66,24 +47,33 @@ TEST_F(Win32LibrariesTest, LoadsBareNamesFromTheProgramFolder) {
 }
 
 TEST_F(Win32LibrariesTest, NeverFromTheCurrentFolderOrThePath) {
-  wchar_t temp[MAX_PATH];
+  wchar_t temp[MAX_PATH], previous[MAX_PATH];
   GetTempPathW(MAX_PATH, temp);
+  GetCurrentDirectoryW(MAX_PATH, previous);
   const std::wstring scratch = std::wstring(temp) + L"tolvarin_libs_" + std::to_wstring(GetCurrentProcessId());
   CreateDirectoryW(scratch.c_str(), nullptr);
+  std::wstring path(32767, L'\0');
+  path.resize(GetEnvironmentVariableW(L"PATH", path.data(), DWORD(path.size())));
 
-  wchar_t previous[MAX_PATH];
-  GetCurrentDirectoryW(MAX_PATH, previous);
-  ExpectNotLoadedFrom(
-      scratch, L"tolvarin_cwd_probe.dll", [&] { ASSERT_TRUE(SetCurrentDirectoryW(scratch.c_str())); },
-      [&] { SetCurrentDirectoryW(previous); });
-
-  std::wstring oldPath(32767, L'\0');
-  oldPath.resize(GetEnvironmentVariableW(L"PATH", oldPath.data(), DWORD(oldPath.size())));
-  ExpectNotLoadedFrom(
-      scratch, L"tolvarin_path_probe.dll",
-      [&] { SetEnvironmentVariableW(L"PATH", (scratch + L";" + oldPath).c_str()); },
-      [&] { SetEnvironmentVariableW(L"PATH", oldPath.c_str()); });
-
+  // Names the process has not loaded, so the search really runs; plain
+  // LoadLibrary does find them, so the refusal means something.
+  for (const bool viaPath : {false, true}) {
+    const std::wstring name = viaPath ? L"tolvarin_path_probe.dll" : L"tolvarin_cwd_probe.dll";
+    const std::wstring copy = scratch + L"\\" + name;
+    ASSERT_TRUE(CopyFileW(EffectLibraryPath().c_str(), copy.c_str(), FALSE));
+    if (viaPath)
+      SetEnvironmentVariableW(L"PATH", (scratch + L";" + path).c_str());
+    else
+      SetCurrentDirectoryW(scratch.c_str());
+    void* refused = libraries.LoadAppLibrary(WideToUtf8(name));
+    HMODULE planted = LoadLibraryW(name.c_str());
+    SetEnvironmentVariableW(L"PATH", path.c_str());
+    SetCurrentDirectoryW(previous);
+    EXPECT_EQ(refused, nullptr) << viaPath;
+    EXPECT_NE(planted, nullptr) << viaPath;
+    if (planted) FreeLibrary(planted);
+    DeleteFileW(copy.c_str());
+  }
   RemoveDirectoryW(scratch.c_str());
 }
 
