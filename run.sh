@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Builds the Windows program and runs it under Wine: ./run.sh /s (saver),
-# ./run.sh "/p 1234" (preview inside a window), ./run.sh /c (settings).
+# Builds the Windows program and runs it under Wine: ./run.sh /s for the
+# saver; any other command line is passed on (a preview, /p HWND, needs a
+# host window: tests/e2e/preview_e2e.sh makes one).
 # With no display it runs on a private Xvfb, puts a sample desktop on the
 # screen, takes screenshots while it runs and saves them in ./shots.
 set -euo pipefail
@@ -8,9 +9,7 @@ cd "$(dirname "$0")"
 root=$PWD
 
 scripts/install-deps.sh
-export WINEDEBUG=-all
-export WINEPREFIX="${WINEPREFIX:-$root/build/wineprefix}"
-export WINEDLLOVERRIDES="mscoree,mshtml="
+. scripts/wine-env.sh
 
 for preset in win32 win64; do
   cmake --preset "$preset" >/dev/null

@@ -7,10 +7,7 @@ cd "$(dirname "$0")"
 root=$PWD
 
 scripts/install-deps.sh
-
-export WINEDEBUG=-all
-export WINEPREFIX="${WINEPREFIX:-$root/build/wineprefix}"
-export WINEDLLOVERRIDES="mscoree,mshtml="
+. scripts/wine-env.sh
 logs="$root/build/logs"
 mkdir -p "$logs"
 
