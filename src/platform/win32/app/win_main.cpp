@@ -5,7 +5,6 @@
 #include "base/errors.h"
 #include "platform/platform.h"
 #include "startup/program.h"
-// The seam first: its constants share names with macros of the Windows headers.
 #include "platform/win32/win32_api.h"
 #include "platform/win32/win32_filesystem.h"
 #include "platform/win32/win32_libraries.h"
