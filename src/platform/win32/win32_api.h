@@ -1,7 +1,6 @@
 #pragma once
-// The one way this backend includes the Windows headers. The seam's own
-// constants (SRCCOPY, WM_CLOSE, ...) share names with the Windows macros, so
-// the seam is read first, before the macros exist.
+// The one way this backend includes the Windows headers, with the handle
+// conversions between the seam's types and the platform's.
 #include "platform/types.h"
 
 #ifndef NOMINMAX
