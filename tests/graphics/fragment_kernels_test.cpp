@@ -1,7 +1,8 @@
-// The fast path against the scalar reference, on every instruction set this
-// CPU has, and both against pixels worked out by hand.
+// The scalar reference against pixels worked out by hand, and the fast path
+// on every instruction set this CPU has against the reference.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
 #include <string>
 #include <vector>
@@ -22,101 +23,93 @@ std::vector<gpx::Isa> IsasOnThisCpu() {
   return isas;
 }
 
-// Runs the reference and the fast path on the same source into two
-// destinations that start out alike, and compares every word, padding too.
-void ExpectFastMatchesReference(Image& source, int dst_width, int dst_height, int d,
-                                bool src_bottom_up = false, bool dst_bottom_up = false) {
-  for (gpx::Isa isa : IsasOnThisCpu()) {
-    SCOPED_TRACE(std::string(gpx::IsaName(isa)) + " src " + std::to_string(source.width) + "x" +
-                 std::to_string(source.height) + " dst " + std::to_string(dst_width) + "x" +
-                 std::to_string(dst_height) + " d " + std::to_string(d));
-    Image expected(dst_width, dst_height);
-    Image actual(dst_width, dst_height);
-    expected.Fill(99);
+// Draws `source` (top-down) stored either way into a noisy destination stored
+// either way, with the reference and each fast path. Every word, padding too,
+// must equal the reference's same-size top-down picture inside the overlap
+// and keep its old value outside it.
+void ExpectDrawn(const Image& source, int dst_w, int dst_h, int d, bool src_up = false,
+                 bool dst_up = false) {
+  Image full(source.width, source.height);
+  Image top_down = source;
+  gpx::FragmentReference(full.View(), top_down.View(), d);
+  Image stored(source.width, source.height);
+  for (int y = 0; y < source.height; ++y) {
+    for (int x = 0; x < source.width; ++x) stored.At(x, y, src_up) = top_down.At(x, y);
+  }
+  Image expected(dst_w, dst_h);
+  expected.Fill(99);
+  for (int y = 0; y < std::min(dst_h, source.height); ++y) {
+    for (int x = 0; x < std::min(dst_w, source.width); ++x) expected.At(x, y, dst_up) = full.At(x, y);
+  }
+  std::vector<int> paths = {-1};  // -1: the reference itself
+  for (gpx::Isa isa : IsasOnThisCpu()) paths.push_back(int(isa));
+  for (int path : paths) {
+    const std::string name = path < 0 ? "reference" : gpx::IsaName(gpx::Isa(path));
+    SCOPED_TRACE(name + " src " + std::to_string(source.width) + "x" + std::to_string(source.height) +
+                 " dst " + std::to_string(dst_w) + "x" + std::to_string(dst_h) + " d " +
+                 std::to_string(d) + (src_up ? " src up" : "") + (dst_up ? " dst up" : ""));
+    Image actual(dst_w, dst_h);
     actual.Fill(99);
-    gpx::FragmentReference(expected.View(dst_bottom_up), source.View(src_bottom_up), d);
-    gpx::FragmentFast(actual.View(dst_bottom_up), source.View(src_bottom_up), d, isa);
-    ASSERT_EQ(actual.buffer, expected.buffer);
+    if (path < 0) {
+      gpx::FragmentReference(actual.View(dst_up), stored.View(src_up), d);
+    } else {
+      gpx::FragmentFast(actual.View(dst_up), stored.View(src_up), d, gpx::Isa(path));
+    }
+    ASSERT_TRUE(actual.buffer == expected.buffer);
   }
 }
 
 // Two rows and d = 1: every interior pixel takes one sample from each of
-// columns x - 1 and x + 1 of both rows. Columns alternate in pairs, so those
-// two samples are always one of each.
-TEST(GpxFragmentKernels, MeanOfFourIsExactAndRoundsHalfUp) {
-  // Byte by byte, lowest first: {1,0,0,0} -> 3/4 -> 0 (averaging averages gives 1),
-  // {3,0,0,0} -> 5/4 -> 1, {255,255,255,0} -> 767/4 -> 191, {2,0,0,0} -> 4/4 -> 1.
-  const uint32_t top_a = 0x02FF0301u, top_b = 0x00FF0000u;
-  const uint32_t bottom_a = 0x00FF0000u, bottom_b = 0x00000000u;
-  const uint32_t expected = 0x01BF0100u;
-  Image source(67, 2);
-  for (int x = 0; x < source.width; ++x) {
-    source.At(x, 0) = (x % 4 < 2) ? top_a : top_b;
-    source.At(x, 1) = (x % 4 < 2) ? bottom_a : bottom_b;
+// columns x - 1 and x + 1 of both rows; columns alternate in pairs, so those
+// are always one of each. Bytes, lowest first: {1,0,0,0} -> 3/4 -> 0 (averaging
+// averages gives 1), {3,0,0,0} -> 5/4 -> 1, {255,255,255,0} -> 767/4 -> 191,
+// {2,0,0,0} -> 4/4 -> 1. Edges clamp: a 2x2 at d = 1 samples the four corners,
+// a 3x1 at d = 5 the two end columns.
+TEST(GpxFragmentKernels, MeanOfFourIsExactRoundsHalfUpAndClampsToTheEdges) {
+  Image pairs(67, 2);
+  for (int x = 0; x < pairs.width; ++x) {
+    pairs.At(x, 0) = (x % 4 < 2) ? 0x02FF0301u : 0x00FF0000u;
+    pairs.At(x, 1) = (x % 4 < 2) ? 0x00FF0000u : 0x00000000u;
   }
-  auto check = [&](const Image& out, const std::string& name) {
-    for (int y = 0; y < 2; ++y) {
-      for (int x = 1; x + 1 < source.width; ++x) {
-        ASSERT_EQ(out.buffer[std::size_t(y) * out.row_pixels + x], expected)
-            << name << " at " << x << "," << y;
-      }
-    }
-  };
-  Image out(67, 2);
-  gpx::FragmentReference(out.View(), source.View(), 1);
-  check(out, "reference");
-  for (gpx::Isa isa : IsasOnThisCpu()) {
-    Image fast(67, 2);
-    gpx::FragmentFast(fast.View(), source.View(), 1, isa);
-    check(fast, gpx::IsaName(isa));
-  }
-}
-
-TEST(GpxFragmentKernels, ClampsToTheSourceEdges) {
-  // 2x2 with d = 1: every pixel's samples clamp onto the four corners.
-  Image source(2, 2);
-  source.At(0, 0) = 0x00000004u;
-  source.At(1, 0) = 0x00000400u;
-  source.At(0, 1) = 0x00040000u;
-  source.At(1, 1) = 0x04000000u;
-  Image out(2, 2);
-  gpx::FragmentReference(out.View(), source.View(), 1);
-  for (int y = 0; y < 2; ++y) {
-    for (int x = 0; x < 2; ++x) EXPECT_EQ(out.At(x, y), 0x01010101u);
-  }
-  // 3x1 with d = 5: left samples stick to column 0, right ones to column 2.
+  Image corners(2, 2);
+  corners.At(0, 0) = 0x00000004u;
+  corners.At(1, 0) = 0x00000400u;
+  corners.At(0, 1) = 0x00040000u;
+  corners.At(1, 1) = 0x04000000u;
   Image row(3, 1);
   row.At(0, 0) = 0x00000010u;
   row.At(1, 0) = 0xFFFFFFFFu;
   row.At(2, 0) = 0x00000020u;
-  Image wide(3, 1);
-  gpx::FragmentReference(wide.View(), row.View(), 5);
-  for (int x = 0; x < 3; ++x) EXPECT_EQ(wide.At(x, 0), 0x00000018u);
-  ExpectFastMatchesReference(source, 2, 2, 1);
-  ExpectFastMatchesReference(row, 3, 1, 5);
+  const struct {
+    Image* source;
+    int d;
+    int first_x, end_x;  // columns checked
+    uint32_t expected;
+  } cases[] = {{&pairs, 1, 1, 66, 0x01BF0100u}, {&corners, 1, 0, 2, 0x01010101u}, {&row, 5, 0, 3, 0x00000018u}};
+  for (const auto& c : cases) {
+    Image out(c.source->width, c.source->height);
+    gpx::FragmentReference(out.View(), c.source->View(), c.d);
+    for (int y = 0; y < out.height; ++y) {
+      for (int x = c.first_x; x < c.end_x; ++x) ASSERT_EQ(out.At(x, y), c.expected) << x << "," << y;
+    }
+    ExpectDrawn(*c.source, c.source->width, c.source->height, c.d);
+  }
 }
 
+// Widths around the vector widths, d from none to far past the image, and the
+// offsets the frame curve gives (negative and huge frames included).
 TEST(GpxFragmentKernels, FastMatchesReferenceOnAwkwardSizes) {
-  const std::pair<int, int> sizes[] = {{1, 1},  {2, 1},  {1, 5},  {7, 3},   {3, 7},   {4, 4},
-                                       {9, 2},  {15, 4}, {17, 9}, {31, 33}, {64, 2},  {65, 3},
-                                       {100, 37}, {257, 3}, {1000, 5}};
-  const int distances[] = {0, 1, 2, 3, 4, 5, 7, 8, 9, 16, 17, 40, 128, 300, 5000, INT_MAX};
+  const std::pair<int, int> sizes[] = {{1, 1},  {2, 1},   {1, 5},   {7, 3},    {3, 7},    {4, 4},
+                                       {9, 2},  {15, 4},  {17, 9},  {31, 33},  {64, 2},   {65, 3},
+                                       {100, 37}, {257, 3}, {1000, 5}, {203, 61}, {61, 203}};
+  const int frames[] = {0, 1, 2, 25, 50, 99, 100, 1000, 32767, INT_MAX, -1, -100, INT_MIN};
   uint32_t seed = 1;
   for (auto [w, h] : sizes) {
     Image source(w, h);
     source.Fill(seed++);
-    for (int d : distances) ExpectFastMatchesReference(source, w, h, d);
-  }
-}
-
-TEST(GpxFragmentKernels, FastMatchesReferenceAtTheOffsetsOfFrames) {
-  const int frames[] = {0, 1, 2, 25, 50, 99, 100, 1000, 32767, INT_MAX, -1, -100, INT_MIN};
-  for (auto [w, h] : {std::pair{1, 1}, std::pair{7, 3}, std::pair{203, 61}, std::pair{61, 203}}) {
-    Image source(w, h);
-    source.Fill(uint32_t(w * h));
-    for (int frame : frames) {
-      ExpectFastMatchesReference(source, w, h, gpx::OffsetForFrame(frame, w, h));
-    }
+    std::vector<int> ds = {0, 1, 2, 3, 4, 5, 7, 8, 9, 16, 17, 40, 128, 300, 5000, INT_MAX};
+    for (int frame : frames) ds.push_back(gpx::OffsetForFrame(frame, w, h));
+    for (int d : ds) ExpectDrawn(source, w, h, d);
   }
 }
 
@@ -124,10 +117,7 @@ TEST(GpxFragmentKernels, FastMatchesReferenceAtTheOffsetsOfFrames) {
 TEST(GpxFragmentKernels, FastMatchesReferenceOnRoundingEdgeBytes) {
   Image source(333, 40);
   source.Fill(7, {0, 1, 2, 3, 126, 127, 128, 129, 252, 253, 254, 255});
-  for (int d : {1, 2, 3, 6}) ExpectFastMatchesReference(source, 333, 40, d);
-  Image noise(1024, 64);
-  noise.Fill(8);
-  ExpectFastMatchesReference(noise, 1024, 64, 5);
+  for (int d : {1, 2, 3, 6}) ExpectDrawn(source, 333, 40, d);
 }
 
 // Frames of several megabytes are written past the caches, from an aligned
@@ -135,71 +125,21 @@ TEST(GpxFragmentKernels, FastMatchesReferenceOnRoundingEdgeBytes) {
 TEST(GpxFragmentKernels, LargeFramesMatchReferenceToo) {
   Image source(2051, 1100);
   source.Fill(9);
-  for (int d : {1, 67}) {
-    Image expected(2051, 1100);
-    gpx::FragmentReference(expected.View(), source.View(), d);
-    for (gpx::Isa isa : IsasOnThisCpu()) {
-      Image actual(2051, 1100);
-      gpx::FragmentFast(actual.View(), source.View(), d, isa);
-      EXPECT_TRUE(actual.buffer == expected.buffer) << gpx::IsaName(isa) << " d " << d;
-    }
-  }
+  for (int d : {1, 67}) ExpectDrawn(source, 2051, 1100, d);
 }
 
-TEST(GpxFragmentKernels, DrawsOnlyTheOverlapOfDifferentSizes) {
+// Only the overlap is drawn, still clamped to the source's own edges, and
+// either row order gives the same picture.
+TEST(GpxFragmentKernels, DifferentSizesAndRowOrders) {
   Image source(45, 30);
   source.Fill(11);
-  ExpectFastMatchesReference(source, 60, 20, 3);   // wider, shorter destination
-  ExpectFastMatchesReference(source, 20, 50, 3);   // narrower, taller destination
-  ExpectFastMatchesReference(source, 1, 1, 200);
-  ExpectFastMatchesReference(source, 100, 100, 200);
-
-  // Outside the overlap the destination keeps what it had.
-  Image out(60, 40);
-  out.Fill(12);
-  const Image before = out;
-  gpx::FragmentFast(out.View(), source.View(), 4);
-  for (int y = 0; y < 40; ++y) {
-    for (int x = 0; x < 60; ++x) {
-      if (x < 45 && y < 30) continue;
-      ASSERT_EQ(out.At(x, y), before.buffer[std::size_t(y) * before.row_pixels + x]) << x << "," << y;
-    }
-  }
-}
-
-// Clamping uses the source's own size, not the overlap's.
-TEST(GpxFragmentKernels, ClampsToTheSourceNotTheOverlap) {
-  Image source(6, 6);
-  source.Fill(13);
-  Image big(6, 6);
-  Image small(3, 3);
-  gpx::FragmentReference(big.View(), source.View(), 2);
-  gpx::FragmentFast(small.View(), source.View(), 2);
-  for (int y = 0; y < 3; ++y) {
-    for (int x = 0; x < 3; ++x) EXPECT_EQ(small.At(x, y), big.At(x, y)) << x << "," << y;
-  }
-}
-
-TEST(GpxFragmentKernels, BottomUpRowsGiveTheSamePicture) {
-  Image top_down(37, 21);
-  top_down.Fill(14);
-  Image bottom_up(37, 21);
-  for (int y = 0; y < 21; ++y) {
-    for (int x = 0; x < 37; ++x) bottom_up.At(x, y, true) = top_down.At(x, y);
-  }
-  Image expected(37, 21);
-  gpx::FragmentReference(expected.View(), top_down.View(), 4);
-  for (gpx::Isa isa : IsasOnThisCpu()) {
-    Image out(37, 21);
-    gpx::FragmentFast(out.View(true), bottom_up.View(true), 4, isa);
-    for (int y = 0; y < 21; ++y) {
-      for (int x = 0; x < 37; ++x) {
-        ASSERT_EQ(out.At(x, y, true), expected.At(x, y)) << gpx::IsaName(isa) << " " << x << "," << y;
-      }
-    }
-  }
-  ExpectFastMatchesReference(bottom_up, 37, 21, 4, true, false);
-  ExpectFastMatchesReference(top_down, 30, 25, 6, false, true);
+  const struct {
+    int w, h, d;
+    bool src_up, dst_up;
+  } cases[] = {{60, 20, 3, false, false}, {20, 50, 3, false, false}, {1, 1, 200, false, false},
+               {100, 100, 200, false, false}, {60, 40, 4, false, false}, {3, 3, 2, false, false},
+               {45, 30, 4, true, true},     {45, 30, 4, true, false},  {30, 35, 6, false, true}};
+  for (const auto& c : cases) ExpectDrawn(source, c.w, c.h, c.d, c.src_up, c.dst_up);
 }
 
 }  // namespace
