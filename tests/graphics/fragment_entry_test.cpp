@@ -14,14 +14,6 @@ namespace {
 
 using gpx_test::Image;
 
-// The overlap of a frame as the reference draws it from an untouched copy.
-Image ReferenceFrame(const Image& source, int dst_width, int dst_height, int frame) {
-  Image copy = source;
-  Image out(std::min(dst_width, source.width), std::min(dst_height, source.height));
-  gpx::FragmentReference(out.View(), copy.View(), gpx::OffsetForFrame(frame, source.width, source.height));
-  return out;
-}
-
 // dst and src are views into `buffer`; the frame must come out as if src had
 // been copied first.
 void ExpectDrawnAsIfCopied(Image& buffer, const gpx::Pixels& dst, const gpx::Pixels& src, int frame) {
@@ -62,6 +54,14 @@ TEST(GpxFragmentFrame, SharedMemoryDrawsAsIfCopiedFirst) {
 }
 
 #ifndef _WIN32
+
+// The overlap of a frame as the reference draws it from an untouched copy.
+Image ReferenceFrame(const Image& source, int dst_width, int dst_height, int frame) {
+  Image copy = source;
+  Image out(std::min(dst_width, source.width), std::min(dst_height, source.height));
+  gpx::FragmentReference(out.View(), copy.View(), gpx::OffsetForFrame(frame, source.width, source.height));
+  return out;
+}
 
 GPX_Surface SurfaceOf(Image& image) {
   return {GPX_SURFACE_MAGIC, image.width, image.height, image.row_pixels * 4, image.buffer.data()};

@@ -8,8 +8,8 @@
 
 #include <algorithm>
 #include <cstring>
-#include <vector>
 #include <string>
+#include <vector>
 
 #include "gpx_fragment.h"
 #include "gpx_test_image.h"
@@ -19,139 +19,112 @@ namespace {
 
 using gpx_test::Image;
 
-// A memory DC with a DIB section of the given depth selected; rows top-down
-// when top_down, else bottom-up as GDI stores them by default.
+// A memory DC with a DIB section of the given depth selected, filled with
+// noise; rows top-down when top_down, else bottom-up as GDI stores them.
 struct DibDc {
-  HDC dc = nullptr;
+  HDC dc = CreateCompatibleDC(nullptr);
   HBITMAP bitmap = nullptr;
   HGDIOBJ previous = nullptr;
-  void* bits = nullptr;
-  int width;
-  int height;
-  int stride;
+  unsigned char* bits = nullptr;
+  int width, height, stride;
+  bool top_down;
 
-  DibDc(int w, int h, bool top_down, int bpp = 32) : width(w), height(h) {
+  DibDc(int w, int h, bool down, uint32_t seed, int bpp = 32)
+      : width(w), height(h), stride(((w * bpp + 31) / 32) * 4), top_down(down) {
     BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = w;
-    info.bmiHeader.biHeight = top_down ? -h : h;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = static_cast<WORD>(bpp);
-    info.bmiHeader.biCompression = BI_RGB;
-    stride = ((w * bpp + 31) / 32) * 4;
-    dc = CreateCompatibleDC(nullptr);
-    bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    if (bitmap != nullptr) previous = SelectObject(dc, bitmap);
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), w, down ? -h : h, 1, WORD(bpp), BI_RGB, 0, 0, 0, 0, 0};
+    void* memory = nullptr;
+    bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &memory, nullptr, 0);
+    bits = static_cast<unsigned char*>(memory);
+    if (bitmap == nullptr) return;
+    previous = SelectObject(dc, bitmap);
+    std::mt19937 random(seed);
+    for (int i = 0; i < stride * height; ++i) bits[i] = static_cast<unsigned char>(random());
   }
   ~DibDc() {
     if (previous != nullptr) SelectObject(dc, previous);
     if (bitmap != nullptr) DeleteObject(bitmap);
-    if (dc != nullptr) DeleteDC(dc);
+    DeleteDC(dc);
   }
-  DibDc(const DibDc&) = delete;
-  DibDc& operator=(const DibDc&) = delete;
-
-  // The section's memory as the library should see it, top row first.
-  gpx::Pixels View(bool top_down) const {
-    auto* base = static_cast<unsigned char*>(bits);
-    if (top_down) return {reinterpret_cast<uint32_t*>(base), width, height, stride};
-    return {reinterpret_cast<uint32_t*>(base + std::ptrdiff_t(stride) * (height - 1)), width,
-            height, -stride};
+  // The section's memory top row first, as the library should see it.
+  gpx::Pixels View() const {
+    auto* top = reinterpret_cast<uint32_t*>(top_down ? bits : bits + std::ptrdiff_t(stride) * (height - 1));
+    return {top, width, height, top_down ? stride : -stride};
   }
-  void FillFrom(Image& image) { std::memcpy(bits, image.buffer.data(), std::size_t(stride) * height); }
+  std::vector<unsigned char> Bytes() const { return {bits, bits + std::size_t(stride) * height}; }
 };
 
 GPX_FragmentFn BoundByName() {
   HMODULE library = LoadLibraryA("r_vold_graphics.dll");
   if (library == nullptr) return nullptr;
-  return reinterpret_cast<GPX_FragmentFn>(
-      reinterpret_cast<void*>(GetProcAddress(library, "GPX_Fragment")));
+  return reinterpret_cast<GPX_FragmentFn>(reinterpret_cast<void*>(GetProcAddress(library, "GPX_Fragment")));
 }
 
-TEST(GpxFragmentWin32, ExportsThePlainName) {
-  EXPECT_NE(BoundByName(), nullptr);
-}
-
-// Draws frame `frame` from `source` into `target` through the DLL and checks
-// the overlap against the reference, and that the source came back untouched.
-void ExpectFrameMatchesReference(GPX_FragmentFn fragment, DibDc& target, bool dst_top_down,
-                                 DibDc& source, bool src_top_down, int frame) {
-  const std::vector<unsigned char> source_before(
-      static_cast<unsigned char*>(source.bits),
-      static_cast<unsigned char*>(source.bits) + std::size_t(source.stride) * source.height);
-  Image expected(std::min(target.width, source.width), std::min(target.height, source.height));
-  gpx::FragmentReference(expected.View(), source.View(src_top_down),
-                         gpx::OffsetForFrame(frame, source.width, source.height));
+// Draws `frame` from `source` into `target` through `fragment`: the overlap must
+// match the reference drawn from a copy of the source; the source (whose
+// corner pixels the row-order probe marks) and the target outside the overlap
+// must come back unchanged.
+void ExpectFrameMatchesReference(GPX_FragmentFn fragment, DibDc& target, DibDc& source, int frame) {
+  const std::vector<unsigned char> source_before = source.Bytes();
+  Image copy(source.width, source.height);
+  for (int y = 0; y < source.height; ++y) {
+    std::memcpy(&copy.At(0, y), gpx::RowOf(source.View(), y), std::size_t(source.width) * 4);
+  }
+  Image overlap(std::min(target.width, source.width), std::min(target.height, source.height));
+  gpx::FragmentReference(overlap.View(), copy.View(), gpx::OffsetForFrame(frame, source.width, source.height));
+  const gpx::Pixels drawn = target.View();
+  std::vector<uint32_t> expected(std::size_t(target.width) * target.height);
+  for (int y = 0; y < target.height; ++y) {
+    for (int x = 0; x < target.width; ++x) {
+      const bool inside = x < overlap.width && y < overlap.height;
+      expected[std::size_t(y) * target.width + x] = inside ? overlap.At(x, y) : gpx::RowOf(drawn, y)[x];
+    }
+  }
   int32_t result = 0;
   ASSERT_EQ(fragment(target.dc, source.dc, frame, &result), 1);
   EXPECT_EQ(result, 1);
-  const gpx::Pixels drawn = target.View(dst_top_down);
-  for (int y = 0; y < expected.height; ++y) {
-    for (int x = 0; x < expected.width; ++x) {
-      ASSERT_EQ(gpx::RowOf(drawn, y)[x], expected.At(x, y)) << "frame " << frame << " at " << x << "," << y;
+  for (int y = 0; y < target.height; ++y) {
+    for (int x = 0; x < target.width; ++x) {
+      ASSERT_EQ(gpx::RowOf(drawn, y)[x], expected[std::size_t(y) * target.width + x]) << x << "," << y;
     }
   }
-  EXPECT_TRUE(std::equal(source_before.begin(), source_before.end(),
-                         static_cast<unsigned char*>(source.bits)));
-}
-
-TEST(GpxFragmentWin32, DrawsIntoTopDownAndBottomUpSections) {
-  GPX_FragmentFn fragment = BoundByName();
-  ASSERT_NE(fragment, nullptr);
-  const int w = 157, h = 83;
-  Image noise(w, h, 0);
-  noise.Fill(41);
-  for (bool src_top_down : {true, false}) {
-    for (bool dst_top_down : {true, false}) {
-      SCOPED_TRACE(std::string("source ") + (src_top_down ? "top-down" : "bottom-up") +
-                   ", destination " + (dst_top_down ? "top-down" : "bottom-up"));
-      DibDc source(w, h, src_top_down);
-      DibDc target(w, h, dst_top_down);
-      ASSERT_NE(source.bits, nullptr);
-      ASSERT_NE(target.bits, nullptr);
-      source.FillFrom(noise);
-      for (int frame : {0, 37, 99}) {
-        ExpectFrameMatchesReference(fragment, target, dst_top_down, source, src_top_down, frame);
-      }
-    }
+  if (&source != &target) {
+    EXPECT_TRUE(source.Bytes() == source_before);
   }
 }
 
-// The overlap starts at the top-left corner whichever way each section's rows run.
-TEST(GpxFragmentWin32, DifferentSizesMeetAtTheTopLeft) {
+// Every pairing of row orders, different sizes meeting at the top-left
+// corner, and a caller's mapping mode, origins and right-to-left layout,
+// which must neither fool the library about which row is the top nor be lost.
+TEST(GpxFragmentWin32, DrawsSectionsOfEitherRowOrderThroughTheDll) {
   GPX_FragmentFn fragment = BoundByName();
   ASSERT_NE(fragment, nullptr);
-  Image noise(50, 30, 0);
-  noise.Fill(43);
-  DibDc source(50, 30, false);
-  DibDc target(40, 45, true);
-  source.FillFrom(noise);
-  ExpectFrameMatchesReference(fragment, target, true, source, false, 60);
-  DibDc short_target(70, 12, false);
-  ExpectFrameMatchesReference(fragment, short_target, false, source, false, 60);
-}
-
-// A caller's mapping mode, origins or right-to-left layout must neither fool
-// the library about which row is the top nor be lost after the call.
-TEST(GpxFragmentWin32, IgnoresAndKeepsTheDcCoordinateState) {
-  GPX_FragmentFn fragment = BoundByName();
-  ASSERT_NE(fragment, nullptr);
-  Image noise(33, 21, 0);
-  noise.Fill(44);
-  for (bool top_down : {true, false}) {
-    DibDc source(33, 21, top_down);
-    DibDc target(33, 21, !top_down);
-    source.FillFrom(noise);
+  const struct {
+    int sw, sh;
+    bool src_down;
+    int dw, dh;
+    bool dst_down;
+  } cases[] = {{157, 83, true, 157, 83, true},  {157, 83, true, 157, 83, false},
+               {157, 83, false, 157, 83, true}, {157, 83, false, 157, 83, false},
+               {50, 30, false, 40, 45, true},   {50, 30, false, 70, 12, false},
+               {50, 30, true, 40, 45, false},   {1, 1, false, 3, 2, false}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::to_string(c.sw) + "x" + std::to_string(c.sh) + (c.src_down ? " down" : " up") + " -> " +
+                 std::to_string(c.dw) + "x" + std::to_string(c.dh) + (c.dst_down ? " down" : " up"));
+    DibDc source(c.sw, c.sh, c.src_down, 41);
+    DibDc target(c.dw, c.dh, c.dst_down, 42);
+    ASSERT_NE(source.bits, nullptr);
+    ASSERT_NE(target.bits, nullptr);
     SetViewportOrgEx(source.dc, 3, 4, nullptr);
+    SetLayout(source.dc, LAYOUT_RTL);
     SetWindowOrgEx(target.dc, -5, 9, nullptr);
     SetMapMode(target.dc, MM_LOMETRIC);
-    SetLayout(source.dc, LAYOUT_RTL);
-    ExpectFrameMatchesReference(fragment, target, !top_down, source, top_down, 20);
+    for (int frame : {0, 37, 99}) ExpectFrameMatchesReference(fragment, target, source, frame);
     POINT origin{};
     GetViewportOrgEx(source.dc, &origin);
     EXPECT_EQ(origin.x, 3);
     EXPECT_EQ(origin.y, 4);
-    EXPECT_EQ(GetLayout(source.dc), static_cast<DWORD>(LAYOUT_RTL));
+    EXPECT_EQ(GetLayout(source.dc), DWORD(LAYOUT_RTL));
     EXPECT_EQ(GetMapMode(target.dc), MM_LOMETRIC);
     GetWindowOrgEx(target.dc, &origin);
     EXPECT_EQ(origin.x, -5);
@@ -160,33 +133,19 @@ TEST(GpxFragmentWin32, IgnoresAndKeepsTheDcCoordinateState) {
 }
 
 TEST(GpxFragmentWin32, SameDcAsBothArguments) {
-  DibDc both(64, 40, false);
-  ASSERT_NE(both.bits, nullptr);
-  Image noise(64, 40, 0);
-  noise.Fill(42);
-  both.FillFrom(noise);
-  Image original(64, 40);
-  for (int y = 0; y < 40; ++y) {
-    for (int x = 0; x < 64; ++x) original.At(x, y) = gpx::RowOf(both.View(false), y)[x];
-  }
-  Image expected(64, 40);
-  gpx::FragmentReference(expected.View(), original.View(), gpx::OffsetForFrame(70, 64, 40));
-  int32_t result = 0;
-  ASSERT_EQ(GPX_Fragment(both.dc, both.dc, 70, &result), 1);
-  EXPECT_EQ(result, 1);
-  for (int y = 0; y < 40; ++y) {
-    for (int x = 0; x < 64; ++x) ASSERT_EQ(gpx::RowOf(both.View(false), y)[x], expected.At(x, y));
+  for (bool top_down : {false, true}) {
+    DibDc both(64, 40, top_down, 43);
+    ASSERT_NE(both.bits, nullptr);
+    ExpectFrameMatchesReference(GPX_Fragment, both, both, 70);
   }
 }
 
 TEST(GpxFragmentWin32, RefusesWhatIsNotA32BitSection) {
-  DibDc good(32, 16, true);
+  DibDc good(32, 16, true, 44);
+  DibDc deep24(32, 16, true, 45, 24);
   ASSERT_NE(good.bits, nullptr);
-  std::memset(good.bits, 0x5A, std::size_t(good.stride) * good.height);
-
-  DibDc deep24(32, 16, true, 24);
   ASSERT_NE(deep24.bits, nullptr);
-
+  const std::vector<unsigned char> before = good.Bytes();
   // A device-dependent bitmap of the right depth is still no DIB section.
   HDC ddb_dc = CreateCompatibleDC(nullptr);
   HBITMAP ddb = CreateBitmap(32, 16, 1, 32, nullptr);
@@ -194,7 +153,6 @@ TEST(GpxFragmentWin32, RefusesWhatIsNotA32BitSection) {
   HGDIOBJ ddb_previous = SelectObject(ddb_dc, ddb);
   // A fresh memory DC holds only its stock 1x1 monochrome bitmap.
   HDC bare_dc = CreateCompatibleDC(nullptr);
-
   const struct {
     const char* name;
     HDC dc;
@@ -202,20 +160,17 @@ TEST(GpxFragmentWin32, RefusesWhatIsNotA32BitSection) {
              {"device-dependent bitmap", ddb_dc},
              {"memory DC without a bitmap", bare_dc},
              {"null", nullptr},
-             {"not a handle", reinterpret_cast<HDC>(static_cast<std::uintptr_t>(0x7654321))}};
+             {"not a handle", reinterpret_cast<HDC>(std::uintptr_t(0x7654321))}};
   for (const auto& b : bad) {
     SCOPED_TRACE(b.name);
-    int32_t result = 9;
-    EXPECT_EQ(GPX_Fragment(good.dc, b.dc, 5, &result), 0);
-    EXPECT_EQ(result, 0);
-    result = 9;
-    EXPECT_EQ(GPX_Fragment(b.dc, good.dc, 5, &result), 0);
-    EXPECT_EQ(result, 0);
+    for (auto [dst, src] : {std::pair{good.dc, b.dc}, std::pair{b.dc, good.dc}}) {
+      int32_t result = 9;
+      EXPECT_EQ(GPX_Fragment(dst, src, 5, &result), 0);
+      EXPECT_EQ(result, 0);
+    }
     EXPECT_EQ(GPX_Fragment(b.dc, b.dc, 5, nullptr), 0);
   }
-  const auto* bytes = static_cast<const unsigned char*>(good.bits);
-  for (int i = 0; i < good.stride * good.height; ++i) ASSERT_EQ(bytes[i], 0x5A) << i;
-
+  EXPECT_TRUE(good.Bytes() == before);
   SelectObject(ddb_dc, ddb_previous);
   DeleteObject(ddb);
   DeleteDC(ddb_dc);
