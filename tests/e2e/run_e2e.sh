@@ -371,4 +371,72 @@ else
   fail no-library-shows-still-copy "the desktop picture never showed"
 fi
 
+# Music. This Wine has no CD drive, cannot play MPEGVideo and has no wave
+# device, so nothing is heard; Wine's own trace of the multimedia calls shows
+# what the program asked for (tracing changes nothing the program sees).
+music=$work/music
+mkdir -p "$music"
+cp "$scr" "$library" "$music/"
+printf 'RIFF\x24\x00\x00\x00WAVEfmt \x10\x00\x00\x00\x01\x00\x01\x00\x40\x1f\x00\x00\x40\x1f\x00\x00\x01\x00\x08\x00data\x00\x00\x00\x00' \
+  >"$music/loop.wav"
+printf 'ID3\x03\x00\x00\x00\x00\x00\x00' >"$music/song.mp3"
+windows_path() { echo "Z:$1" | tr '/' '\\'; }
+
+music_run() { # NAME MODE FILE: runs the saver with these settings for 3 s, then a key
+  local name=$1
+  printf '[Section]\r\n度合い= 100\r\nBGM区分= %s\r\nBGMﾘﾋﾟｰﾄ= 0\r\nBGMﾌｧｲﾙ=%s\r\n' "$2" "$3" |
+    iconv -f UTF-8 -t CP932 >"$music/Tolvarin.ini"
+  music_log=$work/$name.log
+  WINEDEBUG=trace+winmm,trace+mci wine "$music/Tolvarin.scr" /s >"$music_log" 2>&1 &
+  saver_pid=$!
+  saver_pids+=("$saver_pid")
+  if wait_for_window 60; then
+    sleep 3
+    key_ends "$name"
+  else
+    fail "$name" "no saver window"
+    kill "$saver_pid" 2>/dev/null
+  fi
+  # The commands the program sent, without the ones Wine sends itself.
+  sed -n 's/.*mciSendStringW (L"\(.*\)", [0-9A-Fa-f]*, [0-9]*, [0-9A-Fa-f]*)\r\{0,1\}$/\1/p' "$music_log" |
+    grep -v ' wait$' >"$music_log.commands"
+}
+
+commands_are() { # NAME EXPECTED-LINES...
+  local name=$1
+  shift
+  printf '%s\n' "$@" | diff - "$music_log.commands" >"$work/$name.diff"
+  check "$name" $? "$(tr '\n' ' ' <"$work/$name.diff")"
+}
+
+music_run music-cd-without-drive-ends 1 ""
+commands_are music-cd-polled-once-not-closed "open cdaudio" "set cdaudio time format tmst" \
+  "status cdaudio current track"
+
+music_run music-mp3-ends 2 "$(windows_path "$music/song.mp3")"
+mp3=$(windows_path "$music/song.mp3")
+first=$(head -n 1 "$music_log.commands")
+last=$(tail -n 2 "$music_log.commands" | tr '\n' '|')
+[ "$first" = "open \\\"${mp3//\\/\\\\}\\\" type MPEGVideo Alias MP3Play" ] &&
+  grep -qx 'status MP3Play mode' "$music_log.commands" && [ "$last" = "stop MP3Play|close MP3Play|" ]
+check music-mp3-opened-polled-closed $? "first [$first] last [$last]"
+
+music_run music-wav-ends 2 "$(windows_path "$music/loop.wav")"
+devices=$(sed -n 's/.*waveOutGetNumDevs count: \([0-9]*\).*/\1/p' "$music_log" | head -n 1)
+stop=$(grep 'MULTIMEDIA_PlaySound' "$music_log" | tail -n 1)
+started=$(grep -c 'MULTIMEDIA_PlaySound.*fdwSound=00000009' "$music_log")
+if [ -z "$devices" ]; then
+  fail music-wav-start-and-stop "waveOutGetNumDevs was never called"
+elif [ "$devices" -gt 0 ] && [ "$started" -ne 1 ]; then
+  fail music-wav-start-and-stop "$devices wave devices but no looping PlaySound"
+elif [ "$devices" -eq 0 ] && [ "$started" -ne 0 ]; then
+  fail music-wav-start-and-stop "no wave device but PlaySound started"
+else
+  case "$stop" in
+    *"pszSound='0000000000000000'"*"fdwSound=00000000"*)
+      ok music-wav-start-and-stop "wave devices: $devices; stopped with PlaySound(NULL, 0)" ;;
+    *) fail music-wav-start-and-stop "last PlaySound: $stop" ;;
+  esac
+fi
+
 finish
