@@ -160,18 +160,9 @@ Win32Form::~Win32Form() {
   if (backBrush_) DeleteObject(backBrush_);
 }
 
-LRESULT CALLBACK Win32Form::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_NCCREATE) {
-    auto* form = static_cast<Win32Form*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form));
-    form->window_ = window;
-    form->windowing_.FormCreated(window, *form);
-  }
-  auto* form = reinterpret_cast<Win32Form*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-  if (!form) return DefWindowProcW(window, message, wParam, lParam);
-  LRESULT result = 0;
-  Win32Windowing::RunHandler([&] { result = form->HandleMessage(message, wParam, lParam); });
-  return result;
+void Win32Form::Attach(HWND window) {
+  window_ = window;
+  windowing_.FormCreated(window, *this);
 }
 
 LRESULT Win32Form::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {

@@ -92,10 +92,11 @@ class Win32Form final : public Form {
   std::uint32_t BackgroundPixel() const;
   void InvalidatePixels(const RECT& area);
 
-  static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  // Called by RouteMessages, the window procedure of its window class.
+  void Attach(HWND window);
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
  private:
-  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
   // Returns false when the query-unload handler cancelled.
   bool UnloadFor(UnloadMode mode);
   void RunUnloadHandlerOnce();

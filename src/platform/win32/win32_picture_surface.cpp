@@ -45,20 +45,7 @@ Win32PictureSurface::~Win32PictureSurface() {
   DeleteDC(memoryDc_);
 }
 
-LRESULT CALLBACK Win32PictureSurface::WindowProc(HWND window, UINT message, WPARAM wParam,
-                                                 LPARAM lParam) {
-  if (message == WM_NCCREATE) {
-    auto* surface =
-        static_cast<Win32PictureSurface*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(surface));
-    surface->window_ = window;
-  }
-  auto* surface = reinterpret_cast<Win32PictureSurface*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-  if (!surface) return DefWindowProcW(window, message, wParam, lParam);
-  LRESULT result = 0;
-  Win32Windowing::RunHandler([&] { result = surface->HandleMessage(message, wParam, lParam); });
-  return result;
-}
+void Win32PictureSurface::Attach(HWND window) { window_ = window; }
 
 LRESULT Win32PictureSurface::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   HWND window = window_;

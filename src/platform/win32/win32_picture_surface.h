@@ -28,10 +28,11 @@ class Win32PictureSurface final : public PictureSurface {
 
   HWND window() const { return window_; }
 
-  static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  // Called by RouteMessages, the window procedure of its window class.
+  void Attach(HWND window);
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
  private:
-  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
   void ButtonDown(int button);
   void ButtonUp(int button, LPARAM lParam);
   PixelView View() const;

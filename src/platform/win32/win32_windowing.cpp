@@ -36,8 +36,8 @@ double ScreenTwipsPerPixel(int index) {
 }  // namespace
 
 Win32Windowing::Win32Windowing() : instance_(GetModuleHandleW(nullptr)) {
-  RegisterClassOnce(instance_, kFormClass, Win32Form::WindowProc);
-  RegisterClassOnce(instance_, kSurfaceClass, Win32PictureSurface::WindowProc);
+  RegisterClassOnce(instance_, kFormClass, RouteMessages<Win32Form>);
+  RegisterClassOnce(instance_, kSurfaceClass, RouteMessages<Win32PictureSurface>);
 }
 
 Win32Windowing::~Win32Windowing() {

@@ -55,6 +55,23 @@ class Win32Windowing final : public Windowing {
   std::unordered_map<HWND, Win32Form*> forms_;
 };
 
+// The window procedure of a class whose windows each belong to one object,
+// passed as the creation parameter: the object is told its window at
+// WM_NCCREATE (Attach) and then handles every message (HandleMessage).
+template <class Owner>
+LRESULT CALLBACK RouteMessages(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_NCCREATE) {
+    auto* owner = static_cast<Owner*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(owner));
+    owner->Attach(window);
+  }
+  auto* owner = reinterpret_cast<Owner*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+  if (!owner) return DefWindowProcW(window, message, wParam, lParam);
+  LRESULT result = 0;
+  Win32Windowing::RunHandler([&] { result = owner->HandleMessage(message, wParam, lParam); });
+  return result;
+}
+
 template <class Handler>
 void Win32Windowing::RunHandler(Handler&& handler) {
   try {
