@@ -33,41 +33,15 @@ for file in "$scr" "$host" "$build/bin/r_vold_graphics.dll"; do
 done
 [ "$failed" -eq 0 ] || finish
 
-# A display number nobody uses.
-display=
-for n in $(seq 91 140); do
-  if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then display=$n; break; fi
-done
-[ -n "$display" ] || { fail setup "no free X display number"; finish; }
-
 work=$(mktemp -d)
-Xvfb ":$display" -screen 0 800x600x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-xvfb_pid=$!
-export DISPLAY=":$display"
-# A Wine prefix of this build's own, made once and kept: making one is slow.
-export WINEPREFIX=${TOLVARIN_WINEPREFIX:-$build/e2e-wineprefix}
-export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml="
-export WINEARCH=win64
-
+xvfb_pid=
+. "$root/tests/e2e/wine_display.sh"
 cleanup() {
-  wineserver -k >/dev/null 2>&1
-  kill "$xvfb_pid" 2>/dev/null
-  wait "$xvfb_pid" 2>/dev/null
+  stop_wine_display
   rm -rf "$work"
 }
 trap cleanup EXIT
-
-for _ in $(seq 1 50); do
-  [ -e "/tmp/.X11-unix/X$display" ] && break
-  sleep 0.1
-done
-[ -e "/tmp/.X11-unix/X$display" ] || { fail setup "Xvfb did not start"; finish; }
-
-if [ ! -f "$WINEPREFIX/system.reg" ]; then
-  wineboot -i >"$work/wineboot.log" 2>&1 || { fail setup "wineboot failed"; finish; }
-fi
-wineserver -w
+start_wine_display 800x600 || finish
 
 scr_w=$(winepath -w "$scr" 2>/dev/null)
 picture_w=$(winepath -w "$picture" 2>/dev/null)
@@ -80,7 +54,7 @@ for _ in $(seq 1 600); do
   if grep -q '^hold' "$work/host.log"; then
     mkdir -p "$shots"
     sleep 0.5
-    if import -display ":$display" -window root "$shots/preview_in_host.png" 2>"$work/import.err"; then
+    if import -window root "$shots/preview_in_host.png" 2>"$work/import.err"; then
       shot_taken=1
     fi
     break

@@ -45,44 +45,20 @@ for file in "$scr" "$library"; do
 done
 [ "$failed" -eq 0 ] || finish
 
-display_number=
-for n in $(seq 97 160); do
-  if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then display_number=$n; break; fi
-done
-[ -n "$display_number" ] || { fail setup "no free X display number"; finish; }
-
 work=$(mktemp -d)
 saver_pids=()
 desktop_pid=
-Xvfb ":$display_number" -screen 0 "${width}x${height}x24" -nolisten tcp >"$work/xvfb.log" 2>&1 &
-xvfb_pid=$!
-export DISPLAY=":$display_number"
-export WINEPREFIX=${TOLVARIN_WINEPREFIX:-$build/e2e-wineprefix}
-export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml="
-export WINEARCH=win64
+xvfb_pid=
+. "$root/tests/e2e/wine_display.sh"
 
 cleanup() {
   for pid in "${saver_pids[@]}"; do kill "$pid" 2>/dev/null; done
   [ -n "$desktop_pid" ] && kill "$desktop_pid" 2>/dev/null
-  wineserver -k >/dev/null 2>&1
-  kill "$xvfb_pid" 2>/dev/null
-  wait "$xvfb_pid" 2>/dev/null
+  stop_wine_display
   rm -rf "$work"
 }
 trap cleanup EXIT
-
-for _ in $(seq 1 100); do
-  [ -e "/tmp/.X11-unix/X$display_number" ] && break
-  sleep 0.1
-done
-[ -e "/tmp/.X11-unix/X$display_number" ] || { fail setup "Xvfb did not start"; finish; }
-
-if [ ! -f "$WINEPREFIX/system.reg" ]; then
-  echo "# making the Wine prefix $WINEPREFIX (slow, once)"
-  wineboot -i >"$work/wineboot.log" 2>&1 || { fail setup "wineboot failed"; finish; }
-fi
-wineserver -w
+start_wine_display "${width}x${height}" || finish
 # One server for the whole run: every start of the program is then quicker.
 wineserver -p >/dev/null 2>&1
 
