@@ -30,41 +30,39 @@ build() {
   fi
 }
 
+# Adds one suite's counts to the totals: GOOD BAD NAME.
+tally() {
+  passed=$((passed + $1))
+  failed=$((failed + $2))
+  [ "$2" -eq 0 ] || failures+=("$3")
+}
+
 # ctest's summary: "100% tests passed, 0 tests failed out of 57"
 count_ctest() {
-  local log=$1 line
-  line=$(grep -E "tests passed, [0-9]+ tests failed out of [0-9]+" "$log" | tail -n 1)
+  local line bad total
+  line=$(grep -E "tests passed, [0-9]+ tests failed out of [0-9]+" "$1" | tail -n 1)
   if [ -z "$line" ]; then fail "$2 (no summary)"; return; fi
-  local bad total
   bad=$(sed -E 's/.* ([0-9]+) tests failed out of ([0-9]+).*/\1/' <<<"$line")
   total=$(sed -E 's/.* ([0-9]+) tests failed out of ([0-9]+).*/\2/' <<<"$line")
-  passed=$((passed + total - bad))
-  failed=$((failed + bad))
-  [ "$bad" -eq 0 ] || failures+=("$2")
+  tally $((total - bad)) "$bad" "$2"
 }
 
 # GoogleTest's summary: "[  PASSED  ] 57 tests." and "[  FAILED  ] 2 tests, listed below:"
 count_gtest() {
-  local log=$1 good bad
-  good=$(grep -E '^\[  PASSED  \] [0-9]+ test' "$log" | tail -n 1 | grep -oE '[0-9]+' | head -n 1)
-  bad=$(grep -E '^\[  FAILED  \] [0-9]+ test' "$log" | tail -n 1 | grep -oE '[0-9]+' | head -n 1)
+  local good bad
+  good=$(grep -E '^\[  PASSED  \] [0-9]+ test' "$1" | tail -n 1 | grep -oE '[0-9]+' | head -n 1)
+  bad=$(grep -E '^\[  FAILED  \] [0-9]+ test' "$1" | tail -n 1 | grep -oE '[0-9]+' | head -n 1)
   if [ -z "$good" ] && [ -z "$bad" ]; then fail "$2 (no summary)"; return; fi
-  passed=$((passed + ${good:-0}))
-  failed=$((failed + ${bad:-0}))
-  [ "${bad:-0}" -eq 0 ] || failures+=("$2")
+  tally "${good:-0}" "${bad:-0}" "$2"
 }
 
 # Lines "NAME: N passed, M failed" printed by the scripted suites.
 count_plain() {
-  local log=$1 line
-  line=$(grep -E '[0-9]+ passed, [0-9]+ failed' "$log" | tail -n 1)
+  local line
+  line=$(grep -E '[0-9]+ passed, [0-9]+ failed' "$1" | tail -n 1)
   if [ -z "$line" ]; then fail "$2 (no summary)"; return; fi
-  local good bad
-  good=$(sed -E 's/.*\b([0-9]+) passed, ([0-9]+) failed.*/\1/' <<<"$line")
-  bad=$(sed -E 's/.*\b([0-9]+) passed, ([0-9]+) failed.*/\2/' <<<"$line")
-  passed=$((passed + good))
-  failed=$((failed + bad))
-  [ "$bad" -eq 0 ] || failures+=("$2")
+  tally "$(sed -E 's/.*\b([0-9]+) passed, ([0-9]+) failed.*/\1/' <<<"$line")" \
+    "$(sed -E 's/.*\b([0-9]+) passed, ([0-9]+) failed.*/\2/' <<<"$line")" "$2"
 }
 
 start=$(date +%s)
