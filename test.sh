@@ -81,6 +81,16 @@ if build sanitize; then
   count_ctest "$logs/unit-sanitize.log" "unit tests (sanitizers)"
 fi
 
+# Build-folder histories that must not leave a Windows build unoptimised.
+for suite in tests/build/*_test.sh; do
+  [ -x "$suite" ] || continue
+  name=$(basename "$suite" .sh)
+  echo "== $name"
+  "$suite" >"$logs/$name.log" 2>&1
+  grep -E '^(ok|FAIL) ' "$logs/$name.log"
+  count_plain "$logs/$name.log" "$name"
+done
+
 build win32 || true
 
 if build win64; then
