@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <climits>
 #include <string>
+#include <vector>
 
 #include "gpx_fragment.h"
 #include "gpx_test_image.h"
@@ -55,66 +56,58 @@ TEST(GpxFragmentFrame, SharedMemoryDrawsAsIfCopiedFirst) {
 
 #ifndef _WIN32
 
-// The overlap of a frame as the reference draws it from an untouched copy.
-Image ReferenceFrame(const Image& source, int dst_width, int dst_height, int frame) {
-  Image copy = source;
-  Image out(std::min(dst_width, source.width), std::min(dst_height, source.height));
-  gpx::FragmentReference(out.View(), copy.View(), gpx::OffsetForFrame(frame, source.width, source.height));
-  return out;
-}
-
 GPX_Surface SurfaceOf(Image& image) {
   return {GPX_SURFACE_MAGIC, image.width, image.height, image.row_pixels * 4, image.buffer.data()};
 }
 
-// One destination reused across frames: each frame depends on the source only.
+// Through the surface record: the overlap of each surface's own size is the
+// reference drawn from an untouched copy of the source, the rest of the
+// destination keeps its pixels; one destination reused across frames (each
+// depends on the source only), and the same record as both arguments.
 TEST(GpxFragmentEntry, DrawsTheFrameThroughTheSurfaceRecord) {
-  Image source(123, 45);
-  source.Fill(31);
-  Image out(123, 45);
-  out.Fill(33);
-  GPX_Surface dst = SurfaceOf(out);
-  GPX_Surface src = SurfaceOf(source);
-  for (int frame : {0, 1, 50, 99, 32767, -5, INT_MIN}) {
-    int32_t result = -7;
-    EXPECT_EQ(GPX_Fragment(&dst, &src, frame, &result), 1);
-    EXPECT_EQ(result, 1);
-    EXPECT_EQ(out.buffer, ReferenceFrame(source, 123, 45, frame).buffer) << "frame " << frame;
-    EXPECT_EQ(GPX_Fragment(&dst, &src, frame, nullptr), 1);
-  }
-}
-
-TEST(GpxFragmentEntry, SameSurfaceAndDifferentSizes) {
-  Image image(41, 29);
-  image.Fill(34);
-  const Image expected = ReferenceFrame(image, 41, 29, 80);
-  GPX_Surface both = SurfaceOf(image);
-  EXPECT_EQ(GPX_Fragment(&both, &both, 80, nullptr), 1);
-  EXPECT_EQ(image.buffer, expected.buffer);
-
-  Image source(41, 29);
-  source.Fill(35);
-  Image wide(70, 10);
-  GPX_Surface src = SurfaceOf(source);
-  GPX_Surface dst = SurfaceOf(wide);
-  EXPECT_EQ(GPX_Fragment(&dst, &src, 99, nullptr), 1);
-  Image overlap = ReferenceFrame(source, 70, 10, 99);
-  for (int y = 0; y < 10; ++y) {
-    for (int x = 0; x < 70; ++x) {
-      ASSERT_EQ(wide.At(x, y), x < 41 ? overlap.At(x, y) : gpx_test::kPadding) << x << "," << y;
+  const struct {
+    int sw, sh, dw, dh;
+    bool same;
+    std::vector<int> frames;
+  } cases[] = {{123, 45, 123, 45, false, {0, 1, 50, 99, 32767, -5, INT_MIN}},
+               {41, 29, 70, 10, false, {99}},
+               {41, 29, 20, 50, false, {30}},
+               {41, 29, 41, 29, true, {80}}};
+  for (const auto& c : cases) {
+    Image source(c.sw, c.sh);
+    source.Fill(31);
+    Image target(c.dw, c.dh);
+    target.Fill(33);
+    Image& out = c.same ? source : target;
+    GPX_Surface src = SurfaceOf(source);
+    GPX_Surface dst = SurfaceOf(out);
+    for (int frame : c.frames) {
+      SCOPED_TRACE(std::to_string(c.sw) + "x" + std::to_string(c.sh) + " -> " + std::to_string(c.dw) +
+                   "x" + std::to_string(c.dh) + (c.same ? " same" : "") + " frame " + std::to_string(frame));
+      Image expected = out;
+      Image copy = source;
+      Image overlap(std::min(c.dw, c.sw), std::min(c.dh, c.sh));
+      gpx::FragmentReference(overlap.View(), copy.View(), gpx::OffsetForFrame(frame, c.sw, c.sh));
+      for (int y = 0; y < overlap.height; ++y) {
+        for (int x = 0; x < overlap.width; ++x) expected.At(x, y) = overlap.At(x, y);
+      }
+      int32_t result = -7;
+      EXPECT_EQ(GPX_Fragment(&dst, &src, frame, &result), 1);
+      EXPECT_EQ(result, 1);
+      EXPECT_EQ(out.buffer, expected.buffer);
+      EXPECT_EQ(GPX_Fragment(&dst, &src, frame, nullptr), 1);
     }
   }
 }
 
-// Every refusal draws nothing and answers 0; a null result pointer is fine.
+// Every refusal, of either argument, draws nothing and answers 0; a null
+// result pointer is fine.
 TEST(GpxFragmentEntry, RefusesBadSurfaces) {
   Image source(16, 8);
   source.Fill(36);
   Image target(16, 8);
   target.Fill(37);
   const Image untouched = target;
-  const GPX_Surface good_src = SurfaceOf(source);
-  const GPX_Surface good_dst = SurfaceOf(target);
   const struct {
     const char* name;
     void (*spoil)(GPX_Surface&);
@@ -130,25 +123,22 @@ TEST(GpxFragmentEntry, RefusesBadSurfaces) {
       {"stride not whole pixels", [](GPX_Surface& s) { s.stride += 2; }},
       {"width overflowing the stride", [](GPX_Surface& s) { s.width = INT_MAX; }},
       {"no pixels", [](GPX_Surface& s) { s.pixels = nullptr; }},
+      {"null handle", nullptr},
   };
   for (const auto& c : cases) {
     for (bool spoil_source : {false, true}) {
       SCOPED_TRACE(std::string(c.name) + (spoil_source ? " (source)" : " (destination)"));
-      GPX_Surface src = good_src;
-      GPX_Surface dst = good_dst;
-      c.spoil(spoil_source ? src : dst);
+      GPX_Surface src = SurfaceOf(source);
+      GPX_Surface dst = SurfaceOf(target);
+      GPX_Surface& spoilt = spoil_source ? src : dst;
+      if (c.spoil != nullptr) c.spoil(spoilt);
+      GPX_Surface* src_handle = c.spoil == nullptr && spoil_source ? nullptr : &src;
+      GPX_Surface* dst_handle = c.spoil == nullptr && !spoil_source ? nullptr : &dst;
       int32_t result = 55;
-      EXPECT_EQ(GPX_Fragment(&dst, &src, 10, &result), 0);
+      EXPECT_EQ(GPX_Fragment(dst_handle, src_handle, 10, &result), 0);
       EXPECT_EQ(result, 0);
-      EXPECT_EQ(GPX_Fragment(&dst, &src, 10, nullptr), 0);
+      EXPECT_EQ(GPX_Fragment(dst_handle, src_handle, 10, nullptr), 0);
     }
-  }
-  GPX_Surface src = good_src;
-  GPX_Surface dst = good_dst;
-  for (auto [d, s] : {std::pair{(GPX_Surface*)nullptr, &src}, std::pair{&dst, (GPX_Surface*)nullptr}}) {
-    int32_t result = 55;
-    EXPECT_EQ(GPX_Fragment(d, s, 0, &result), 0);
-    EXPECT_EQ(result, 0);
   }
   EXPECT_EQ(GPX_Fragment(nullptr, nullptr, 0, nullptr), 0);
   EXPECT_EQ(target.buffer, untouched.buffer);
