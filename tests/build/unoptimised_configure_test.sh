@@ -13,6 +13,7 @@
 set -u
 
 root=$(cd "$(dirname "$0")/../.." && pwd)
+cd "$root" || exit 1
 presets=("$@")
 [ ${#presets[@]} -gt 0 ] || presets=(win64 win32)
 
