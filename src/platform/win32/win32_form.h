@@ -83,6 +83,7 @@ class Win32Form final : public Form {
   PictureSurface& AddPictureSurface(bool visible) override;
   ImageControl& AddImage() override;
   Timer& AddTimer(std::int32_t intervalMilliseconds, bool enabled) override;
+  UserControlSurface& AddUserControl(const std::string& className) override;
 
   // For the windowing layer and the controls of this form.
   HWND window() const { return window_; }
