@@ -38,6 +38,11 @@ void SimLabel::SetForeColor(std::uint32_t color) {
   foreColor = color;
 }
 
+void SimLabel::SetEnabled(bool value) {
+  if (refuseEnable) RaiseInvalidPropertyValue();
+  enabled = value;
+}
+
 void SimLabel::SetWidth(double twips) {
   if (twips < 0) RaiseInvalidPropertyValue();
   width = twips;

@@ -22,7 +22,7 @@ class SimLabel final : public WindowlessLabel {
   std::uint32_t ForeColor() const override { return foreColor; }
   void SetAlignment(TextAlignment value) override { alignment = value; }
   TextAlignment Alignment() const override { return alignment; }
-  void SetEnabled(bool value) override { enabled = value; }
+  void SetEnabled(bool value) override;
   bool Enabled() const override { return enabled; }
   void SetLeft(double twips) override { left = twips; }
   void SetTop(double twips) override { top = twips; }
@@ -39,6 +39,8 @@ class SimLabel final : public WindowlessLabel {
   TextAlignment alignment = TextAlignment::Left;
   bool enabled = true;
   double left = 0, top = 0, width = 0, height = 0;
+  // Makes SetEnabled fail, as a label whose window is gone would.
+  bool refuseEnable = false;
 };
 
 // One label as it was shown on screen: its text, rectangle (twips, in the
