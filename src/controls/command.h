@@ -27,6 +27,7 @@ class Command {
  public:
   // A fresh instance on `host`: its surface, caption label and tracking
   // timer exist, every field is zero, nothing is drawn and nothing loaded.
+  // The surface and the timer belong to the host form: end the control first.
   Command(Platform& platform, Form& host);
   Command(const Command&) = delete;
   Command& operator=(const Command&) = delete;
