@@ -48,11 +48,16 @@ class SimDesktop : public User32, public Gdi32 {
   std::int32_t SetWindowPos(Hwnd window, Hwnd insertAfter, std::int32_t x, std::int32_t y,
                             std::int32_t cx, std::int32_t cy, std::uint32_t flags) override;
   std::int32_t IsWindow(Hwnd window) override;
+  std::int32_t GetCursorPos(PointL& point) override;
+  Hwnd WindowFromPoint(PointL point) override;
 
   // --- Gdi32
   std::int32_t BitBlt(Hdc destination, std::int32_t x, std::int32_t y, std::int32_t width,
                       std::int32_t height, Hdc source, std::int32_t sourceX, std::int32_t sourceY,
                       std::uint32_t rop) override;
+  std::int32_t GradientFill(Hdc dc, const TriVertex* vertices, std::uint32_t vertexCount,
+                            const GradientRect* rects, std::uint32_t rectCount,
+                            std::uint32_t mode) override;
 
   // --- The simulation's side
   Hwnd CreateWindowEntry(const std::string& title, const RectL& rect, bool foreign, SimForm* form);
@@ -72,6 +77,10 @@ class SimDesktop : public User32, public Gdi32 {
 
   // Registers device contexts that resolve to a pixel buffer (picture surfaces).
   void SetSurfaceResolver(SurfaceResolver resolver) { resolveSurface_ = std::move(resolver); }
+  // The pointer's position on the screen, in pixels.
+  PointL cursor;
+  // Finds the window at a screen point (the windowing layer knows the controls).
+  std::function<Hwnd(PointL)> windowAt;
   // Queues a posted message for the message pump.
   std::function<void(Hwnd, std::uint32_t)> onPostMessage;
 

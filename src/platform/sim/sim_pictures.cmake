@@ -4,7 +4,13 @@
 
 # Resource name = file; the Windows resource script names the same files.
 set(TOLVARIN_SIM_PICTURES
-  "PREVIEW=${PROJECT_SOURCE_DIR}/src/startup/pictures/preview.jpg")
+  "PREVIEW=${PROJECT_SOURCE_DIR}/src/startup/pictures/preview.jpg"
+  "CMD_NORMAL=${PROJECT_SOURCE_DIR}/src/controls/pictures/normal.bmp"
+  "CMD_DISABLE=${PROJECT_SOURCE_DIR}/src/controls/pictures/disable.bmp"
+  "CMD_SELECTED=${PROJECT_SOURCE_DIR}/src/controls/pictures/selected.bmp"
+  "CMD_PRESSED=${PROJECT_SOURCE_DIR}/src/controls/pictures/pressed.bmp"
+  "CMD_HIGHLIGHT=${PROJECT_SOURCE_DIR}/src/controls/pictures/highlight.bmp"
+  "CMD_HIGHLIGHTSELECT=${PROJECT_SOURCE_DIR}/src/controls/pictures/highlightselect.bmp")
 
 set(picture_files "")
 foreach(picture IN LISTS TOLVARIN_SIM_PICTURES)

@@ -10,6 +10,7 @@
 
 #include "platform/sim/sim_clock.h"
 #include "platform/sim/sim_desktop.h"
+#include "platform/sim/sim_user_control.h"
 #include "platform/windowing.h"
 #include "r_vold_graphics.h"
 
@@ -99,6 +100,7 @@ class SimForm final : public Form {
   PictureSurface& AddPictureSurface(bool visible) override;
   ImageControl& AddImage() override;
   Timer& AddTimer(std::int32_t intervalMilliseconds, bool enabled) override;
+  UserControlSurface& AddUserControl(const std::string& className) override;
 
   void Unload(UnloadMode mode);
   // Destroyed from outside (its parent went away): no query, only the unload event.
@@ -113,6 +115,7 @@ class SimForm final : public Form {
   std::vector<std::unique_ptr<SimSurface>> surfaces;
   std::vector<std::unique_ptr<SimImage>> images;
   std::vector<std::unique_ptr<SimTimer>> timers;
+  std::vector<std::unique_ptr<SimUserControl>> userControls;
 
  private:
   void SyncWindowRect();
@@ -127,12 +130,13 @@ class SimForm final : public Form {
 };
 
 struct SimEvent {
-  enum class Kind { Key, Click, MouseMove, Close, EndSession, DestroyForeign };
+  enum class Kind { Key, Click, MouseMove, Close, EndSession, DestroyForeign, MouseDown, MouseUp, Focus };
   Kind kind;
   std::int64_t time = 0;
   std::int32_t keyCode = 0;
   std::int32_t x = 0, y = 0;
   Hwnd window = 0;
+  std::int16_t shift = 0;
 };
 
 class SimWindowing final : public Windowing {
@@ -154,6 +158,23 @@ class SimWindowing final : public Windowing {
   void PostClose(Hwnd window, std::int64_t at = 0);
   void PostEndSession(std::int64_t at = 0);
   void PostDestroyForeign(Hwnd window, std::int64_t at = 0);
+  // Pointer moves (PostMouseMove), presses and releases at screen pixels go
+  // to the control under the point, or to the control that has the capture.
+  void PostMouseDown(std::int32_t x, std::int32_t y, std::int16_t button, std::int16_t shift = 0,
+                     std::int64_t at = 0);
+  void PostMouseUp(std::int32_t x, std::int32_t y, std::int16_t button, std::int16_t shift = 0,
+                   std::int64_t at = 0);
+  // Moves the input focus to a control's window (0: to no control, as when
+  // another program takes it).
+  void PostFocus(Hwnd window, std::int64_t at = 0);
+
+  // --- Controls with windows of their own.
+  void SetFocus(SimUserControl* control);
+  SimUserControl* Focused() const { return focused_; }
+  SimUserControl* Capture() const { return capture_; }
+  void Forget(SimUserControl* control);
+  // The window at a screen point: a control, a form, a foreign window or the desktop.
+  Hwnd WindowAt(PointL point);
 
   // --- Pacing: a refresh waits for the next display refresh; 0 turns pacing off.
   std::int64_t refreshInterval = 1000000 / 60;
@@ -197,6 +218,12 @@ class SimWindowing final : public Windowing {
   SimForm* active_ = nullptr;
   std::deque<SimEvent> events_;
   std::int64_t lastPresent_ = -(1LL << 40);
+  void RoutePointer(const SimEvent& event);
+  SimUserControl* ControlOf(Hwnd window);
+  SimUserControl* focused_ = nullptr;
+  SimUserControl* capture_ = nullptr;
+  SimLabel* captureLabel_ = nullptr;
+  std::int16_t buttonsDown_ = 0;
 };
 
 }  // namespace tolvarin::sim

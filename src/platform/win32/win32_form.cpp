@@ -7,6 +7,7 @@
 #include "base/errors.h"
 #include "platform/win32/win32_picture_surface.h"
 #include "platform/win32/win32_text.h"
+#include "platform/win32/win32_user_control.h"
 #include "platform/win32/win32_windowing.h"
 
 namespace tolvarin {
@@ -386,6 +387,11 @@ ImageControl& Win32Form::AddImage() {
 Timer& Win32Form::AddTimer(std::int32_t intervalMilliseconds, bool enabled) {
   timers_.push_back(std::make_unique<Win32Timer>(window_, NextTimerId(), intervalMilliseconds, enabled));
   return *timers_.back();
+}
+
+UserControlSurface& Win32Form::AddUserControl(const std::string& className) {
+  userControls_.push_back(std::make_unique<Win32UserControl>(windowing_, *this, className));
+  return *userControls_.back();
 }
 
 }  // namespace tolvarin

@@ -11,6 +11,7 @@ namespace tolvarin {
 
 class Win32Windowing;
 class Win32PictureSurface;
+class Win32UserControl;
 
 class Win32Timer final : public Timer {
  public:
@@ -83,6 +84,7 @@ class Win32Form final : public Form {
   PictureSurface& AddPictureSurface(bool visible) override;
   ImageControl& AddImage() override;
   Timer& AddTimer(std::int32_t intervalMilliseconds, bool enabled) override;
+  UserControlSurface& AddUserControl(const std::string& className) override;
 
   // For the windowing layer and the controls of this form.
   HWND window() const { return window_; }
@@ -118,6 +120,7 @@ class Win32Form final : public Form {
   std::vector<std::unique_ptr<Win32PictureSurface>> surfaces_;
   std::vector<std::unique_ptr<Win32ImageControl>> images_;
   std::vector<std::unique_ptr<Win32Timer>> timers_;
+  std::vector<std::unique_ptr<Win32UserControl>> userControls_;
 };
 
 }  // namespace tolvarin
