@@ -1,7 +1,7 @@
 #include "settings/ini_file.h"
 
 #include "base/cp932.h"
-#include "settings/utf16_text.h"
+#include "base/utf16_text.h"
 
 namespace tolvarin {
 namespace {

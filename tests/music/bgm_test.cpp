@@ -6,6 +6,7 @@
 #include <utility>
 #include <vector>
 
+#include "base/utf16_text.h"
 #include "platform/sim/sim_clock.h"
 #include "platform/sim/sim_filesystem.h"
 #include "platform/sim/sim_winmm.h"
@@ -54,9 +55,9 @@ class BgmTest : public ::testing::Test {
     return out;
   }
   std::string Status(const std::string& command) {
-    char reply[128];
-    winmm.mciSendStringA(command.c_str(), reply, sizeof reply, 0);
-    return reply;
+    char16_t reply[128];
+    winmm.mciSendStringW(Utf8ToUtf16(command).c_str(), reply, 128, 0);
+    return Utf16ToUtf8(reply);
   }
   void StartMp3(const std::string& path) {
     state.settings.musicFile = path;
@@ -83,14 +84,14 @@ TEST_F(BgmTest, SendGivesTheReplyTheErrorTextOrAFixedText) {
   EXPECT_TRUE(winmm.MciCalls().empty());
 
   winmm.InsertDisc({60000, 60000, 60000});
-  winmm.ScriptReply("status cdaudio mode", 0, "\x92\xe2\x8e\x7e");  // 停止 in code page 932
+  winmm.ScriptReply("status cdaudio mode", 0, "停止 🎵");
   EXPECT_EQ(bgm.MciSend("status cdaudio number of tracks", reply), 0);
   EXPECT_EQ(reply, "3");
   EXPECT_EQ(state.lastApiResult, 0);
   EXPECT_EQ(Sent(), Lines{"status cdaudio number of tracks [512]"});
-  EXPECT_STREQ(state.player.mciReply.data(), "3");
+  EXPECT_EQ(std::u16string(state.player.mciReply.data()), u"3");
   EXPECT_EQ(bgm.MciSend("status cdaudio mode", reply), 0);
-  EXPECT_EQ(reply, "停止");
+  EXPECT_EQ(reply, "停止 🎵");
 
   EXPECT_EQ(bgm.MciSend("status MP3Play mode", reply), 263);
   EXPECT_EQ(reply, "The specified device is not open or is not recognized by MCI.");
@@ -247,21 +248,18 @@ TEST_F(BgmTest, CurrentTrackIsReadWholeAsANumberWhenATrackRepeats) {
 
 // --- MP3 -------------------------------------------------------------------
 
-TEST_F(BgmTest, Mp3OpensItsQuotedPathInCodePage932PlaysAndCloses) {
-  // The second byte of 表 is 0x5C, the path separator's byte.
-  const std::pair<const char*, std::string> paths[] = {
-      {"C:\\My Music\\a song.mp3", "C:\\My Music\\a song.mp3"},
-      {"C:\\音楽\\表.mp3", "C:\\\x89\xb9\x8a\x79\\\x95\x5c.mp3"},
-  };
+TEST_F(BgmTest, Mp3OpensItsQuotedPathExactlyPlaysAndCloses) {
+  // Characters code page 932 lacks (é, Hangul) and one whose code page 932
+  // form ends in 0x5C, the path separator's byte (表).
   state.lastApiResult = 55;
-  for (const auto& [path, bytes] : paths) {
+  for (const std::string path : {"C:\\My Music\\a song.mp3", "C:\\Café 노래\\表.mp3"}) {
     SCOPED_TRACE(path);
     files.AddFile(path, "ID3");
     winmm.ClearLog();
     StartMp3(path);
     EXPECT_TRUE(bgm.Mp3IsPlaying());
     bgm.Mp3Close();
-    EXPECT_EQ(Sent(), (Lines{"open \"" + bytes + kOpenMp3Suffix, "play MP3Play", "status MP3Play mode [30]",
+    EXPECT_EQ(Sent(), (Lines{"open \"" + path + kOpenMp3Suffix, "play MP3Play", "status MP3Play mode [30]",
                              "stop MP3Play", "close MP3Play"}));
     for (const MciCall& call : winmm.MciCalls()) EXPECT_EQ(call.result, 0u) << call.command;
     EXPECT_TRUE(winmm.OpenAliases().empty());
@@ -310,15 +308,15 @@ TEST_F(BgmTest, Mp3ThatCannotBeOpenedIsNeverPlayedButStillPolled) {
 // --- WAV -------------------------------------------------------------------
 
 TEST_F(BgmTest, WavLoopsInTheBackgroundUntilStoppedAndNeedsAWaveDevice) {
-  // Sound name (or "null"), module and flags of each PlaySoundA call.
+  // Sound name (or "null"), module and flags of each PlaySoundW call.
   const auto sounds = [&] {
     Lines out;
     for (const auto& c : winmm.PlaySoundCalls())
       out.push_back(c.sound.value_or("null") + " " + std::to_string(c.module) + " " + std::to_string(c.flags));
     return out;
   };
-  files.AddFile("C:\\音楽\\a.wav", "RIFF");
-  state.settings.musicFile = "C:\\音楽\\a.wav";
+  files.AddFile("C:\\Café 노래\\a.wav", "RIFF");
+  state.settings.musicFile = "C:\\Café 노래\\a.wav";
   bgm.WavStart();
   EXPECT_EQ(state.lastApiResult, 1);
   EXPECT_TRUE(winmm.SoundPlaying().has_value());
@@ -326,7 +324,7 @@ TEST_F(BgmTest, WavLoopsInTheBackgroundUntilStoppedAndNeedsAWaveDevice) {
   bgm.WavStop();
   EXPECT_EQ(state.lastApiResult, 1);
   EXPECT_FALSE(winmm.SoundPlaying().has_value());
-  EXPECT_EQ(sounds(), (Lines{"C:\\\x89\xb9\x8a\x79\\a.wav 0 9", "null 0 0"}));
+  EXPECT_EQ(sounds(), (Lines{"C:\\Café 노래\\a.wav 0 9", "null 0 0"}));
   winmm.SetPlaySoundResult(0);
   bgm.WavStart();
   EXPECT_EQ(state.lastApiResult, 0);
