@@ -9,6 +9,7 @@
 #include "base/utf16_text.h"
 #include "platform/sim/sim_clock.h"
 #include "platform/sim/sim_filesystem.h"
+#include "platform/sim/sim_process.h"
 #include "platform/sim/sim_winmm.h"
 #include "startup/process_state.h"
 
@@ -247,6 +248,23 @@ TEST_F(BgmTest, CurrentTrackIsReadWholeAsANumberWhenATrackRepeats) {
 }
 
 // --- MP3 -------------------------------------------------------------------
+
+// The path read from a UTF-16 settings file reaches the device exactly.
+TEST_F(BgmTest, MusicFileFromAUtf16SettingsFileIsSentWhole) {
+  sim::SimProcess process;
+  const std::string path = "D:\\Café 노래\\曲.mp3";
+  files.AddFile(path, "ID3");
+  files.AddFile(process.appFolder + "\\Tolvarin.ini",
+                "\xFF\xFE" + Utf8ToUtf16Le("[Section]\r\nBGM区分=2\r\nBGMﾌｧｲﾙ=" + path + "\r\n"));
+  LoadSettings(files, process, state.settings);
+  ASSERT_EQ(state.settings.musicFile, path);
+  bgm.Mp3Start();
+  EXPECT_EQ(winmm.MciCalls().at(0).command, "open \"" + path + kOpenMp3Suffix);
+  EXPECT_TRUE(bgm.Mp3IsPlaying());
+  bgm.WavStart();
+  EXPECT_EQ(winmm.SoundPlaying(), path);
+}
+
 
 TEST_F(BgmTest, Mp3OpensItsQuotedPathExactlyPlaysAndCloses) {
   // Characters code page 932 lacks (é, Hangul) and one whose code page 932
