@@ -174,6 +174,8 @@ bool Win32FileSystem::ReplaceFileBytes(const std::string& path, const std::strin
   if (ok && exists) {
     // Keeps the old file's security, attributes, creation time and streams.
     ok = ReplaceFileW(wide->c_str(), temp.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr);
+    // Not every implementation keeps the attributes (Wine does not): put them back.
+    if (ok && GetFileAttributesW(wide->c_str()) != attributes) SetFileAttributesW(wide->c_str(), attributes);
   } else if (ok) {
     ok = MoveFileExW(temp.c_str(), wide->c_str(), MOVEFILE_WRITE_THROUGH);
   }
