@@ -143,7 +143,7 @@ TEST(Win32LockedFolderTest, ExistingFileIsWrittenInPlaceAndNoNewFileAppears) {
   ASSERT_TRUE(before.has_value());
   EXPECT_TRUE(WriteIniStrings(files, kSettingsSection, {{kKeyEffectDegree, " 5"}, {kKeyMusicFile, "C:\\Café 노래.mp3"}},
                               ini, IniWiden::WhenNeeded));
-  EXPECT_EQ(ReadIniString(files, kSettingsSection, kKeyEffectDegree, ini), " 5");
+  EXPECT_EQ(ReadIniString(files, kSettingsSection, kKeyEffectDegree, ini), "5");
   EXPECT_EQ(ReadIniString(files, kSettingsSection, kKeyMusicFile, ini), "C:\\Café 노래.mp3");
   EXPECT_FALSE(files.ReplaceFileBytes(std::string(folder) + "\\new.ini", "x"));
   EXPECT_EQ(NamesIn(folder), std::vector<std::string>{"Tolvarin.ini"});
