@@ -81,8 +81,8 @@ HANDLE OpenExistingFileForReading(const std::wstring& path) {
 }
 
 // A new, empty file beside `path` (a full path in the long form), opened for
-// writing; its name goes to `tempPath`.
-HANDLE CreateTempBeside(const std::wstring& path, std::wstring& tempPath) {
+// writing; its name goes to `tempPath`. On failure `error` tells why.
+HANDLE CreateTempBeside(const std::wstring& path, std::wstring& tempPath, DWORD& error) {
   const std::wstring folder = path.substr(0, path.find_last_of(L'\\') + 1);
   const unsigned base = unsigned(GetTickCount()) ^ (unsigned(GetCurrentProcessId()) << 16);
   for (unsigned attempt = 0; attempt < 100; ++attempt) {
@@ -91,7 +91,8 @@ HANDLE CreateTempBeside(const std::wstring& path, std::wstring& tempPath) {
     tempPath = folder + name;
     const HANDLE file = CreateFileW(tempPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                     FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file != INVALID_HANDLE_VALUE || GetLastError() != ERROR_FILE_EXISTS) return file;
+    error = file == INVALID_HANDLE_VALUE ? GetLastError() : ERROR_SUCCESS;
+    if (error != ERROR_FILE_EXISTS) return file;
   }
   return INVALID_HANDLE_VALUE;
 }
@@ -105,6 +106,21 @@ bool WriteAll(HANDLE file, const std::string& bytes) {
     done += written;
   }
   return true;
+}
+
+// Overwrites an existing file with `bytes`. Room for the new length is taken
+// first, so a full disk fails before any old byte is changed.
+bool WriteInPlace(const std::wstring& path, const std::string& bytes) {
+  Handle file(CreateFileW(path.c_str(), GENERIC_WRITE | FILE_READ_ATTRIBUTES, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                          FILE_ATTRIBUTE_NORMAL, nullptr));
+  LARGE_INTEGER size{}, wanted{}, start{};
+  wanted.QuadPart = LONGLONG(bytes.size());
+  if (!file.valid() || !GetFileSizeEx(file.get(), &size)) return false;
+  if (wanted.QuadPart > size.QuadPart &&
+      !(SetFilePointerEx(file.get(), wanted, nullptr, FILE_BEGIN) && SetEndOfFile(file.get())))
+    return false;
+  return SetFilePointerEx(file.get(), start, nullptr, FILE_BEGIN) && WriteAll(file.get(), bytes) &&
+         SetEndOfFile(file.get()) && FlushFileBuffers(file.get()) && file.Close();
 }
 
 }  // namespace
@@ -159,15 +175,12 @@ bool Win32FileSystem::ReplaceFileBytes(const std::string& path, const std::strin
   const bool exists = attributes != INVALID_FILE_ATTRIBUTES;
 
   std::wstring temp;
-  Handle file(CreateTempBeside(*wide, temp));
+  DWORD error = ERROR_SUCCESS;
+  Handle file(CreateTempBeside(*wide, temp, error));
   if (!file.valid()) {
-    // No new file can be made in the folder (no right to, or a full
-    // directory), so the existing file is overwritten where it is.
-    if (!exists) return false;
-    Handle target(CreateFileW(wide->c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr));
-    return target.valid() && WriteAll(target.get(), bytes) && SetEndOfFile(target.get()) &&
-           FlushFileBuffers(target.get()) && target.Close();
+    // The user may change the file but not create files in its folder: the
+    // existing file is overwritten where it is.
+    return exists && error == ERROR_ACCESS_DENIED && WriteInPlace(*wide, bytes);
   }
   // From here on the temporary file must go on failure.
   bool ok = WriteAll(file.get(), bytes) && FlushFileBuffers(file.get()) && file.Close();

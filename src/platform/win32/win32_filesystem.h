@@ -13,8 +13,8 @@ class Win32FileSystem : public FileSystem {
   // Writes a unique temporary file beside `path` and flushes it to the disk,
   // then puts it in place with ReplaceFileW when `path` exists (which keeps
   // the file's security, attributes and creation time) or MoveFileExW when it
-  // does not; on any failure the temporary file is deleted. When no file can
-  // be created in the folder, an existing file is overwritten in place.
+  // does not; on any failure the temporary file is deleted. When the folder
+  // denies new files, an existing file is overwritten in place.
   // A read-only file is refused.
   bool ReplaceFileBytes(const std::string& path, const std::string& bytes) override;
 };
