@@ -100,7 +100,8 @@ TEST(IniLookup, GarbageAndLargeFilesNeverBreakTheReader) {
   EXPECT_EQ(Lookup(std::string(100000, '['), "[", "k"), kMissing);
   std::string large = "[Other]\r\n";
   while (large.size() < (8u << 20)) large += "key=some value of a fair length, repeated over and over\r\n";
-  ExpectLookups(large + Sjis("[Section]\r\n度合い=7\r\n"), {{"Section", "度合い", "7"}, {"Other", "KEY", "some value of a fair length, repeated over and over"}});
+  ExpectLookups(large + Sjis("[Section]\r\n度合い=7\r\n"),
+                {{"Section", "度合い", "7"}, {"Other", "KEY", "some value of a fair length, repeated over and over"}});
 }
 
 // Encodings -------------------------------------------------------------------

@@ -141,8 +141,8 @@ TEST(Win32LockedFolderTest, ExistingFileIsWrittenInPlaceAndNoNewFileAppears) {
   const std::string ini = std::string(folder) + "\\Tolvarin.ini";
   const auto before = files.ReadFileBytes(ini, 1000);
   ASSERT_TRUE(before.has_value());
-  EXPECT_TRUE(WriteIniStrings(files, kSettingsSection, {{kKeyEffectDegree, " 5"}, {kKeyMusicFile, "C:\\Café 노래.mp3"}},
-                              ini, IniWiden::WhenNeeded));
+  const std::vector<IniEntry> save{{kKeyEffectDegree, " 5"}, {kKeyMusicFile, "C:\\Café 노래.mp3"}};
+  EXPECT_TRUE(WriteIniStrings(files, kSettingsSection, save, ini, IniWiden::WhenNeeded));
   EXPECT_EQ(ReadIniString(files, kSettingsSection, kKeyEffectDegree, ini), "5");
   EXPECT_EQ(ReadIniString(files, kSettingsSection, kKeyMusicFile, ini), "C:\\Café 노래.mp3");
   EXPECT_FALSE(files.ReplaceFileBytes(std::string(folder) + "\\new.ini", "x"));

@@ -57,7 +57,8 @@ TEST_F(Win32WinmmTest, UnicodePathsReachTheDeviceAndRepliesComeBackWhole) {
   CloseHandle(file);
 
   const std::string path = Utf16ToUtf8(reinterpret_cast<const char16_t*>(wavePath.c_str()));
-  ASSERT_EQ(winmm.mciSendStringW(Utf8ToUtf16("open \"" + path + "\" type waveaudio alias w").c_str(), nullptr, 0, 0), 0u);
+  const std::u16string open = Utf8ToUtf16("open \"" + path + "\" type waveaudio alias w");
+  ASSERT_EQ(winmm.mciSendStringW(open.c_str(), nullptr, 0, 0), 0u);
   EXPECT_EQ(Lower(Send("info w file", 512)), Lower(path));
   EXPECT_EQ(Send("status w mode", 30), "stopped");
   // A failed command leaves an empty reply.
