@@ -27,6 +27,7 @@ class User32 {
   virtual std::int32_t SetWindowPos(Hwnd window, Hwnd insertAfter, std::int32_t x, std::int32_t y,
                                     std::int32_t cx, std::int32_t cy, std::uint32_t flags) = 0;
   virtual std::int32_t IsWindow(Hwnd window) = 0;
+  virtual std::int32_t GetSystemMetrics(std::int32_t index) = 0;
 };
 
 class Gdi32 {

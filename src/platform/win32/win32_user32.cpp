@@ -53,6 +53,8 @@ std::int32_t Win32User32::SetWindowPos(Hwnd window, Hwnd insertAfter, std::int32
 
 std::int32_t Win32User32::IsWindow(Hwnd window) { return ::IsWindow(ToHwnd(window)); }
 
+std::int32_t Win32User32::GetSystemMetrics(std::int32_t index) { return ::GetSystemMetrics(index); }
+
 std::int32_t Win32Gdi32::BitBlt(Hdc destination, std::int32_t x, std::int32_t y,
                                 std::int32_t width, std::int32_t height, Hdc source,
                                 std::int32_t sourceX, std::int32_t sourceY, std::uint32_t rop) {
