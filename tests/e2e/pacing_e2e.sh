@@ -44,8 +44,6 @@ cleanup() {
 }
 trap cleanup EXIT
 start_wine_display 800x600 || finish
-# Without a window manager Wine gives keys to the window under the pointer.
-wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
 mkdir -p "$work/app"
 cp "$scr" "$build/bin/r_vold_graphics.dll" "$work/app/"
 export WINEDLLOVERRIDES="mscoree,mshtml=;dwmapi=n"

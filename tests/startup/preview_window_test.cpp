@@ -116,6 +116,7 @@ TEST_F(PreviewTest, BecomesAChildOfTheHostInTheCallOrder) {
   sim->process.commandTail = "/P:" + std::to_string(host);
   // Visible, clipping siblings and children: bits the window may have been made with.
   pictures->onLoad = [&] { sim->desktop.Find(sim->windowing.Forms().back()->hWnd())->style |= 0x16000000; };
+  sim->desktop.focus = host;
   const auto outcome = Run();
   // Shown, and waiting for the host to close it.
   EXPECT_TRUE(outcome.idle);
@@ -127,7 +128,9 @@ TEST_F(PreviewTest, BecomesAChildOfTheHostInTheCallOrder) {
   const sim::SimWindow* own = window();
   ASSERT_NE(own, nullptr);
   EXPECT_EQ(own->parent, host);
+  // WS_CHILD without WS_POPUP: a real child, which leaves the host the focus.
   EXPECT_EQ(own->style, 0x56000000);
+  EXPECT_EQ(sim->desktop.focus, host);
   EXPECT_EQ((std::array{own->rect.left, own->rect.top, own->rect.right, own->rect.bottom}),
             (std::array{100, 80, 252, 192}));
   // A child window is not a second instance to a later start.
@@ -216,12 +219,15 @@ TEST_F(PreviewTest, NoHostEndsQuietlyWithoutAWindow) {
     EXPECT_FALSE(program->previewWindow);
     EXPECT_TRUE(sim->windowing.Forms().empty());
   }
-  // The host goes between the check and SetParent.
-  Prepare(RectL{0, 0, 40, 30});
-  pictures->onLoad = [&] { sim->DestroyForeignWindow(host); };
-  const auto outcome = Run();
-  EXPECT_TRUE(outcome.ended);
-  EXPECT_FALSE(outcome.errorReported);
+  // The host goes between the check and SetParent, or SetParent fails.
+  for (bool hostGoes : {true, false}) {
+    Prepare(RectL{0, 0, 40, 30});
+    if (hostGoes) pictures->onLoad = [&] { sim->DestroyForeignWindow(host); };
+    sim->desktop.setParentWorks = hostGoes;
+    const auto outcome = Run();
+    EXPECT_TRUE(outcome.ended);
+    EXPECT_FALSE(outcome.errorReported);
+  }
 }
 
 TEST_F(PreviewTest, DestroyingTheHostEndsTheRun) {
