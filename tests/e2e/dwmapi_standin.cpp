@@ -1,8 +1,8 @@
 // A stand-in for the system's dwmapi.dll: it reports the desktop composed,
 // and its DwmFlush either returns at once (as with the display off) or, built
-// with -DFLUSH_BLOCK_MS=N, blocks for N ms (as with some drivers). Every 30th
-// flush writes "flushes milliseconds" to the file named by TOLVARIN_DWM_LOG,
-// so a script can count frames. Built and installed by pacing_e2e.sh.
+// with -DFLUSH_BLOCK_MS=N, blocks for N ms (as with some drivers). The first
+// flushes and every 30th write "flushes milliseconds" to the file named by
+// TOLVARIN_DWM_LOG, so a script can see the drawing start and count frames. Built and installed by pacing_e2e.sh.
 #include <windows.h>
 
 #include <cstdio>
@@ -23,7 +23,7 @@ extern "C" __declspec(dllexport) HRESULT WINAPI DwmIsCompositionEnabled(BOOL* en
 
 extern "C" __declspec(dllexport) HRESULT WINAPI DwmFlush() {
   if (FLUSH_BLOCK_MS > 0) Sleep(FLUSH_BLOCK_MS);
-  if (++flushes % 30 == 0) {
+  if (++flushes <= 3 || flushes % 30 == 0) {
     char path[MAX_PATH];
     const DWORD length = GetEnvironmentVariableA("TOLVARIN_DWM_LOG", path, MAX_PATH);
     if (length > 0 && length < MAX_PATH) {
