@@ -98,22 +98,10 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
   wineboot -i >"$work/wineboot.log" 2>&1 || { fail setup "wineboot failed"; finish; }
 fi
 
-probe=$work/metrics.exe
-cat >"$work/metrics.cpp" <<'CPP'
-#include <windows.h>
-#include <cstdio>
-int main() {
-  std::printf("monitors=%d virtual=%d,%d,%d,%d\n", GetSystemMetrics(SM_CMONITORS),
-              GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN),
-              GetSystemMetrics(SM_CXVIRTUALSCREEN), GetSystemMetrics(SM_CYVIRTUALSCREEN));
-  HWND window = FindWindowW(nullptr, L"Tolvarin_Main");
-  RECT r{};
-  if (window) GetWindowRect(window, &r);
-  std::printf("window=%ld,%ld,%ld,%ld\n", r.left, r.top, r.right - r.left, r.bottom - r.top);
-}
-CPP
-x86_64-w64-mingw32-g++-posix -O2 -static "$work/metrics.cpp" -o "$probe" >"$work/probe.log" 2>&1 ||
-  { fail setup "probe did not build"; finish; }
+probe=$work/window_probe.exe
+x86_64-w64-mingw32-g++-posix -O2 -static "$root/tests/e2e/window_probe.cpp" -o "$probe" \
+  >"$work/probe.log" 2>&1 || { fail setup "window probe did not build"; finish; }
+probe() { wine "$probe" Tolvarin_Main 2>/dev/null | tr -d '\r'; }
 
 # Paints an X rectangle in one flat colour: GEOMETRY COLOUR.
 paint() {
@@ -142,7 +130,7 @@ layout() {
   paint "${p1%%+*}+${p1#*+}" '#C02060'
   sleep 2
   wineserver -k >/dev/null 2>&1  # Wine reads the monitors when it starts
-  facts=$(wine "$probe" 2>/dev/null | tr -d '\r' | tr '\n' ' ')
+  facts=$(probe)
   case "$facts" in *"monitors=2 virtual=$virtual "*) ok "$name-two-monitors" "$facts" ;;
     *) fail "$name-two-monitors" "$facts (X: $p0 and $p1)" ;; esac
 
@@ -157,8 +145,8 @@ layout() {
   for pid in "${painters[@]}"; do kill "$pid" 2>/dev/null; done
   painters=()
   sleep 1.5
-  facts=$(wine "$probe" 2>/dev/null | tr -d '\r' | tr '\n' ' ')
-  case "$facts" in *"window=$window"*) ok "$name-window-covers-both" "$facts" ;;
+  facts=$(probe)
+  case "$facts" in *"$window"*) ok "$name-window-covers-both" "$facts" ;;
     *) fail "$name-window-covers-both" "$facts" ;; esac
   shot="$shots/monitors_$name.png"
   import -window root -depth 8 "PNG24:$shot" 2>/dev/null
@@ -178,8 +166,8 @@ layout() {
 }
 
 # Right of the primary: virtual screen 0,0 1824x768, the second at 1024,0.
-layout --right-of right "0,0,1824,768" "0,0,1824,768" "500,400" "1400,300"
+layout --right-of right "0,0,1824,768" "left=0 top=0 width=1824 height=768" "500,400" "1400,300"
 # Left of the primary: X puts the second at 0,0 and the primary at 800,0;
 # Windows counts from the primary, so the virtual screen starts at -800.
-layout --left-of left "-800,0,1824,768" "-800,0,1824,768" "1300,400" "400,300"
+layout --left-of left "-800,0,1824,768" "left=-800 top=0 width=1824 height=768" "1300,400" "400,300"
 finish

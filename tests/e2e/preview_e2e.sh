@@ -14,7 +14,6 @@ build=$(cd "${1:-$root/build/win64}" 2>/dev/null && pwd) || build=${1:-$root/bui
 shots=${SHOTS:-$root/shots}
 scr=$build/bin/Tolvarin.scr
 host=$build/bin/preview_host.exe
-picture=$root/src/startup/pictures/preview.jpg
 
 passed=0
 failed=0
@@ -42,10 +41,9 @@ trap cleanup EXIT
 start_wine_display 800x600 || finish
 
 scr_w=$(winepath -w "$scr" 2>/dev/null)
-picture_w=$(winepath -w "$picture" 2>/dev/null)
 
 # The host holds the in-process preview on screen for the screenshot.
-wine "$host" "$scr_w" "$picture_w" 3000 >"$work/host.log" 2>"$work/host.err" &
+wine "$host" "$scr_w" 3000 >"$work/host.log" 2>"$work/host.err" &
 host_pid=$!
 shot_taken=0
 for _ in $(seq 1 600); do

@@ -5,7 +5,7 @@
 // the error report. Wine 8 draws no child window of another process, so the
 // pixels are checked on the same preview code run inside this process.
 //
-// Usage: preview_host.exe PATH\Tolvarin.scr PATH\preview.jpg [HOLD_MS]
+// Usage: preview_host.exe PATH\Tolvarin.scr [HOLD_MS]
 // With HOLD_MS it prints "hold" while a preview shows its picture in the host
 // and keeps it on screen that long, for a screenshot. Prints "ok NAME" or
 // "FAIL NAME: why" per check; the exit status is 1 when
@@ -62,21 +62,6 @@ bool PumpUntil(DWORD milliseconds, const std::function<bool()>& done) {
 // Waits for a process to end while this side keeps answering messages.
 bool WaitForEnd(HANDLE process, DWORD milliseconds) {
   return PumpUntil(milliseconds, [&] { return WaitForSingleObject(process, 0) == WAIT_OBJECT_0; });
-}
-
-std::vector<unsigned char> ReadFileBytes(const wchar_t* path) {
-  std::vector<unsigned char> bytes;
-  HANDLE file = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return bytes;
-  LARGE_INTEGER size{};
-  if (GetFileSizeEx(file, &size) && size.QuadPart > 0 && size.QuadPart < (1 << 24)) {
-    bytes.resize(std::size_t(size.QuadPart));
-    DWORD read = 0;
-    if (!ReadFile(file, bytes.data(), DWORD(bytes.size()), &read, nullptr) || read != bytes.size())
-      bytes.clear();
-  }
-  CloseHandle(file);
-  return bytes;
 }
 
 LRESULT CALLBACK FrameProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -372,25 +357,19 @@ void CheckOverflow(const std::wstring& scr) {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-  if (argc < 3) {
-    std::fprintf(stderr, "usage: preview_host.exe Tolvarin.scr preview.jpg [hold-ms]\n");
+  if (argc < 2) {
+    std::fprintf(stderr, "usage: preview_host.exe Tolvarin.scr [hold-ms]\n");
     return 2;
   }
   const std::wstring scr = argv[1];
-  DWORD hold = argc > 3 ? DWORD(std::wcstoul(argv[3], nullptr, 10)) : 0;
-  const std::vector<unsigned char> bytes = ReadFileBytes(argv[2]);
-  const auto picture = tolvarin::win32::Win32Pictures::DecodePicture(bytes.data(), bytes.size());
-  Report("decodes-picture", picture && picture->width == 152 && picture->height == 112,
-         "the picture file cannot be read as 152 x 112");
-  if (!picture) return 1;
-
+  DWORD hold = argc > 2 ? DWORD(std::wcstoul(argv[2], nullptr, 10)) : 0;
+  // The program's own picture, which its in-process preview must show.
   HMODULE scrModule = LoadLibraryExW(scr.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
-  const auto resource = tolvarin::win32::Win32Pictures(scrModule).LoadPictureResource("PREVIEW");
-  Report("program-holds-picture", scrModule && resource && *resource == *picture,
-         "Tolvarin.scr has no PREVIEW resource equal to the picture file");
-
+  const auto picture = tolvarin::win32::Win32Pictures(scrModule).LoadPictureResource("PREVIEW");
+  Report("program-holds-picture", picture && picture->width == 152 && picture->height == 112,
+         "Tolvarin.scr has no 152 x 112 PREVIEW resource");
   CheckPreview(scr, 200, 150);
-  if (scrModule) CheckInProcess(scrModule, *picture, 152, 112, hold);
+  if (picture) CheckInProcess(scrModule, *picture, 152, 112, hold);
   CheckOverflow(scr);
   if (scrModule) FreeLibrary(scrModule);
   return failures == 0 ? 0 : 1;

@@ -64,9 +64,8 @@ wineserver -p >/dev/null 2>&1
 
 # The program runs from folders of its own, so its settings file (absent:
 # defaults) and the effect library beside it are under the script's control.
-mkdir -p "$work/app" "$work/nolib" "$shots"
+mkdir -p "$work/app" "$shots"
 cp "$scr" "$library" "$work/app/"
-cp "$scr" "$work/nolib/"
 
 probe=$work/window_probe.exe
 x86_64-w64-mingw32-g++-posix -O2 -static "$root/tests/e2e/window_probe.cpp" -o "$probe" \
@@ -245,28 +244,6 @@ else
   hide_desktop
 fi
 screenshot after_key >/dev/null
-
-# Without the effect library the still copy stays, and keys still end the run.
-if show_desktop; then
-  start_saver "$work/nolib" /s
-  if wait_for_window 60; then
-    hide_desktop
-    sleep 1
-    shot=$(screenshot no_library)
-    sleep 0.5
-    later=$(screenshot no_library_later)
-    first=$(differing_pixels "$shot" "$desktop")
-    second=$(differing_pixels "$later" "$desktop")
-    [ "$first" = "0" ] && [ "$second" = "0" ]
-    check no-library-shows-still-copy $? "pixels differing from the desktop: $first, then $second"
-    key_ends no-library-key-ends
-  else
-    fail no-library-shows-still-copy "no saver window"
-    hide_desktop
-  fi
-else
-  fail no-library-shows-still-copy "the desktop picture never showed"
-fi
 
 # Music. This Wine has no CD drive, cannot play MPEGVideo and has no wave
 # device, so nothing is heard; Wine's own trace of the multimedia calls shows

@@ -9,18 +9,17 @@ namespace {
 class EffectLoopTest : public SimTest {
  protected:
   // Starts a saver on a small screen; the loop starts at the next ContinueRun.
-  void Start(std::int16_t degree, const std::string& tail = "/s") {
+  void Start(std::int16_t degree) {
     sim::SimOptions options;
     options.screenWidth = 24;
     options.screenHeight = 16;
-    options.commandTail = tail;
     Make(options);
     Main(*program);
     program->state.settings.effectDegree = degree;
   }
   // ...and lets it draw `frames` refreshes.
-  sim::RunOutcome RunFrames(std::int16_t degree, std::int64_t frames, const std::string& tail = "/s") {
-    Start(degree, tail);
+  sim::RunOutcome RunFrames(std::int16_t degree, std::int64_t frames) {
+    Start(degree);
     sim->windowing.haltAfterRefreshes = frames;
     return sim::ContinueRun(*sim);
   }
@@ -190,13 +189,6 @@ TEST_F(EffectLoopTest, MovingTheMouseDoesNotEndTheRun) {
   // The loop went on drawing all along.
   EXPECT_GE(sim->windowing.refreshCount, 110);
   EXPECT_EQ(sim->desktop.CursorCounter(), -1);
-}
-
-TEST_F(EffectLoopTest, EmptyCommandLineMakesNoCursorCallAtTheEnd) {
-  RunFrames(100, 3, "");
-  EXPECT_TRUE(EndWithKey().ended);
-  EXPECT_EQ(sim->desktop.CursorCounter(), 0);
-  for (const auto& call : sim->desktop.calls) EXPECT_EQ(call.rfind("ShowCursor", 0), std::string::npos);
 }
 
 TEST_F(EffectLoopTest, MissingLibraryOrFunctionLeavesTheStillCopy) {
