@@ -122,14 +122,6 @@ class Win32WindowingTest : public ::testing::Test {
 };
 
 TEST_F(Win32WindowingTest, FormPlacesAreTwipsOfRealPixels) {
-  HDC screen = GetDC(nullptr);
-  const int dpiX = GetDeviceCaps(screen, LOGPIXELSX), dpiY = GetDeviceCaps(screen, LOGPIXELSY);
-  ReleaseDC(nullptr, screen);
-  EXPECT_DOUBLE_EQ(windowing.TwipsPerPixelX(), 1440.0 / dpiX);
-  EXPECT_DOUBLE_EQ(windowing.TwipsPerPixelY(), 1440.0 / dpiY);
-  EXPECT_DOUBLE_EQ(windowing.ScreenWidth(), X(GetSystemMetrics(SM_CXSCREEN)));
-  EXPECT_DOUBLE_EQ(windowing.ScreenHeight(), Y(GetSystemMetrics(SM_CYSCREEN)));
-
   auto form = NewForm();
   form->SetWidth(X(300));
   form->SetHeight(Y(200));
