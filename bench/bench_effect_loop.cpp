@@ -1,6 +1,7 @@
 // The saver's frame loop on the simulated platform with pacing off: the cost
 // of one frame (effect, reset when due, refresh to the screen, message pump)
-// beside one full-frame memory copy measured in the same run.
+// beside one full-frame memory copy measured in the same run. Arguments:
+// monitor width, height and count (side by side; the saver spans them all).
 #include <benchmark/benchmark.h>
 
 #include <cstring>
@@ -28,8 +29,10 @@ void Loop(benchmark::State& state, GPX_FragmentFn effect) {
   sim::SimOptions options;
   options.screenWidth = std::int32_t(state.range(0));
   options.screenHeight = std::int32_t(state.range(1));
+  for (std::int32_t i = 1; i < std::int32_t(state.range(2)); ++i)
+    options.monitors.push_back(RectL{i * options.screenWidth, 0, (i + 1) * options.screenWidth, options.screenHeight});
   sim::SimPlatform platform(options);
-  Bitmap desktop(options.screenWidth, options.screenHeight);
+  Bitmap desktop(platform.desktop.Screen().width, platform.desktop.Screen().height);
   for (std::size_t i = 0; i < desktop.pixels.size(); ++i) desktop.pixels[i] = std::uint32_t(i * 2654435761u) & 0xFFFFFF;
   platform.desktop.SetWallpaper(desktop);
   platform.libraries.Install("r_vold_graphics.dll", {{"GPX_Fragment", reinterpret_cast<void*>(effect)}});
@@ -51,7 +54,7 @@ void Loop(benchmark::State& state, GPX_FragmentFn effect) {
 }
 
 void FrameCopy(benchmark::State& state) {
-  const std::size_t bytes = std::size_t(state.range(0)) * std::size_t(state.range(1)) * 4;
+  const std::size_t bytes = std::size_t(state.range(0)) * std::size_t(state.range(1)) * std::size_t(state.range(2)) * 4;
   std::vector<std::uint8_t> from(bytes, 1), to(bytes, 0);
   for (auto _ : state) {
     std::memcpy(to.data(), from.data(), bytes);
@@ -65,7 +68,8 @@ void FrameCopy(benchmark::State& state) {
 void LoopNoEffect(benchmark::State& state) { Loop(state, &NoEffect); }
 void LoopRealEffect(benchmark::State& state) { Loop(state, &::GPX_Fragment); }
 
-#define SIZES ->Args({1920, 1080})->Args({3840, 2160})->Unit(benchmark::kMillisecond)->UseRealTime()
+#define SIZES \
+  ->Args({1920, 1080, 1})->Args({1920, 1080, 2})->Args({3840, 2160, 1})->Unit(benchmark::kMillisecond)->UseRealTime()
 BENCHMARK(FrameCopy) SIZES;
 BENCHMARK(LoopNoEffect) SIZES;
 BENCHMARK(LoopRealEffect) SIZES;

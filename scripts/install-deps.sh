@@ -9,6 +9,7 @@ packages=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev libjpeg-dev
   mingw-w64 wine wine64 xvfb xauth xdotool x11-utils imagemagick
   fonts-ipafont-gothic
+  xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils
 )
 
 missing=()

@@ -47,6 +47,16 @@ inline constexpr std::uint32_t kSwpNoMove = 0x0002;
 inline constexpr std::uint32_t kSwpNoActivate = 0x0010;
 inline constexpr std::int32_t kGwlStyle = -16;
 inline constexpr std::int32_t kWsChild = 0x40000000;
+inline constexpr std::int32_t kWsPopup = std::int32_t(0x80000000u);
+// GetSystemMetrics indices: the primary screen and the virtual screen, which
+// spans every monitor (its origin is left of or above 0, 0 when a monitor is).
+inline constexpr std::int32_t kSmCxScreen = 0;
+inline constexpr std::int32_t kSmCyScreen = 1;
+inline constexpr std::int32_t kSmXVirtualScreen = 76;
+inline constexpr std::int32_t kSmYVirtualScreen = 77;
+inline constexpr std::int32_t kSmCxVirtualScreen = 78;
+inline constexpr std::int32_t kSmCyVirtualScreen = 79;
+inline constexpr std::int32_t kSmCMonitors = 80;
 inline constexpr std::uint32_t kWmClose = 0x0010;
 
 }  // namespace tolvarin

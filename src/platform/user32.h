@@ -31,6 +31,7 @@ class User32 {
   virtual std::int32_t GetCursorPos(PointL& point) = 0;
   // The window at a screen point (the deepest child window there), or 0.
   virtual Hwnd WindowFromPoint(PointL point) = 0;
+  virtual std::int32_t GetSystemMetrics(std::int32_t index) = 0;
 };
 
 class Gdi32 {

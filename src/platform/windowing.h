@@ -108,6 +108,10 @@ class Form {
   std::function<void(std::int32_t keyCode, std::int32_t shift)> onKeyDown;
   std::function<void(std::int32_t& cancel, UnloadMode mode)> onQueryUnload;
   std::function<void()> onUnload;
+  // The program lost activation to another program's window.
+  std::function<void()> onDeactivateApp;
+  // The display configuration (resolution, monitors) changed.
+  std::function<void()> onDisplayChange;
 };
 
 class Windowing {
@@ -119,6 +123,10 @@ class Windowing {
   virtual void DoEvents() = 0;
   // Runs the message loop until no form of the program is left.
   virtual void RunMessageLoop() = 0;
+  // Blocks until a message arrives (DoEvents then dispatches it).
+  virtual void WaitMessage() = 0;
+  // False while the platform reports the display off: nobody sees frames.
+  virtual bool DisplayOn() = 0;
 
   // Screen size in twips.
   virtual double ScreenWidth() = 0;

@@ -32,6 +32,10 @@ void SaverWindow::Load() {
   form_->onKeyDown = [this](std::int32_t key, std::int32_t shift) { Form_KeyDown(key, shift); };
   form_->onQueryUnload = [this](std::int32_t& cancel, UnloadMode mode) { Form_QueryUnload(cancel, mode); };
   display_->onClick = [this] { Display_Click(); };
+  // Losing the screen ends the run like a key: another program's window took
+  // the activation, or the monitors changed under the window.
+  form_->onDeactivateApp = [this] { TrapErrors([&] { form_->Unload(); }); };
+  form_->onDisplayChange = [this] { TrapErrors([&] { form_->Unload(); }); };
   timer3_->onTimer = [this] { Timer3_Timer(); };
   timer2_->onTimer = [this] { Timer2_Timer(); };
   timer1_->onTimer = [this] { Timer1_Timer(); };
@@ -52,12 +56,26 @@ void SaverWindow::Form_Load() {
   Form& form = *form_;
   Hwnd desktopWindow = 0;
   Hdc desktopDc = 0;
+  // The window covers the virtual screen, which spans every monitor; its
+  // corner is left of or above the primary's when a monitor lies there.
+  std::int32_t left = 0, top = 0;
+  double width = 0, height = 0;
+  TrapErrors([&] {
+    left = p.user32.GetSystemMetrics(kSmXVirtualScreen);
+    top = p.user32.GetSystemMetrics(kSmYVirtualScreen);
+    width = p.user32.GetSystemMetrics(kSmCxVirtualScreen) * p.windowing.TwipsPerPixelX();
+    height = p.user32.GetSystemMetrics(kSmCyVirtualScreen) * p.windowing.TwipsPerPixelY();
+  });
+  if (width <= 0 || height <= 0) {
+    left = top = 0;
+    TrapErrors([&] { width = p.windowing.ScreenWidth(), height = p.windowing.ScreenHeight(); });
+  }
 
   // Every step traps its own errors: a failing step is skipped.
-  TrapErrors([&] { form.SetWidth(p.windowing.ScreenWidth()); });
-  TrapErrors([&] { form.SetHeight(p.windowing.ScreenHeight()); });
+  TrapErrors([&] { form.SetWidth(width); });
+  TrapErrors([&] { form.SetHeight(height); });
   TrapErrors([&] { form.SetBackColor(0); });
-  TrapErrors([&] { form.Move(0, 0); });
+  TrapErrors([&] { form.Move(left * p.windowing.TwipsPerPixelX(), top * p.windowing.TwipsPerPixelY()); });
   TrapErrors([&] { display_->SetSize(form.ScaleWidth(), form.ScaleHeight()); });
   TrapErrors([&] { display_->Move(0, 0); });
   TrapErrors([&] { master_->SetSize(form.ScaleWidth(), form.ScaleHeight()); });
@@ -66,7 +84,7 @@ void SaverWindow::Form_Load() {
   // The window is not shown yet, so the copy never contains it.
   TrapErrors([&] {
     result_ = p.gdi32.BitBlt(master_->hDC(), 0, 0, RoundHalfEven<std::int32_t>(form.ScaleWidth()),
-                             RoundHalfEven<std::int32_t>(form.ScaleHeight()), desktopDc, 0, 0, kSrcCopy);
+                             RoundHalfEven<std::int32_t>(form.ScaleHeight()), desktopDc, left, top, kSrcCopy);
   });
   TrapErrors([&] { display_->SetPicture(master_->Image()); });
   TrapErrors([&] { result_ = p.user32.ReleaseDC(desktopWindow, desktopDc); });
@@ -95,6 +113,13 @@ void SaverWindow::Timer3_Timer() {
   TrapErrors([&] { timer3_->SetEnabled(false); });
   TrapErrors([&] { frameCounter_ = 0; });
   for (;;) {
+    if (!p.windowing.DisplayOn()) {
+      // Nobody sees frames while the display is off: wait for messages only
+      // (keys, clicks, close requests, the music polls, the display coming back).
+      TrapErrors([&] { p.windowing.WaitMessage(); });
+      TrapErrors([&] { p.windowing.DoEvents(); });
+      continue;
+    }
     TrapErrors([&] { effect_.GPX_Fragment(display_->hDC(), master_->hDC(), frameCounter_, &result_); });
     TrapErrors([&] { ++frameCounter_; });
     if (frameCounter_ > program_.state.settings.effectDegree) {

@@ -68,13 +68,16 @@ void PreviewStartup(Program& program) {
   preview.hostRect = hostRect;
   Form& form = preview.Tolvarin_R();
 
+  // A window with WS_POPUP beside WS_CHILD is no child to the platform: it
+  // would take the activation and the keyboard focus from the host.
   const std::int32_t style = user32.GetWindowLongA(form.hWnd(), kGwlStyle);
-  state.lastApiResult = user32.SetWindowLongA(form.hWnd(), kGwlStyle, style | kWsChild);
+  state.lastApiResult = user32.SetWindowLongA(form.hWnd(), kGwlStyle, (style | kWsChild) & ~kWsPopup);
 
-  state.lastApiResult = static_cast<std::int32_t>(user32.SetParent(form.hWnd(), host));
-  // A host that went away before SetParent took no child with it: the
-  // window would outlive it, parentless.
-  if (user32.IsWindow(host) == 0) platform.process.EndProcess();
+  const Hwnd previousParent = user32.SetParent(form.hWnd(), host);
+  state.lastApiResult = static_cast<std::int32_t>(previousParent);
+  // A failed SetParent, or a host that went away before it took the child,
+  // leaves a window nobody sees or closes: end quietly, as without a host.
+  if (previousParent == 0 || user32.IsWindow(host) == 0) platform.process.EndProcess();
 
   form.Move(placement.left, placement.top, placement.width, placement.height);
 

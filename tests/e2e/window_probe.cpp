@@ -1,9 +1,10 @@
 // Reports what Windows itself knows of a top-level window, for the checks the
-// X side cannot make (topmost, foreground, styles). Built and run by run_e2e.sh.
+// X side cannot make (topmost, foreground, styles), and the monitors Windows
+// sees. Built and run by run_e2e.sh and monitors_e2e.sh.
 //
 // Usage: window_probe.exe TITLE
-// Prints one line of name=value pairs and exits 0, or exits 1 when no
-// top-level window has exactly that title.
+// Prints one line of name=value pairs and exits 0, or "found=0" and the
+// monitors and exits 1 when no top-level window has exactly that title.
 #include <windows.h>
 
 #include <cstdio>
@@ -18,6 +19,9 @@ int main(int argc, char** argv) {
   const int length = MultiByteToWideChar(CP_UTF8, 0, argv[1], -1, nullptr, 0);
   std::wstring title(length > 0 ? std::size_t(length) : 1, L'\0');
   MultiByteToWideChar(CP_UTF8, 0, argv[1], -1, title.data(), length);
+  std::printf("monitors=%d virtual=%d,%d,%d,%d ", GetSystemMetrics(SM_CMONITORS),
+              GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN),
+              GetSystemMetrics(SM_CXVIRTUALSCREEN), GetSystemMetrics(SM_CYVIRTUALSCREEN));
   HWND window = FindWindowW(nullptr, title.c_str());
   if (!window) {
     std::printf("found=0\n");

@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <vector>
 
 #include "support/sim_fixture.h"
@@ -7,15 +8,18 @@ namespace {
 
 class EffectLoopTest : public SimTest {
  protected:
-  // Starts a saver on a small screen and lets it draw `frames` refreshes.
-  sim::RunOutcome RunFrames(std::int16_t degree, std::int64_t frames, const std::string& tail = "/s") {
+  // Starts a saver on a small screen; the loop starts at the next ContinueRun.
+  void Start(std::int16_t degree) {
     sim::SimOptions options;
     options.screenWidth = 24;
     options.screenHeight = 16;
-    options.commandTail = tail;
     Make(options);
     Main(*program);
     program->state.settings.effectDegree = degree;
+  }
+  // ...and lets it draw `frames` refreshes.
+  sim::RunOutcome RunFrames(std::int16_t degree, std::int64_t frames) {
+    Start(degree);
     sim->windowing.haltAfterRefreshes = frames;
     return sim::ContinueRun(*sim);
   }
@@ -40,10 +44,12 @@ std::vector<std::int32_t> Cycles(std::int32_t degree, std::size_t count) {
 }
 
 TEST_F(EffectLoopTest, FrameNumbersRunFromZeroToTheDegreeThenReset) {
-  for (std::int16_t degree : {100, 1, 7}) {
-    SCOPED_TRACE(degree);
-    EXPECT_TRUE(RunFrames(degree, 250).halted);
-    EXPECT_EQ(Frames(), Cycles(degree, 250));
+  struct Case { std::int16_t degree; std::int64_t frames; };
+  for (const Case c : {Case{100, 250}, Case{1, 9}, Case{7, 30}, Case{32767, 32771}}) {
+    SCOPED_TRACE(c.degree);
+    EXPECT_TRUE(RunFrames(c.degree, c.frames).halted);
+    EXPECT_EQ(Frames(), Cycles(c.degree, std::size_t(c.frames)));
+    EXPECT_FALSE(saver().Timer3().Enabled());
     // Both surfaces are the window's: destination Display, source Master.
     const auto& call = RecordingEffect::Calls().front();
     EXPECT_EQ(reinterpret_cast<Hdc>(call.destination), saver().Display().hDC());
@@ -61,17 +67,8 @@ TEST_F(EffectLoopTest, DegreeZeroOrBelowAlwaysPassesZeroAndShowsTheCleanCopy) {
   }
 }
 
-TEST_F(EffectLoopTest, LargestDegreeCountsUpWithoutOverflow) {
-  RunFrames(32767, 32768 + 3);
-  const auto frames = Frames();
-  ASSERT_EQ(frames.size(), 32771u);
-  EXPECT_EQ(frames[32767], 32767);
-  EXPECT_EQ(frames[32768], 0);
-  EXPECT_EQ(frames[32770], 2);
-}
-
 TEST_F(EffectLoopTest, DegreeOneAlternatesFrameZeroAndTheCleanCopy) {
-  // What the screen shows after each pass: frame 0 on the copy, then the clean copy.
+  // What the screen shows after each pass: frame 0 on the copy, then the exact clean copy.
   for (std::int64_t passes = 1; passes <= 4; ++passes) {
     SCOPED_TRACE(passes);
     RunFrames(1, passes);
@@ -79,30 +76,14 @@ TEST_F(EffectLoopTest, DegreeOneAlternatesFrameZeroAndTheCleanCopy) {
       EXPECT_EQ(sim->desktop.Screen().at(0, 0), RecordingEffect::Marker(0));
     } else {
       EXPECT_EQ(sim->desktop.Screen(), wallpaper);
+      EXPECT_EQ(saver().frameCounter(), 0);
     }
   }
-  EXPECT_EQ(Frames(), (std::vector<std::int32_t>{0, 1, 0, 1}));
-}
-
-TEST_F(EffectLoopTest, ResetPutsBackTheExactCopy) {
-  RunFrames(3, 3);
-  // Frames 0..2 drew on Display; the picture is not the copy.
-  EXPECT_NE(saver().Display().Image(), wallpaper);
-  RunFrames(3, 4);
-  EXPECT_EQ(saver().Display().Image(), saver().Master().Image());
-  EXPECT_EQ(saver().Display().Image(), wallpaper);
-  EXPECT_EQ(saver().frameCounter(), 0);
-}
-
-TEST_F(EffectLoopTest, Timer3StartsTheLoopOnceAndSwitchesItselfOff) {
-  RunFrames(100, 5);
-  EXPECT_FALSE(saver().Timer3().Enabled());
-  EXPECT_EQ(RecordingEffect::Calls().size(), 5u);
 }
 
 TEST_F(EffectLoopTest, EveryCloseRequestEndsTheRunAndGivesTheCursorBack) {
-  enum Path { Key, Shift, Click, Close, EndSession };
-  for (Path path : {Key, Shift, Click, Close, EndSession}) {
+  enum Path { Key, Shift, Click, Close, EndSession, DeactivateApp, DisplayChange };
+  for (Path path : {Key, Shift, Click, Close, EndSession, DeactivateApp, DisplayChange}) {
     SCOPED_TRACE(int(path));
     RunFrames(100, 10);
     ASSERT_EQ(sim->desktop.CursorCounter(), -1);
@@ -114,6 +95,8 @@ TEST_F(EffectLoopTest, EveryCloseRequestEndsTheRunAndGivesTheCursorBack) {
       case Click: sim->windowing.PostClick(12, 8); break;
       case Close: sim->windowing.PostClose(saver().form().hWnd()); break;
       case EndSession: sim->windowing.PostEndSession(); break;
+      case DeactivateApp: sim->windowing.PostDeactivateApp(); break;
+      case DisplayChange: sim->windowing.PostDisplayChange(); break;
     }
     const auto outcome = sim::ContinueRun(*sim);
     EXPECT_TRUE(outcome.ended);
@@ -123,13 +106,74 @@ TEST_F(EffectLoopTest, EveryCloseRequestEndsTheRunAndGivesTheCursorBack) {
   }
 }
 
-TEST_F(EffectLoopTest, KeyEndsTheRunWithinOneFrame) {
-  RunFrames(100, 10);
+TEST_F(EffectLoopTest, EveryFlushBehaviourKeepsOneFramePerRefreshAndAKeyWithinOne) {
+  using Flush = sim::SimWindowing::Flush;
+  for (Flush flush : {Flush::Off, Flush::WaitsForRefresh, Flush::ReturnsAtOnce, Flush::Fails}) {
+    SCOPED_TRACE(int(flush));
+    Start(100);
+    sim->windowing.flush = flush;
+    sim->windowing.recordRefreshTimes = true;
+    sim->windowing.haltAfterRefreshes = 61;
+    sim::ContinueRun(*sim);
+    const auto& times = sim->windowing.refreshTimes;
+    ASSERT_EQ(times.size(), 61u);
+    for (std::size_t i = 2; i < times.size(); ++i)
+      EXPECT_EQ(times[i] - times[i - 1], sim->windowing.refreshInterval) << i;
+    EXPECT_NEAR(double(times.back() - times[1]), 1e6, 17'000);
+    EXPECT_EQ(sim->windowing.flushCalls, flush == Flush::Off ? 0 : 61);
+    // A key pressed while the loop waits ends the run within one interval.
+    const std::int64_t pressed = sim->clock.Now() + 5'000;
+    sim->windowing.haltAfterRefreshes.reset();
+    sim->windowing.PostKey(0x20, pressed);
+    EXPECT_TRUE(sim::ContinueRun(*sim).ended);
+    EXPECT_LE(sim->clock.Now() - pressed, sim->windowing.refreshInterval);
+  }
+}
+
+TEST_F(EffectLoopTest, FlushThatKeepsBlockingIsGivenUpForTheTimer) {
+  Start(100);
+  sim->windowing.flush = sim::SimWindowing::Flush::Blocks;
+  sim->windowing.haltAfterRefreshes = 10;
+  sim::ContinueRun(*sim);
+  // Three flushes of 200 ms, then the timer alone: a frame every interval.
+  EXPECT_EQ(sim->windowing.flushCalls, std::int64_t(PresentPacing::kSlowFlushesToGiveUp));
+  EXPECT_NEAR(double(sim->clock.Now()), 3 * 200'000 + 7 * sim->windowing.refreshInterval, 20'000);
+  const std::int64_t pressed = sim->clock.Now() + 3'000;
   sim->windowing.haltAfterRefreshes.reset();
-  const std::int64_t pressed = sim->clock.Now() + 5'000;
   sim->windowing.PostKey(0x20, pressed);
   EXPECT_TRUE(sim::ContinueRun(*sim).ended);
   EXPECT_LE(sim->clock.Now() - pressed, sim->windowing.refreshInterval);
+}
+
+TEST_F(EffectLoopTest, DisplayOffStopsDrawingButNotInputMusicOrTheComingBack) {
+  Start(100);
+  // The close handler stops MP3 music and its poll, which runs every second.
+  program->state.settings.musicMode = 2;
+  program->state.settings.musicFile = "C:\\m.mp3";
+  saver().Timer1().SetEnabled(true);
+  sim->windowing.flush = sim::SimWindowing::Flush::ReturnsAtOnce;
+  sim->windowing.recordRefreshTimes = true;
+  sim->windowing.PostDisplayState(false, 1'000'000);
+  sim->windowing.PostDisplayState(true, 6'000'000);
+  sim->windowing.haltAt = 7'000'000;
+  EXPECT_TRUE(sim::ContinueRun(*sim).halted);
+  const auto& times = sim->windowing.refreshTimes;
+  const auto dark = std::count_if(times.begin(), times.end(),
+                                  [](std::int64_t t) { return t > 1'020'000 && t < 6'000'000; });
+  EXPECT_EQ(dark, 0);
+  EXPECT_NEAR(double(times.size()), 2 * 60, 3);
+  // Woken only by the music poll (at 2, 3, 4 and 5 s) and the display coming back.
+  EXPECT_EQ(sim->windowing.waitMessageCalls, 5);
+  const auto commands = sim->winmm.Commands();
+  EXPECT_EQ(std::count(commands.begin(), commands.end(), "status MP3Play mode"), 6);
+  // A key in the dark still ends the run at once, through the close handler.
+  sim->windowing.PostDisplayState(false, 7'000'000);
+  sim->windowing.PostKey(0x41, 9'000'000);
+  sim->windowing.haltAt.reset();
+  EXPECT_TRUE(sim::ContinueRun(*sim).ended);
+  EXPECT_EQ(sim->clock.Now(), 9'000'000);
+  EXPECT_EQ(sim->winmm.Commands().back(), "close MP3Play");
+  EXPECT_EQ(sim->desktop.CursorCounter(), 0);
 }
 
 TEST_F(EffectLoopTest, MovingTheMouseDoesNotEndTheRun) {
@@ -145,13 +189,6 @@ TEST_F(EffectLoopTest, MovingTheMouseDoesNotEndTheRun) {
   // The loop went on drawing all along.
   EXPECT_GE(sim->windowing.refreshCount, 110);
   EXPECT_EQ(sim->desktop.CursorCounter(), -1);
-}
-
-TEST_F(EffectLoopTest, EmptyCommandLineMakesNoCursorCallAtTheEnd) {
-  RunFrames(100, 3, "");
-  EXPECT_TRUE(EndWithKey().ended);
-  EXPECT_EQ(sim->desktop.CursorCounter(), 0);
-  for (const auto& call : sim->desktop.calls) EXPECT_EQ(call.rfind("ShowCursor", 0), std::string::npos);
 }
 
 TEST_F(EffectLoopTest, MissingLibraryOrFunctionLeavesTheStillCopy) {
@@ -174,22 +211,6 @@ TEST_F(EffectLoopTest, MissingLibraryOrFunctionLeavesTheStillCopy) {
     EXPECT_TRUE(EndWithKey().ended);
     EXPECT_EQ(sim->desktop.CursorCounter(), 0);
   }
-}
-
-TEST_F(EffectLoopTest, PacingShowsOneFramePerRefreshInterval) {
-  sim::SimOptions options;
-  options.screenWidth = 24;
-  options.screenHeight = 16;
-  Make(options);
-  Main(*program);
-  sim->windowing.recordRefreshTimes = true;
-  sim->windowing.haltAfterRefreshes = 61;
-  sim::ContinueRun(*sim);
-  const auto& times = sim->windowing.refreshTimes;
-  ASSERT_EQ(times.size(), 61u);
-  for (std::size_t i = 1; i < times.size(); ++i) EXPECT_EQ(times[i] - times[i - 1], sim->windowing.refreshInterval);
-  // A second of frames at 60 Hz.
-  EXPECT_NEAR(double(times.back() - times.front()), 1e6, 100);
 }
 
 TEST_F(EffectLoopTest, RealEffectLibraryDrawsTheReferenceFrame) {

@@ -9,11 +9,13 @@ namespace {
 
 class SaverStartTest : public SimTest {
  protected:
-  void StartSaver(std::int32_t width = 64, std::int32_t height = 48, double twipsPerPixel = 15) {
+  void StartSaver(std::int32_t width = 64, std::int32_t height = 48, double twipsPerPixel = 15,
+                  std::vector<RectL> monitors = {}) {
     sim::SimOptions options;
     options.screenWidth = width;
     options.screenHeight = height;
     options.twipsPerPixel = twipsPerPixel;
+    options.monitors = std::move(monitors);
     Make(options);
     // Only the load handler: Main returns once the window is loaded.
     Main(*program);
@@ -30,59 +32,65 @@ TEST_F(SaverStartTest, LoadHandlerCopiesTheDesktopThenShowsTheTopmostWindow) {
   StartSaver();
   char desktop[32];
   std::snprintf(desktop, sizeof desktop, "%#llx", (unsigned long long)sim->desktop.GetDesktopWindow());
-  const auto calls = CallsFrom("GetDC");
-  ASSERT_EQ(calls.size(), 4u);
-  EXPECT_EQ(calls[0], "GetDC(" + std::string(desktop) + ")");
-  EXPECT_EQ(calls[1], "BitBlt(0,0,64,48,0,0,0xcc0020)");
-  EXPECT_EQ(calls[2], "ReleaseDC(" + std::string(desktop) + ")");
-  EXPECT_EQ(calls[3], "SetWindowPos(-1,0,0,0,0,0x13)");
+  EXPECT_EQ(CallsFrom("GetDC"), (std::vector<std::string>{"GetDC(" + std::string(desktop) + ")",
+                                                          "BitBlt(0,0,64,48,0,0,0xcc0020)",
+                                                          "ReleaseDC(" + std::string(desktop) + ")",
+                                                          "SetWindowPos(-1,0,0,0,0,0x13)"}));
   EXPECT_EQ(sim->desktop.OpenDesktopDcs(), 0);
   EXPECT_EQ(saver().result(), 1);
-
   Form& form = saver().form();
   EXPECT_TRUE(form.Visible());
   EXPECT_EQ(form.BackColor(), 0u);
   EXPECT_EQ(form.WindowState(), 0);
   EXPECT_EQ(sim->desktop.FindWindowA("Tolvarin_Main"), form.hWnd());
-  const sim::SimWindow* window = sim->desktop.Find(form.hWnd());
-  ASSERT_NE(window, nullptr);
-  EXPECT_TRUE(window->topmost);
-  EXPECT_EQ(window->rect.left, 0);
-  EXPECT_EQ(window->rect.top, 0);
-  EXPECT_EQ(window->rect.right, 64);
-  EXPECT_EQ(window->rect.bottom, 48);
-}
-
-TEST_F(SaverStartTest, CopyIsTheDesktopWithoutTheSaverWindow) {
-  StartSaver();
-  EXPECT_EQ(saver().Master().Image(), wallpaper);
+  EXPECT_TRUE(sim->desktop.Find(form.hWnd())->topmost);
+  // The copy shows the desktop without the saver window, on both surfaces and the screen.
   EXPECT_EQ(saver().Display().Image(), wallpaper);
-  // The screen now shows the window, which shows the copy.
   EXPECT_EQ(sim->desktop.Screen(), wallpaper);
-}
-
-TEST_F(SaverStartTest, SurfacesCoverTheScreenAtAnyResolution) {
-  for (auto [w, h, tpp] : {std::tuple{1024, 768, 15.0}, std::tuple{1280, 1024, 12.0}, std::tuple{37, 5, 15.0}}) {
-    SCOPED_TRACE(w);
-    StartSaver(w, h, tpp);
-    EXPECT_DOUBLE_EQ(saver().form().Width(), w * tpp);
-    EXPECT_DOUBLE_EQ(saver().form().ScaleWidth(), w);
-    EXPECT_DOUBLE_EQ(saver().Display().Width(), w);
-    EXPECT_DOUBLE_EQ(saver().Display().Height(), h);
-    EXPECT_DOUBLE_EQ(saver().Master().Width(), w);
-    EXPECT_DOUBLE_EQ(saver().Master().Height(), h);
-    EXPECT_EQ(saver().Master().Image(), wallpaper);
-  }
-}
-
-TEST_F(SaverStartTest, TimersAfterLoad) {
-  StartSaver();
   EXPECT_TRUE(saver().Timer3().Enabled());
   EXPECT_EQ(saver().Timer3().Interval(), 1);
   EXPECT_FALSE(saver().Timer2().Enabled());
   EXPECT_EQ(saver().Timer2().Interval(), 200);
   EXPECT_FALSE(saver().Timer1().Enabled());
   EXPECT_EQ(saver().Timer1().Interval(), 1000);
+}
+
+TEST_F(SaverStartTest, WindowAndCopyCoverEveryMonitor) {
+  struct Case {
+    std::int32_t width, height;
+    double twipsPerPixel;
+    std::vector<RectL> monitors;
+    RectL covered;
+  };
+  const Case cases[] = {
+      {1024, 768, 15, {}, {0, 0, 1024, 768}},
+      {128, 102, 12, {}, {0, 0, 128, 102}},
+      {37, 5, 15, {}, {0, 0, 37, 5}},
+      {40, 30, 15, {{40, 0, 72, 24}}, {0, 0, 72, 30}},      // a second monitor to the right
+      {40, 30, 15, {{-32, 6, 0, 30}}, {-32, 0, 40, 30}},    // ...to the left: a negative origin
+      {40, 30, 12, {{8, -20, 48, 0}}, {0, -20, 48, 30}},    // ...above
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.width + 1000 * c.covered.left);
+    StartSaver(c.width, c.height, c.twipsPerPixel, c.monitors);
+    const std::int32_t w = c.covered.right - c.covered.left, h = c.covered.bottom - c.covered.top;
+    const sim::SimWindow* window = sim->desktop.Find(saver().form().hWnd());
+    EXPECT_EQ(std::tie(window->rect.left, window->rect.top, window->rect.right, window->rect.bottom),
+              std::tie(c.covered.left, c.covered.top, c.covered.right, c.covered.bottom));
+    EXPECT_DOUBLE_EQ(saver().form().Width(), w * c.twipsPerPixel);
+    EXPECT_DOUBLE_EQ(saver().form().ScaleWidth(), w);
+    for (PictureSurface* surface : {&saver().Display(), &saver().Master()}) {
+      EXPECT_DOUBLE_EQ(surface->Width(), w);
+      EXPECT_DOUBLE_EQ(surface->Height(), h);
+    }
+    // Every monitor's pixels are in the copy, each at its place.
+    EXPECT_EQ(saver().Master().Image(), wallpaper);
+    char blit[64];
+    std::snprintf(blit, sizeof blit, "BitBlt(0,0,%d,%d,%d,%d,0xcc0020)", int(w), int(h), int(c.covered.left),
+                  int(c.covered.top));
+    EXPECT_EQ(CallsFrom("BitBlt").front(), blit);
+    EXPECT_EQ(sim->desktop.Screen(), wallpaper);
+  }
 }
 
 TEST_F(SaverStartTest, FailedDesktopCopyLeavesABlackPictureAndTheSaverRuns) {

@@ -121,15 +121,5 @@ TEST_F(EntryTest, ChildWindowWithTheSaverTitleIsNotASecondInstance) {
   EXPECT_TRUE(program->saverWindow);
 }
 
-TEST_F(EntryTest, PreviewReadsNoSettingsAndHidesNoCursor) {
-  sim::SimOptions options;
-  options.commandTail = "/p 1234";
-  Make(options);
-  Run();
-  EXPECT_FALSE(SettingsLoaded());
-  EXPECT_EQ(CursorCalls(), 0);
-  EXPECT_FALSE(program->saverWindow);
-}
-
 }  // namespace
 }  // namespace tolvarin::testing

@@ -20,11 +20,10 @@ TEST(PreviewHostHandleTest, LeadingNumberFromTheFourthCharacter) {
     const char* tail;
     std::optional<std::int32_t> handle;
   } rows[] = {
-      {"/p 1234", 1234}, {"/P:1234", 1234}, {"/p 12x34", 12}, {"/p1234", 234}, {"/p    56", 56},
-      {"/p -20", -20}, {"", 0}, {"/p", 0}, {"/p ", 0}, {"/p abc", 0}, {"/p x12", 0},
-      {"/p 2.5", 2}, {"/p 3.5", 4}, {"/p 3.49", 3}, {"/p 1e3", 1000},
-      {"/p 2147483647", 2147483647}, {"/p -2147483648", -2147483647 - 1}, {"/p 2147483648", {}},
-      {"/p 4294967296", {}}, {"/p -2147483649", {}}, {"/p 1e300", {}},
+      // Number reading itself is LeadingNumber's (tested with it); here what the preview adds.
+      {"/p 1234", 1234}, {"/P:1234", 1234}, {"/p 12x34", 12}, {"/p1234", 234}, {"", 0}, {"/p", 0},
+      {"/p abc", 0}, {"/p 2.5", 2}, {"/p 3.5", 4}, {"/p -2147483648", -2147483647 - 1},
+      {"/p 2147483648", {}}, {"/p -2147483649", {}},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.tail);
@@ -116,6 +115,7 @@ TEST_F(PreviewTest, BecomesAChildOfTheHostInTheCallOrder) {
   sim->process.commandTail = "/P:" + std::to_string(host);
   // Visible, clipping siblings and children: bits the window may have been made with.
   pictures->onLoad = [&] { sim->desktop.Find(sim->windowing.Forms().back()->hWnd())->style |= 0x16000000; };
+  sim->desktop.focus = host;
   const auto outcome = Run();
   // Shown, and waiting for the host to close it.
   EXPECT_TRUE(outcome.idle);
@@ -127,12 +127,16 @@ TEST_F(PreviewTest, BecomesAChildOfTheHostInTheCallOrder) {
   const sim::SimWindow* own = window();
   ASSERT_NE(own, nullptr);
   EXPECT_EQ(own->parent, host);
+  // WS_CHILD without WS_POPUP: a real child, which leaves the host the focus.
   EXPECT_EQ(own->style, 0x56000000);
+  EXPECT_EQ(sim->desktop.focus, host);
   EXPECT_EQ((std::array{own->rect.left, own->rect.top, own->rect.right, own->rect.bottom}),
             (std::array{100, 80, 252, 192}));
   // A child window is not a second instance to a later start.
   EXPECT_EQ(sim->desktop.FindWindowA("Preview Window"), 0);
+  // No settings read, no cursor hidden.
   EXPECT_TRUE(files->accesses.empty());
+  EXPECT_EQ(sim->desktop.CursorCounter(), 0);
 
   std::vector<std::string> calls;
   for (const std::string& call : sim->desktop.calls)
@@ -216,12 +220,15 @@ TEST_F(PreviewTest, NoHostEndsQuietlyWithoutAWindow) {
     EXPECT_FALSE(program->previewWindow);
     EXPECT_TRUE(sim->windowing.Forms().empty());
   }
-  // The host goes between the check and SetParent.
-  Prepare(RectL{0, 0, 40, 30});
-  pictures->onLoad = [&] { sim->DestroyForeignWindow(host); };
-  const auto outcome = Run();
-  EXPECT_TRUE(outcome.ended);
-  EXPECT_FALSE(outcome.errorReported);
+  // The host goes between the check and SetParent, or SetParent fails.
+  for (bool hostGoes : {true, false}) {
+    Prepare(RectL{0, 0, 40, 30});
+    if (hostGoes) pictures->onLoad = [&] { sim->DestroyForeignWindow(host); };
+    sim->desktop.setParentWorks = hostGoes;
+    const auto outcome = Run();
+    EXPECT_TRUE(outcome.ended);
+    EXPECT_FALSE(outcome.errorReported);
+  }
 }
 
 TEST_F(PreviewTest, DestroyingTheHostEndsTheRun) {

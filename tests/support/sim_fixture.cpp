@@ -29,7 +29,7 @@ void SimTest::Make(const sim::SimOptions& options) {
   program.reset();
   sim = std::make_unique<sim::SimPlatform>(options);
   program = std::make_unique<Program>(sim->platform());
-  wallpaper = PatternPicture(options.screenWidth, options.screenHeight);
+  wallpaper = PatternPicture(sim->desktop.Screen().width, sim->desktop.Screen().height);
   sim->desktop.SetWallpaper(wallpaper);
   InstallRecordingEffect();
 }

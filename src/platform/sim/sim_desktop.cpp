@@ -18,9 +18,40 @@ std::string Format(const char* format, auto... values) {
 }  // namespace
 
 SimDesktop::SimDesktop(std::int32_t screenWidth, std::int32_t screenHeight)
-    : screen_(screenWidth, screenHeight, 0x003A6EA5), wallpaper_(screen_) {
+    : screen_(screenWidth, screenHeight, 0x003A6EA5),
+      wallpaper_(screen_),
+      primaryWidth_(screenWidth),
+      primaryHeight_(screenHeight),
+      virtual_{0, 0, screenWidth, screenHeight} {
   desktop_ = CreateWindowEntry("", RectL{0, 0, screenWidth, screenHeight}, true, nullptr);
   windows_[desktop_].visible = true;
+}
+
+void SimDesktop::AddMonitor(const RectL& rect) {
+  const RectL grown{std::min(virtual_.left, rect.left), std::min(virtual_.top, rect.top),
+                    std::max(virtual_.right, rect.right), std::max(virtual_.bottom, rect.bottom)};
+  Bitmap screen(grown.right - grown.left, grown.bottom - grown.top, 0x003A6EA5);
+  CopyBlock(ViewOf(screen), virtual_.left - grown.left, virtual_.top - grown.top, screen_.width,
+            screen_.height, ViewOf(screen_), 0, 0);
+  screen_ = std::move(screen);
+  wallpaper_ = screen_;
+  virtual_ = grown;
+  ++monitors_;
+  windows_[desktop_].rect = virtual_;
+}
+
+std::int32_t SimDesktop::GetSystemMetrics(std::int32_t index) {
+  calls.push_back(Format("GetSystemMetrics(%d)", int(index)));
+  switch (index) {
+    case kSmCxScreen: return primaryWidth_;
+    case kSmCyScreen: return primaryHeight_;
+    case kSmXVirtualScreen: return virtual_.left;
+    case kSmYVirtualScreen: return virtual_.top;
+    case kSmCxVirtualScreen: return virtual_.right - virtual_.left;
+    case kSmCyVirtualScreen: return virtual_.bottom - virtual_.top;
+    case kSmCMonitors: return monitors_;
+    default: return 0;
+  }
 }
 
 Hwnd SimDesktop::CreateWindowEntry(const std::string& title, const RectL& rect, bool foreign,
@@ -123,7 +154,7 @@ std::int32_t SimDesktop::SetWindowLongA(Hwnd window, std::int32_t index, std::in
 Hwnd SimDesktop::SetParent(Hwnd child, Hwnd parent) {
   calls.push_back("SetParent");
   SimWindow* found = Find(child);
-  if (!found || (parent != 0 && !Find(parent))) return 0;
+  if (!setParentWorks || !found || (parent != 0 && !Find(parent))) return 0;
   const Hwnd previous = found->parent ? found->parent : desktop_;
   found->parent = parent;
   return previous;
@@ -179,6 +210,9 @@ std::int32_t SimDesktop::BitBlt(Hdc destination, std::int32_t x, std::int32_t y,
                          int(sourceX), int(sourceY), unsigned(rop)));
   PixelView to, from;
   if (rop != kSrcCopy || !Resolve(destination, to) || !Resolve(source, from)) return 0;
+  // A desktop device context counts from the primary monitor's corner.
+  if (screenDcs_.count(destination)) x -= virtual_.left, y -= virtual_.top;
+  if (screenDcs_.count(source)) sourceX -= virtual_.left, sourceY -= virtual_.top;
   CopyBlock(to, x, y, width, height, from, sourceX, sourceY);
   return 1;
 }

@@ -50,6 +50,7 @@ class SimDesktop : public User32, public Gdi32 {
   std::int32_t IsWindow(Hwnd window) override;
   std::int32_t GetCursorPos(PointL& point) override;
   Hwnd WindowFromPoint(PointL point) override;
+  std::int32_t GetSystemMetrics(std::int32_t index) override;
 
   // --- Gdi32
   std::int32_t BitBlt(Hdc destination, std::int32_t x, std::int32_t y, std::int32_t width,
@@ -68,6 +69,19 @@ class SimDesktop : public User32, public Gdi32 {
   const std::vector<Hwnd>& ZOrder() const { return zOrder_; }
   void BringToTop(Hwnd window);
 
+  // Adds a monitor beside the primary one (at 0, 0); `rect` is in screen
+  // pixels and may lie left of or above the primary. The screen and the
+  // wallpaper grow to the virtual screen, which spans every monitor.
+  void AddMonitor(const RectL& rect);
+  const RectL& VirtualScreen() const { return virtual_; }
+  std::int32_t PrimaryWidth() const { return primaryWidth_; }
+  std::int32_t PrimaryHeight() const { return primaryHeight_; }
+  // The screen's pixel at screen coordinates x, y.
+  std::uint32_t ScreenPixel(std::int32_t x, std::int32_t y) const {
+    return screen_.at(x - virtual_.left, y - virtual_.top);
+  }
+
+  // The virtual screen's pixels; its top-left is VirtualScreen()'s corner.
   Bitmap& Screen() { return screen_; }
   Bitmap& Wallpaper() { return wallpaper_; }
   // Sets what other programs show on the screen, and shows it.
@@ -88,6 +102,10 @@ class SimDesktop : public User32, public Gdi32 {
   std::vector<std::string> calls;
   // When false, GetDC of the desktop fails (returns 0).
   bool desktopDcAvailable = true;
+  // When false, SetParent fails (returns 0).
+  bool setParentWorks = true;
+  // The window that has the activation and the keyboard focus.
+  Hwnd focus = 0;
 
  private:
   bool Resolve(Hdc dc, PixelView& view);
@@ -98,6 +116,10 @@ class SimDesktop : public User32, public Gdi32 {
   Hwnd desktop_ = 0;
   Bitmap screen_;
   Bitmap wallpaper_;
+  std::int32_t primaryWidth_;
+  std::int32_t primaryHeight_;
+  std::int32_t monitors_ = 1;
+  RectL virtual_;
   std::int32_t cursorCounter_ = 0;
   std::map<Hdc, Hwnd> screenDcs_;
   Hdc nextDc_ = 0x7D000;

@@ -7,6 +7,7 @@ SimPlatform::SimPlatform(const SimOptions& options)
       windowing(clock, desktop, options.twipsPerPixel, options.twipsPerPixel),
       winmm(clock, files),
       platform_{desktop, desktop, winmm, windowing, process, files, libraries, pictures} {
+  for (const RectL& monitor : options.monitors) desktop.AddMonitor(monitor);
   process.commandTail = options.commandTail;
   process.appFolder = options.appFolder;
   files.AddFolder(options.appFolder);

@@ -1,6 +1,7 @@
 #pragma once
 // A complete, deterministic platform in memory, for tests and benchmarks.
 #include <string>
+#include <vector>
 
 #include "platform/platform.h"
 #include "platform/sim/sim_clock.h"
@@ -17,6 +18,7 @@ struct SimOptions {
   std::int32_t screenWidth = 1024;
   std::int32_t screenHeight = 768;
   double twipsPerPixel = 15;  // 96 dots per inch
+  std::vector<RectL> monitors;  // beside the primary screen, in screen pixels
   std::string commandTail = "/s";
   std::string appFolder = "C:\\Program Files\\Tolvarin";
 };

@@ -76,6 +76,8 @@ void SimSurface::UpdateRecord() {
 SimForm::SimForm(SimWindowing& windowing, const FormDesign& formDesign)
     : design(formDesign), windowing_(windowing), backColor_(formDesign.backColor) {
   hwnd_ = windowing_.desktop().CreateWindowEntry(design.caption, RectL{}, false, this);
+  // As the Windows backend makes them: borderless forms are pop-up windows.
+  if (design.borderless) windowing_.desktop().Find(hwnd_)->style = kWsPopup;
   windowing_.Register(this);
 }
 
@@ -138,7 +140,13 @@ void SimForm::Show() {
     window->visible = true;
     window->rect = ScreenRect();
   }
-  windowing_.Activate(this);
+  // A child window never takes the activation; a window with both WS_CHILD
+  // and WS_POPUP is a pop-up to the platform and does.
+  const SimWindow* window = windowing_.desktop().Find(hwnd_);
+  if (!window || !(window->style & kWsChild) || (window->style & kWsPopup)) {
+    windowing_.Activate(this);
+    windowing_.desktop().focus = hwnd_;
+  }
   windowing_.Recompose();
 }
 
@@ -200,7 +208,9 @@ void SimForm::Paint(Bitmap& screen) const {
               surface->bitmap.width, surface->bitmap.height, ViewOf(surface->bitmap), 0, 0);
   }
   for (const auto& control : userControls) control->Paint(client);
-  CopyBlock(ViewOf(screen), rect.left, rect.top, client.width, client.height, ViewOf(client), 0, 0);
+  const RectL& origin = windowing_.desktop().VirtualScreen();
+  CopyBlock(ViewOf(screen), rect.left - origin.left, rect.top - origin.top, client.width, client.height,
+            ViewOf(client), 0, 0);
 }
 
 // ---------------------------------------------------------------- windowing
@@ -252,19 +262,50 @@ std::size_t SimWindowing::LiveForms() const {
 void SimWindowing::Present(SimSurface& surface) {
   if (surface.visible && surface.form.Visible()) {
     const RectL rect = surface.form.ScreenRect();
-    CopyBlock(ViewOf(desktop_.Screen()), rect.left + std::int32_t(std::lround(surface.left)),
-              rect.top + std::int32_t(std::lround(surface.top)), surface.bitmap.width,
+    const RectL& origin = desktop_.VirtualScreen();
+    CopyBlock(ViewOf(desktop_.Screen()), rect.left - origin.left + std::int32_t(std::lround(surface.left)),
+              rect.top - origin.top + std::int32_t(std::lround(surface.top)), surface.bitmap.width,
               surface.bitmap.height, ViewOf(surface.bitmap), 0, 0);
   }
-  // Wait for the display to show the frame: one frame per refresh interval.
+  // Wait for the display to show the frame, as the Windows backend does.
   if (refreshInterval > 0) {
-    const std::int64_t target = lastPresent_ + refreshInterval;
-    if (clock_.Now() < target) clock_.AdvanceTo(target);
-    lastPresent_ = clock_.Now();
+    const std::int64_t start = clock_.Now();
+    bool flushed = false;
+    if (flush != Flush::Off && pacing_.UseFlush()) {
+      ++flushCalls;
+      if (flush == Flush::WaitsForRefresh) clock_.AdvanceTo((start / refreshInterval + 1) * refreshInterval);
+      if (flush == Flush::Blocks) clock_.Advance(flushBlock);
+      flushed = flush != Flush::Fails;
+    }
+    WaitUntil(pacing_.After(flushed, start, clock_.Now(), refreshInterval));
   }
   ++refreshCount;
   if (recordRefreshTimes) refreshTimes.push_back(clock_.Now());
   if (haltAfterRefreshes && refreshCount >= *haltAfterRefreshes) throw SimHalt{};
+}
+
+void SimWindowing::WaitUntil(std::int64_t due) {
+  while (clock_.Now() < due) {
+    const auto next = NextWakeUp();
+    if (!next || *next >= due) {
+      clock_.AdvanceTo(due);
+      break;
+    }
+    clock_.AdvanceTo(*next);
+    DoEvents();
+  }
+}
+
+void SimWindowing::WaitMessage() {
+  ++waitMessageCalls;
+  CheckHalt();
+  const auto next = NextWakeUp();
+  if (!next || (haltAt && *next > *haltAt)) {
+    // Nothing arrives before the run is stopped (or ever).
+    if (haltAt) clock_.AdvanceTo(*haltAt);
+    throw SimHalt{};
+  }
+  clock_.AdvanceTo(*next);
 }
 
 void SimWindowing::Recompose() {
@@ -405,8 +446,28 @@ void SimWindowing::RoutePointer(const SimEvent& event) {
   if (*handler) (*handler)(reported, event.shift, x, y);
 }
 
+void SimWindowing::PostDeactivateApp(std::int64_t at) { Queue(SimEvent::Kind::DeactivateApp, at); }
+void SimWindowing::PostDisplayChange(std::int64_t at) { Queue(SimEvent::Kind::DisplayChange, at); }
+void SimWindowing::PostDisplayState(bool on, std::int64_t at) {
+  Queue(SimEvent::Kind::DisplayState, at, on ? 1 : 0);
+}
+
 void SimWindowing::Dispatch(const SimEvent& event) {
   switch (event.kind) {
+    case SimEvent::Kind::DeactivateApp:
+    case SimEvent::Kind::DisplayChange: {
+      // Broadcast to every top-level window of the program.
+      const std::vector<SimForm*> forms = forms_;
+      for (SimForm* form : forms) {
+        if (form->Destroyed()) continue;
+        auto& handler = event.kind == SimEvent::Kind::DeactivateApp ? form->onDeactivateApp : form->onDisplayChange;
+        if (handler) handler();
+      }
+      break;
+    }
+    case SimEvent::Kind::DisplayState:
+      displayOn_ = event.keyCode != 0;
+      break;
     case SimEvent::Kind::Key:
       if (active_ && !active_->Destroyed() && active_->onKeyDown) active_->onKeyDown(event.keyCode, 0);
       break;

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/sim/sim_clock.h"
+#include "platform/present_pacing.h"
 #include "platform/sim/sim_desktop.h"
 #include "platform/sim/sim_user_control.h"
 #include "platform/windowing.h"
@@ -130,7 +131,8 @@ class SimForm final : public Form {
 };
 
 struct SimEvent {
-  enum class Kind { Key, Click, MouseMove, Close, EndSession, DestroyForeign, MouseDown, MouseUp, Focus };
+  enum class Kind { Key, Click, MouseMove, Close, EndSession, DestroyForeign, MouseDown, MouseUp, Focus,
+                    DeactivateApp, DisplayChange, DisplayState };
   Kind kind;
   std::int64_t time = 0;
   std::int32_t keyCode = 0;
@@ -146,8 +148,10 @@ class SimWindowing final : public Windowing {
   std::unique_ptr<Form> CreateForm(const FormDesign& design) override;
   void DoEvents() override;
   void RunMessageLoop() override;
-  double ScreenWidth() override { return desktop_.Screen().width * twipsPerPixelX_; }
-  double ScreenHeight() override { return desktop_.Screen().height * twipsPerPixelY_; }
+  void WaitMessage() override;
+  bool DisplayOn() override { return displayOn_; }
+  double ScreenWidth() override { return desktop_.PrimaryWidth() * twipsPerPixelX_; }
+  double ScreenHeight() override { return desktop_.PrimaryHeight() * twipsPerPixelY_; }
   double TwipsPerPixelX() override { return twipsPerPixelX_; }
   double TwipsPerPixelY() override { return twipsPerPixelY_; }
 
@@ -175,9 +179,22 @@ class SimWindowing final : public Windowing {
   void Forget(SimUserControl* control);
   // The window at a screen point: a control, a form, a foreign window or the desktop.
   Hwnd WindowAt(PointL point);
+  // WM_ACTIVATEAPP with FALSE: another program took the activation.
+  void PostDeactivateApp(std::int64_t at = 0);
+  void PostDisplayChange(std::int64_t at = 0);
+  // The display-state power notification: the display went off or on.
+  void PostDisplayState(bool on, std::int64_t at = 0);
 
   // --- Pacing: a refresh waits for the next display refresh; 0 turns pacing off.
   std::int64_t refreshInterval = 1000000 / 60;
+  // How the compositor's flush behaves: Off when the desktop is not composed
+  // (the timer paces alone); it may wait for the next refresh, return at once
+  // (display off, remote sessions), block for `flushBlock`, or fail.
+  enum class Flush { Off, WaitsForRefresh, ReturnsAtOnce, Blocks, Fails };
+  Flush flush = Flush::Off;
+  std::int64_t flushBlock = 200000;
+  std::int64_t flushCalls = 0;
+  std::int64_t waitMessageCalls = 0;
   // --- Stopping runs that never end on their own.
   std::optional<std::int64_t> haltAt;
   std::optional<std::int64_t> haltAfterRefreshes;
@@ -209,6 +226,8 @@ class SimWindowing final : public Windowing {
   void FireDueTimers();
   std::optional<std::int64_t> NextWakeUp() const;
   void CheckHalt();
+  // Waits for the pacing timer, dispatching what arrives meanwhile.
+  void WaitUntil(std::int64_t due);
 
   SimClock& clock_;
   SimDesktop& desktop_;
@@ -217,13 +236,14 @@ class SimWindowing final : public Windowing {
   std::vector<SimForm*> forms_;
   SimForm* active_ = nullptr;
   std::deque<SimEvent> events_;
-  std::int64_t lastPresent_ = -(1LL << 40);
   void RoutePointer(const SimEvent& event);
   SimUserControl* ControlOf(Hwnd window);
   SimUserControl* focused_ = nullptr;
   SimUserControl* capture_ = nullptr;
   SimLabel* captureLabel_ = nullptr;
   std::int16_t buttonsDown_ = 0;
+  PresentPacing pacing_;
+  bool displayOn_ = true;
 };
 
 }  // namespace tolvarin::sim

@@ -36,6 +36,10 @@ int PixelCount(double value) {
 
 int PixelPosition(double value) { return RoundHalfEven<std::int32_t>(value); }
 
+// GUID_CONSOLE_DISPLAY_STATE: the display went off, on or dimmed.
+constexpr GUID kConsoleDisplayState = {
+    0x6FE69556, 0x704A, 0x47A0, {0x8F, 0x24, 0xC2, 0x8D, 0x93, 0x6F, 0xDA, 0x47}};
+
 }  // namespace
 
 // ---- Timer ----------------------------------------------------------------
@@ -148,6 +152,9 @@ Win32Form::Win32Form(Win32Windowing& windowing, const FormDesign& design)
     DeleteObject(backBrush_);
     throw ProgramError(kErrorOutOfMemory, "Out of memory");
   }
+  // Windows sends the current display state at once, then every change.
+  powerNotification_ =
+      RegisterPowerSettingNotification(window_, &kConsoleDisplayState, DEVICE_NOTIFY_WINDOW_HANDLE);
 }
 
 Win32Form::~Win32Form() {
@@ -196,12 +203,30 @@ LRESULT Win32Form::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_ENDSESSION:
       if (wParam) UnloadFor(UnloadMode::AppWindows);
       return 0;
+    case WM_ACTIVATEAPP:
+      if (!wParam && onDeactivateApp) onDeactivateApp();
+      break;
+    case WM_DISPLAYCHANGE:
+      if (onDisplayChange) onDisplayChange();
+      break;
+    case WM_POWERBROADCAST:
+      if (wParam == PBT_POWERSETTINGCHANGE) {
+        const auto* setting = reinterpret_cast<const POWERBROADCAST_SETTING*>(lParam);
+        // 0 off, 1 on, 2 dimmed (still seen).
+        if (setting && IsEqualGUID(setting->PowerSetting, kConsoleDisplayState) &&
+            setting->DataLength >= sizeof(DWORD))
+          windowing_.SetDisplayOn(*reinterpret_cast<const DWORD*>(setting->Data) != 0);
+        return TRUE;
+      }
+      break;
     case WM_DESTROY:
       // Also reached when another window destroys this one (a preview host).
       if (!silent_) RunUnloadHandlerOnce();
       return 0;
     case WM_NCDESTROY: {
       for (auto& timer : timers_) timer->OwnerDestroyed();
+      if (powerNotification_) UnregisterPowerSettingNotification(powerNotification_);
+      powerNotification_ = nullptr;
       SetWindowLongPtrW(window, GWLP_USERDATA, 0);
       window_ = nullptr;
       windowing_.FormDestroyed(window);
@@ -273,8 +298,7 @@ RECT Win32Form::PlacementRect() const {
   RECT rect{};
   if (!window_) return rect;
   GetWindowRect(window_, &rect);
-  // A form made a child of another window is placed in that window's client
-  // area. GetParent would name the owner: the form keeps WS_POPUP beside WS_CHILD.
+  // A form made a child of another window is placed in that window's client area.
   HWND parent = GetAncestor(window_, GA_PARENT);
   if (parent && parent != GetDesktopWindow())
     MapWindowPoints(HWND_DESKTOP, parent, reinterpret_cast<POINT*>(&rect), 2);
@@ -361,8 +385,11 @@ std::int32_t Win32Form::WindowState() const {
 
 void Win32Form::Show() {
   if (!window_) return;
+  // A child inside another program's window never takes its activation.
+  const bool child = (GetWindowLongW(window_, GWL_STYLE) & WS_CHILD) != 0;
   if (!Visible())
-    ShowWindow(window_, pendingState_ == 1 ? SW_SHOWMINIMIZED
+    ShowWindow(window_, child                ? SW_SHOWNA
+                        : pendingState_ == 1 ? SW_SHOWMINIMIZED
                         : pendingState_ == 2 ? SW_SHOWMAXIMIZED
                                               : SW_SHOW);
   UpdateWindow(window_);

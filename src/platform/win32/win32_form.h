@@ -113,6 +113,7 @@ class Win32Form final : public Form {
   HWND window_ = nullptr;
   std::uint32_t backColor_;
   HBRUSH backBrush_ = nullptr;
+  HPOWERNOTIFY powerNotification_ = nullptr;
   std::int32_t pendingState_ = 0;  // the state a hidden form shows in
   bool queryingUnload_ = false;
   bool unloadHandlerRan_ = false;

@@ -32,12 +32,6 @@ std::int64_t RefreshIntervalMicroseconds(int refreshRateHz) {
   return (1000000 + refreshRateHz / 2) / refreshRateHz;
 }
 
-std::int64_t NextPresentTime(std::int64_t previousPresent, std::int64_t now,
-                             std::int64_t interval) {
-  const std::int64_t due = previousPresent + interval;
-  return due > now ? due : now;
-}
-
 FramePacer::FramePacer() {
   QueryPerformanceFrequency(&frequency_);
   dwmapi_ = LoadSystemLibrary(L"dwmapi.dll");
@@ -74,32 +68,32 @@ std::int64_t FramePacer::NowMicroseconds() const {
   return ticks / frequency * 1000000 + ticks % frequency * 1000000 / frequency;
 }
 
-void FramePacer::WaitMicroseconds(std::int64_t duration) {
-  if (duration <= 0) return;
-  if (timer_) {
-    LARGE_INTEGER due;
-    due.QuadPart = -duration * 10;  // relative, in 100 ns units
-    if (SetWaitableTimer(timer_, &due, 0, nullptr, nullptr, FALSE)) {
-      WaitForSingleObject(timer_, INFINITE);
+void FramePacer::WaitUntil(std::int64_t due, const std::function<void()>& pump) {
+  for (std::int64_t now = NowMicroseconds(); now < due; now = NowMicroseconds()) {
+    LARGE_INTEGER when;
+    when.QuadPart = -(due - now) * 10;  // relative, in 100 ns units
+    const bool onTimer = timer_ && SetWaitableTimer(timer_, &when, 0, nullptr, nullptr, FALSE);
+    // Without the timer, the wait's own time-out (whole milliseconds) stands in.
+    const DWORD result =
+        onTimer ? MsgWaitForMultipleObjectsEx(1, &timer_, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE)
+                : MsgWaitForMultipleObjectsEx(0, nullptr, DWORD((due - now + 999) / 1000), QS_ALLINPUT,
+                                              MWMO_INPUTAVAILABLE);
+    if (result == WAIT_OBJECT_0 + (onTimer ? 1 : 0)) {
+      // Input or another message: let it through, then wait out the rest.
+      pump();
+    } else if (result == WAIT_FAILED) {
+      Sleep(DWORD((due - now + 999) / 1000));
       return;
     }
   }
-  Sleep(DWORD((duration + 999) / 1000));
 }
 
-void FramePacer::WaitForPresent(HDC windowDc) {
-  if (UsesComposition() && SUCCEEDED(flush_())) {
-    havePresent_ = true;
-    lastPresent_ = NowMicroseconds();
-    return;
-  }
-  const std::int64_t interval =
-      RefreshIntervalMicroseconds(windowDc ? GetDeviceCaps(windowDc, VREFRESH) : 0);
-  const std::int64_t now = NowMicroseconds();
-  const std::int64_t due = havePresent_ ? NextPresentTime(lastPresent_, now, interval) : now;
-  WaitMicroseconds(due - now);
-  havePresent_ = true;
-  lastPresent_ = due;
+void FramePacer::WaitForPresent(int refreshRateHz, const std::function<void()>& pump) {
+  const std::int64_t interval = RefreshIntervalMicroseconds(refreshRateHz);
+  const std::int64_t flushStart = NowMicroseconds();
+  const bool flushed = pacing_.UseFlush() && UsesComposition() && SUCCEEDED(flush_());
+  const std::int64_t due = pacing_.After(flushed, flushStart, NowMicroseconds(), interval);
+  WaitUntil(due, pump);
 }
 
 }  // namespace tolvarin

@@ -1,9 +1,13 @@
 #pragma once
 // Waits after a present until the display has shown it: DwmFlush where the
-// desktop is composed, else one refresh interval measured from the previous
-// present on a high-resolution waitable timer. Never a busy loop.
+// desktop is composed, timed so that a flush that returns early or fails has
+// the rest of the refresh interval waited out on a high-resolution waitable
+// timer. Messages arriving during a timer wait are pumped, so input ends a
+// run within one interval. Never a busy loop.
 #include <cstdint>
+#include <functional>
 
+#include "platform/present_pacing.h"
 #include "platform/win32/win32_api.h"
 
 namespace tolvarin {
@@ -12,11 +16,6 @@ namespace tolvarin {
 // hardware's default rate, taken as 60 Hz.
 std::int64_t RefreshIntervalMicroseconds(int refreshRateHz);
 
-// When the next present is due: one interval after the previous one, or now
-// when that moment has passed already (late frames do not pile up).
-std::int64_t NextPresentTime(std::int64_t previousPresent, std::int64_t now,
-                             std::int64_t interval);
-
 class FramePacer {
  public:
   FramePacer();
@@ -24,14 +23,15 @@ class FramePacer {
   FramePacer(const FramePacer&) = delete;
   FramePacer& operator=(const FramePacer&) = delete;
 
-  // `windowDc` is the device context the frame was presented to.
-  void WaitForPresent(HDC windowDc);
+  // `refreshRateHz` is the display's (GetDeviceCaps VREFRESH, 0 when
+  // unknown); `pump` dispatches the messages that arrive while waiting.
+  void WaitForPresent(int refreshRateHz, const std::function<void()>& pump);
 
   bool UsesComposition();
 
  private:
   std::int64_t NowMicroseconds() const;
-  void WaitMicroseconds(std::int64_t duration);
+  void WaitUntil(std::int64_t due, const std::function<void()>& pump);
 
   using IsCompositionEnabledFn = HRESULT(WINAPI*)(BOOL*);
   using FlushFn = HRESULT(WINAPI*)();
@@ -42,8 +42,7 @@ class FramePacer {
   HANDLE timer_ = nullptr;
   bool raisedTimerResolution_ = false;
   LARGE_INTEGER frequency_{};
-  bool havePresent_ = false;
-  std::int64_t lastPresent_ = 0;
+  PresentPacing pacing_;
 };
 
 }  // namespace tolvarin

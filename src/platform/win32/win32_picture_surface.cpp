@@ -172,18 +172,19 @@ void Win32PictureSurface::SetPicture(const Bitmap& picture) {
 }
 
 void Win32PictureSurface::Refresh() {
-  HDC dc = nullptr;
+  int refreshRate = 0;
   if (window_ && IsWindowVisible(window_)) {
-    dc = GetDC(window_);
-    if (dc) {
+    if (HDC dc = GetDC(window_)) {
       GdiFlush();
       BitBlt(dc, 0, 0, width_, height_, memoryDc_, 0, 0, SRCCOPY);
       // Just drawn: a pending paint would only draw the same again.
       ValidateRect(window_, nullptr);
+      refreshRate = GetDeviceCaps(dc, VREFRESH);
+      ReleaseDC(window_, dc);
     }
   }
-  windowing_.pacer().WaitForPresent(dc);
-  if (dc) ReleaseDC(window_, dc);
+  // Messages pumped while waiting may end the run or this window.
+  windowing_.pacer().WaitForPresent(refreshRate, [this] { windowing_.DoEvents(); });
 }
 
 }  // namespace tolvarin

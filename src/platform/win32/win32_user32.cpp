@@ -65,6 +65,7 @@ std::int32_t Win32User32::GetCursorPos(PointL& point) {
 Hwnd Win32User32::WindowFromPoint(PointL point) {
   return FromHwnd(::WindowFromPoint(POINT{point.x, point.y}));
 }
+std::int32_t Win32User32::GetSystemMetrics(std::int32_t index) { return ::GetSystemMetrics(index); }
 
 std::int32_t Win32Gdi32::BitBlt(Hdc destination, std::int32_t x, std::int32_t y,
                                 std::int32_t width, std::int32_t height, Hdc source,

@@ -22,6 +22,7 @@ class Win32User32 final : public User32 {
   std::int32_t IsWindow(Hwnd window) override;
   std::int32_t GetCursorPos(PointL& point) override;
   Hwnd WindowFromPoint(PointL point) override;
+  std::int32_t GetSystemMetrics(std::int32_t index) override;
 };
 
 class Win32Gdi32 final : public Gdi32 {

@@ -114,6 +114,8 @@ void Win32Windowing::RunMessageLoop() {
   }
 }
 
+void Win32Windowing::WaitMessage() { ::WaitMessage(); }
+
 double Win32Windowing::TwipsPerPixelX() { return ScreenTwipsPerPixel(LOGPIXELSX); }
 double Win32Windowing::TwipsPerPixelY() { return ScreenTwipsPerPixel(LOGPIXELSY); }
 

@@ -24,6 +24,8 @@ class Win32Windowing final : public Windowing {
   std::unique_ptr<Form> CreateForm(const FormDesign& design) override;
   void DoEvents() override;
   void RunMessageLoop() override;
+  void WaitMessage() override;
+  bool DisplayOn() override { return displayOn_; }
   double ScreenWidth() override;
   double ScreenHeight() override;
   double TwipsPerPixelX() override;
@@ -39,6 +41,8 @@ class Win32Windowing final : public Windowing {
   void FormCreated(HWND window, Win32Form& form);
   void FormDestroyed(HWND window);
   std::size_t LiveForms() const { return forms_.size(); }
+  // From the display-state power notification.
+  void SetDisplayOn(bool on) { displayOn_ = on; }
   // Runs an event handler; an error escaping it ends the program with the error report.
   template <class Handler>
   static void RunHandler(Handler&& handler);
@@ -53,6 +57,7 @@ class Win32Windowing final : public Windowing {
   HWND hiddenOwner_ = nullptr;
   FramePacer pacer_;
   std::unordered_map<HWND, Win32Form*> forms_;
+  bool displayOn_ = true;
 };
 
 // The window procedure of a class whose windows each belong to one object,

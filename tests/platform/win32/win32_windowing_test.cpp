@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cstring>
 #include <initializer_list>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "base/errors.h"
@@ -120,14 +122,6 @@ class Win32WindowingTest : public ::testing::Test {
 };
 
 TEST_F(Win32WindowingTest, FormPlacesAreTwipsOfRealPixels) {
-  HDC screen = GetDC(nullptr);
-  const int dpiX = GetDeviceCaps(screen, LOGPIXELSX), dpiY = GetDeviceCaps(screen, LOGPIXELSY);
-  ReleaseDC(nullptr, screen);
-  EXPECT_DOUBLE_EQ(windowing.TwipsPerPixelX(), 1440.0 / dpiX);
-  EXPECT_DOUBLE_EQ(windowing.TwipsPerPixelY(), 1440.0 / dpiY);
-  EXPECT_DOUBLE_EQ(windowing.ScreenWidth(), X(GetSystemMetrics(SM_CXSCREEN)));
-  EXPECT_DOUBLE_EQ(windowing.ScreenHeight(), Y(GetSystemMetrics(SM_CYSCREEN)));
-
   auto form = NewForm();
   form->SetWidth(X(300));
   form->SetHeight(Y(200));
@@ -185,9 +179,14 @@ TEST_F(Win32WindowingTest, ChildFormLiesInItsHostAndGoesWithIt) {
   auto form = NewForm("Preview Probe");
   UnloadLog log(*form);
   const Hwnd window = form->hWnd();
-  user32.SetWindowLongA(window, GWL_STYLE, user32.GetWindowLongA(window, GWL_STYLE) | WS_CHILD);
+  user32.SetWindowLongA(window, GWL_STYLE, (user32.GetWindowLongA(window, GWL_STYLE) | WS_CHILD) & ~WS_POPUP);
   ASSERT_NE(user32.SetParent(window, FromHwnd(host)), 0);
   form->Move(X(10), Y(20), X(152), Y(112));
+  // Shown without taking the activation from the host.
+  SetForegroundWindow(host);
+  form->Show();
+  EXPECT_TRUE(form->Visible());
+  EXPECT_EQ(GetForegroundWindow(), host);
   EXPECT_DOUBLE_EQ(form->Left(), X(10));
   EXPECT_DOUBLE_EQ(form->Top(), Y(20));
   RectL rect;
@@ -328,6 +327,35 @@ TEST_F(Win32WindowingTest, UnloadAsksFirstAndARefusalKeepsTheWindow) {
     EXPECT_EQ(SendMessageW(otherWindow, message, TRUE, 0), message == WM_QUERYENDSESSION ? TRUE : 0);
     EXPECT_EQ(otherLog.events, (Events{"query 2", "unload"}));
     EXPECT_FALSE(IsWindow(otherWindow));
+  }
+}
+
+TEST_F(Win32WindowingTest, LosingTheScreenAndTheDisplayStateReachTheProgram) {
+  auto form = NewForm();
+  Events events;
+  form->onDeactivateApp = [&] { events.push_back("deactivate"); };
+  form->onDisplayChange = [&] { events.push_back("display"); };
+  const HWND window = ToHwnd(form->hWnd());
+  SendMessageW(window, WM_ACTIVATEAPP, TRUE, 0);
+  SendMessageW(window, WM_ACTIVATEAPP, FALSE, 0);
+  SendMessageW(window, WM_DISPLAYCHANGE, 32, MAKELPARAM(800, 600));
+  EXPECT_EQ(events, (Events{"deactivate", "display"}));
+
+  // The display-state notification (0 off, 1 on, 2 dimmed); other settings change nothing.
+  const GUID displayState = {0x6FE69556, 0x704A, 0x47A0, {0x8F, 0x24, 0xC2, 0x8D, 0x93, 0x6F, 0xDA, 0x47}};
+  const GUID other = {0x02731015, 0x4510, 0x4526, {0x99, 0xE6, 0xE5, 0xA1, 0x7E, 0xBD, 0x1A, 0xEA}};
+  EXPECT_TRUE(windowing.DisplayOn());
+  for (const auto& [setting, state, on] : {std::tuple{displayState, 0, false}, {displayState, 2, true},
+                                           {displayState, 0, false}, {other, 1, false},
+                                           {displayState, 1, true}}) {
+    alignas(POWERBROADCAST_SETTING) unsigned char buffer[sizeof(POWERBROADCAST_SETTING) + sizeof(DWORD)] = {};
+    auto* message = reinterpret_cast<POWERBROADCAST_SETTING*>(buffer);
+    message->PowerSetting = setting;
+    message->DataLength = sizeof(DWORD);
+    const DWORD value = DWORD(state);
+    std::memcpy(message->Data, &value, sizeof value);
+    EXPECT_EQ(SendMessageW(window, WM_POWERBROADCAST, PBT_POWERSETTINGCHANGE, LPARAM(message)), TRUE);
+    EXPECT_EQ(windowing.DisplayOn(), on) << state;
   }
 }
 
