@@ -16,6 +16,11 @@ struct RectL {
   std::int32_t bottom = 0;
 };
 
+struct PointL {
+  std::int32_t x = 0;
+  std::int32_t y = 0;
+};
+
 inline constexpr std::uint32_t kSrcCopy = 0x00CC0020;
 inline constexpr Hwnd kHwndTopmost = -1;
 inline constexpr std::uint32_t kSwpNoSize = 0x0001;

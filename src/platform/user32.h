@@ -27,6 +27,11 @@ class User32 {
   virtual std::int32_t SetWindowPos(Hwnd window, Hwnd insertAfter, std::int32_t x, std::int32_t y,
                                     std::int32_t cx, std::int32_t cy, std::uint32_t flags) = 0;
   virtual std::int32_t IsWindow(Hwnd window) = 0;
+  // The pointer's position in screen pixels; nonzero on success.
+  virtual std::int32_t GetCursorPos(PointL& point) = 0;
+  // Animates a window's title bar from one rectangle to another (IDANI_CAPTION = 3).
+  virtual std::int32_t DrawAnimatedRects(Hwnd window, std::int32_t animation, const RectL& from,
+                                         const RectL& to) = 0;
 };
 
 class Gdi32 {

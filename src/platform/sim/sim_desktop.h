@@ -48,6 +48,9 @@ class SimDesktop : public User32, public Gdi32 {
   std::int32_t SetWindowPos(Hwnd window, Hwnd insertAfter, std::int32_t x, std::int32_t y,
                             std::int32_t cx, std::int32_t cy, std::uint32_t flags) override;
   std::int32_t IsWindow(Hwnd window) override;
+  std::int32_t GetCursorPos(PointL& point) override;
+  std::int32_t DrawAnimatedRects(Hwnd window, std::int32_t animation, const RectL& from,
+                                 const RectL& to) override;
 
   // --- Gdi32
   std::int32_t BitBlt(Hdc destination, std::int32_t x, std::int32_t y, std::int32_t width,
@@ -79,6 +82,16 @@ class SimDesktop : public User32, public Gdi32 {
   std::vector<std::string> calls;
   // When false, GetDC of the desktop fails (returns 0).
   bool desktopDcAvailable = true;
+  // The pointer's position; when cursorPosAvailable is false GetCursorPos fails.
+  PointL cursorPos;
+  bool cursorPosAvailable = true;
+  // Every title-bar animation drawn.
+  struct Animation {
+    Hwnd window;
+    std::int32_t kind;
+    RectL from, to;
+  };
+  std::vector<Animation> animations;
 
  private:
   bool Resolve(Hdc dc, PixelView& view);
