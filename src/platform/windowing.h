@@ -71,7 +71,7 @@ struct FormDesign {
   // A dialog: caption, fixed single border, minimise and close buttons.
   bool fixedDialog = false;
   // Resource name of the window icon; empty for none.
-  std::string iconResource;
+  std::string iconResource = {};
   // A dialog form's client area in twips; the frame is added around it.
   double clientWidth = 0;
   double clientHeight = 0;

@@ -13,6 +13,7 @@
 // and keeps it on screen that long, for a screenshot. Prints "ok NAME",
 // "skip NAME: why" or "FAIL NAME: why" per check; the exit status is 1 when
 // any check failed.
+#include "platform/win32/win32_shell.h"
 #include "platform/win32/win32_api.h"
 
 #include <cstdio>
@@ -360,7 +361,8 @@ void CheckInProcess(const char* suffix, HMODULE scrModule, const Bitmap& picture
   tolvarin::Win32FileSystem files;
   tolvarin::Win32Libraries libraries;
   tolvarin::win32::Win32Pictures pictures(scrModule);
-  tolvarin::Platform platform{user32, gdi32, winmm, windowing, process, files, libraries, pictures};
+  tolvarin::Win32Shell shell;
+  tolvarin::Platform platform{user32, gdi32, winmm, windowing, process, files, libraries, pictures, shell};
   tolvarin::Program program(platform);
   process.tail = "/p " + std::to_string(static_cast<long long>(reinterpret_cast<LONG_PTR>(host.area)));
   bool started = false;

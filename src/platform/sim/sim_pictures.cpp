@@ -106,7 +106,11 @@ std::optional<Bitmap> SimPictures::DecodeJpeg(const unsigned char* bytes, std::s
 std::optional<Bitmap> SimPictures::LoadPictureResource(const std::string& name) {
   loads.push_back(name);
   for (const EmbeddedPicture& picture : EmbeddedPictures())
-    if (SameName(name, picture.name)) return DecodeJpeg(picture.bytes, picture.size);
+    if (SameName(name, picture.name)) {
+      if (picture.size >= 2 && picture.bytes[0] == 'B' && picture.bytes[1] == 'M')
+        return DecodeBmp(picture.bytes, picture.size);
+      return DecodeJpeg(picture.bytes, picture.size);
+    }
   return std::nullopt;
 }
 

@@ -20,6 +20,9 @@ class Win32User32 final : public User32 {
   std::int32_t SetWindowPos(Hwnd window, Hwnd insertAfter, std::int32_t x, std::int32_t y,
                             std::int32_t cx, std::int32_t cy, std::uint32_t flags) override;
   std::int32_t IsWindow(Hwnd window) override;
+  std::int32_t GetCursorPos(PointL& point) override;
+  std::int32_t DrawAnimatedRects(Hwnd window, std::int32_t animation, const RectL& from,
+                                 const RectL& to) override;
 };
 
 class Win32Gdi32 final : public Gdi32 {
