@@ -24,10 +24,10 @@ constexpr const char* kChooserTitle = "ﾌｧｲﾙを開く";
 const std::string kChooserFilter = std::string("BGMﾌｧｲﾙ (MP3 WAV)") + '\0' + "*.MP3;*.WAV" + '\0' + '\0';
 constexpr std::uint32_t kChooserBufferSize = 255;
 
-FontDesign DialogFont(bool underline = false) {
-  FontDesign font;
+FontSpec DialogFont(bool underline = false) {
+  FontSpec font;
   font.name = kDialogFontName;
-  font.points = 9.75;
+  font.size = 9.75;
   font.weight = 400;
   font.underline = underline;
   font.charset = 128;
@@ -35,10 +35,10 @@ FontDesign DialogFont(bool underline = false) {
 }
 
 // The panel's own font, which the number under the scroll bar keeps.
-FontDesign PanelFont() {
-  FontDesign font;
+FontSpec PanelFont() {
+  FontSpec font;
   font.name = "Tahoma";
-  font.points = 8.25;
+  font.size = 8.25;
   font.weight = 400;
   font.charset = 0;
   return font;
@@ -167,9 +167,9 @@ void SettingsDialog::CreateControls() {
 
   // Panel controls.
   PictureSurface& pic = *picC_;
-  label(pic, "lbl", 15, "BGM", kBlack, TextAlignment::Centre);
+  label(pic, "lbl", 15, "BGM", kBlack, TextAlignment::Center);
   pic.AddShape(ShapeDesign{rect("Shape3", 3), kBlack});
-  label(pic, "lbl", 0, "Tolvarinの度合い", kBlack, TextAlignment::Centre);
+  label(pic, "lbl", 0, "Tolvarinの度合い", kBlack, TextAlignment::Center);
   pic.AddShape(ShapeDesign{rect("Shape3", 0), kBlack});
   const char* modeTexts[3] = {"なし", "音楽CD", "MP3、WAV"};
   // In the order of the rows on screen: mode 1, then 0, then 2.
@@ -217,7 +217,7 @@ void SettingsDialog::CreateControls() {
     design.caption = "99";
     design.font = PanelFont();
     design.foreColor = kColorWindowText;
-    design.alignment = TextAlignment::Centre;
+    design.alignment = TextAlignment::Center;
     lblDoai_ = &pic.AddLabel(design);
   }
   lblUrl_->onClick = [this] { OpenHomePage(); };

@@ -7,15 +7,11 @@
 #include <string>
 
 #include "platform/types.h"
+#include "platform/user_control.h"
 
 namespace tolvarin {
 
 class ImageControl;
-
-// Mouse buttons as events report them.
-inline constexpr std::int32_t kLeftButton = 1;
-inline constexpr std::int32_t kRightButton = 2;
-inline constexpr std::int32_t kMiddleButton = 4;
 
 // The application-wide mouse pointer setting.
 inline constexpr std::int32_t kPointerDefault = 0;
@@ -32,21 +28,11 @@ struct ControlRect {
   friend bool operator==(const ControlRect&, const ControlRect&) = default;
 };
 
-struct FontDesign {
-  std::string name;
-  double points = 9.75;
-  std::int32_t weight = 400;
-  bool underline = false;
-  std::int32_t charset = 128;  // Shift-JIS
-  friend bool operator==(const FontDesign&, const FontDesign&) = default;
-};
-
-enum class TextAlignment { Left, Centre };
 
 struct LabelDesign {
   ControlRect rect;
   std::string caption;
-  FontDesign font;
+  FontSpec font;
   std::uint32_t foreColor = 0;  // 0x00BBGGRR or a system colour
   TextAlignment alignment = TextAlignment::Left;
   bool border = false;          // a single-line border
@@ -111,7 +97,7 @@ class ScrollBarControl : public Focusable {
 
 struct ComboBoxDesign {
   ControlRect rect;
-  FontDesign font;
+  FontSpec font;
   std::uint32_t backColor = 0x00FFFFFF;
 };
 

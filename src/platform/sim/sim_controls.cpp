@@ -74,7 +74,7 @@ ImageControl& SimControlSet::AddImage() {
 }
 
 LabelControl& SimControlSet::AddLabel(const LabelDesign& design) {
-  labels.push_back(std::make_unique<SimLabel>(design));
+  labels.push_back(std::make_unique<SimFormLabel>(design));
   return *labels.back();
 }
 
@@ -125,7 +125,7 @@ SimImage* SimControlSet::ImageAt(std::int32_t x, std::int32_t y) const {
   return nullptr;
 }
 
-SimLabel* SimControlSet::LabelAt(std::int32_t x, std::int32_t y) const {
+SimFormLabel* SimControlSet::LabelAt(std::int32_t x, std::int32_t y) const {
   for (auto it = labels.rbegin(); it != labels.rend(); ++it)
     if (Inside((*it)->design.rect, x, y)) return it->get();
   return nullptr;

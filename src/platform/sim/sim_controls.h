@@ -26,9 +26,9 @@ class SimImage final : public ImageControl {
   double left = 0, top = 0, width = 0, height = 0;
 };
 
-class SimLabel final : public LabelControl {
+class SimFormLabel final : public LabelControl {
  public:
-  explicit SimLabel(const LabelDesign& d) : design(d), caption(d.caption) {}
+  explicit SimFormLabel(const LabelDesign& d) : design(d), caption(d.caption) {}
   void SetCaption(const std::string& text) override { caption = text; }
   std::string Caption() const override { return caption; }
 
@@ -114,11 +114,11 @@ struct SimControlSet {
   void Paint(Bitmap& client) const;
   // The image or label under a point of the container, last added first.
   SimImage* ImageAt(std::int32_t x, std::int32_t y) const;
-  SimLabel* LabelAt(std::int32_t x, std::int32_t y) const;
+  SimFormLabel* LabelAt(std::int32_t x, std::int32_t y) const;
 
   SimWindowing& windowing;
   std::vector<std::unique_ptr<SimImage>> images;
-  std::vector<std::unique_ptr<SimLabel>> labels;
+  std::vector<std::unique_ptr<SimFormLabel>> labels;
   std::vector<std::unique_ptr<SimShape>> shapes;
   std::vector<std::unique_ptr<SimScrollBar>> scrollBars;
   std::vector<std::unique_ptr<SimComboBox>> comboBoxes;

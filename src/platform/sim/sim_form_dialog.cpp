@@ -93,7 +93,7 @@ void SimWindowing::DispatchButtonClick(const SimEvent& event) {
     }
     if (SimImage* image = controls->ImageAt(x, y)) {
       if (image->onMouseDown) image->onMouseDown(event.button);
-    } else if (SimLabel* label = controls->LabelAt(x, y)) {
+    } else if (SimFormLabel* label = controls->LabelAt(x, y)) {
       if (label->onMouseDown) label->onMouseDown(event.button);
       if (event.button == kLeftButton && label->onClick) label->onClick();
     }
@@ -108,7 +108,7 @@ std::string SimWindowing::PointerAt(std::int32_t x, std::int32_t y) {
     SimForm* form = FormOf(*it);
     if (!form || !form->Visible() || !Contains(form->OuterRect(), x, y)) continue;
     const RectL client = form->ScreenRect();
-    if (SimLabel* label = form->controls.LabelAt(x - client.left, y - client.top))
+    if (SimFormLabel* label = form->controls.LabelAt(x - client.left, y - client.top))
       return label->design.pointerResource;
     return "";
   }

@@ -20,11 +20,11 @@ namespace {
 
 RECT ToRect(const ControlRect& r) { return RECT{r.left, r.top, r.left + r.width, r.top + r.height}; }
 
-HFONT CreateDesignFont(const FontDesign& font) {
+HFONT CreateDesignFont(const FontSpec& font) {
   HDC screen = GetDC(nullptr);
   const int dotsPerInch = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 96;
   if (screen) ReleaseDC(nullptr, screen);
-  const int height = -int(std::lround(font.points * dotsPerInch / 72.0));
+  const int height = -int(std::lround(font.size * dotsPerInch / 72.0));
   const std::wstring face = Utf8ToWide(font.name);
   return CreateFontW(height, 0, 0, 0, font.weight, FALSE, font.underline ? TRUE : FALSE, FALSE,
                      DWORD(font.charset), OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
@@ -143,7 +143,7 @@ class Win32Label final : public LabelControl {
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, ResolveControlColor(design.foreColor));
     UINT format = DT_NOPREFIX | DT_WORDBREAK;
-    if (design.alignment == TextAlignment::Centre) format |= DT_CENTER;
+    if (design.alignment == TextAlignment::Center) format |= DT_CENTER;
     DrawTextW(dc, text.c_str(), int(text.size()), &area, format);
     SelectObject(dc, previousFont);
   }
