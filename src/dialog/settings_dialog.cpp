@@ -17,7 +17,6 @@ namespace {
 constexpr std::int32_t kIdAniCaption = 3;
 constexpr std::int32_t kKeyTab = 9;
 constexpr std::int32_t kKeyEscape = 27;
-constexpr std::int32_t kShiftMask = 1;
 
 constexpr const char* kChooserTitle = "ﾌｧｲﾙを開く";
 // One filter pair and the list's closing NUL.
@@ -53,6 +52,37 @@ constexpr std::int32_t kDegreeLargeChange = 10;
 constexpr std::int32_t kDegreeInitial = 10;
 
 constexpr std::int32_t kLastListedTrack = 30;
+
+// A button as a stop of the Tab key: its focus is followed through its
+// surface's focus events, which the button itself also handles.
+class CommandFocus final : public Focusable {
+ public:
+  explicit CommandFocus(Command& command) : command_(command) {
+    UserControlSurface& surface = command.surface();
+    auto gained = surface.onGotFocus;
+    auto lost = surface.onLostFocus;
+    surface.onGotFocus = [this, gained] {
+      hasFocus_ = true;
+      if (gained) gained();
+    };
+    surface.onLostFocus = [this, lost] {
+      hasFocus_ = false;
+      if (lost) lost();
+    };
+  }
+  void SetFocus() override { command_.SetFocus(); }
+  bool HasFocus() const override { return hasFocus_; }
+  bool CanFocus() const override { return command_.Enabled(); }
+
+ private:
+  Command& command_;
+  bool hasFocus_ = false;
+};
+
+// The stored property sets of the three buttons: a caption and the dialog's font.
+PropertyBag StoredButton(const char* caption) {
+  return PropertyBag{{"Caption", std::string(caption)}, {"Font", CommandDesignFont()}};
+}
 
 }  // namespace
 
@@ -221,6 +251,28 @@ void SettingsDialog::CreateControls() {
     lblDoai_ = &pic.AddLabel(design);
   }
   lblUrl_->onClick = [this] { OpenHomePage(); };
+
+  // The buttons: windows of their own on the dialog; the file button sits
+  // over the panel, placed at the panel's position plus its own.
+  const ControlLayout& panelLayout = LayoutOf("Pic_C");
+  auto place = [&](std::string_view name, const char* caption, bool inPanel) {
+    const ControlLayout& layout = LayoutOf(name);
+    const double left = layout.left + (inPanel ? panelLayout.left : 0);
+    const double top = layout.top + (inPanel ? panelLayout.top : 0);
+    return Command::Place(platform_, *form_, StoredButton(caption), left, top, layout.width, layout.height);
+  };
+  cmdSet_ = place("Cmd_Set", "設定", false);
+  cmdCan_ = place("Cmd_Can", "ｷｬﾝｾﾙ", false);
+  cmdFile_ = place("Cmd_File", "...", true);
+  // Above the panel, which was created first.
+  TrapErrors([&] {
+    platform_.user32.SetWindowPos(cmdFile_->hWnd(), 0, 0, 0, 0, 0, kSwpNoMove | kSwpNoSize | kSwpNoActivate);
+  });
+  cmdSet_->Click = [this] { SaveAndClose(); };
+  cmdCan_->Click = [this] { Cmd_Can_Click(); };
+  cmdFile_->Click = [this] { ChooseMusicFile(); };
+  for (Command* command : {cmdFile_.get(), cmdSet_.get(), cmdCan_.get()})
+    buttonFocus_.push_back(std::make_unique<CommandFocus>(*command));
 }
 
 void SettingsDialog::ShowModal() {
@@ -314,12 +366,16 @@ void SettingsDialog::Form_KeyDown(std::int32_t keyCode, std::int32_t shift) {
 }
 
 std::vector<Focusable*> SettingsDialog::TabOrder() {
-  // BGM_Repeat (2) and HS_Doai (16); the picture surfaces take no focus here:
-  // there is nothing on them to work with keys.
-  return {bgmRepeat_, hsDoai_};
+  // BGM_Repeat (2), Cmd_File (12), Cmd_Set (13), Cmd_Can (14), HS_Doai (16).
+  // The picture surfaces take no focus here: there is nothing on them to
+  // work with keys.
+  return {bgmRepeat_, buttonFocus_[0].get(), buttonFocus_[1].get(), buttonFocus_[2].get(), hsDoai_};
 }
 
-void SettingsDialog::InitButtons() {}
+void SettingsDialog::InitButtons() {
+  for (Command* command : {cmdCan_.get(), cmdSet_.get(), cmdFile_.get()})
+    TrapErrors([&] { command->Initialize(); });
+}
 
 void SettingsDialog::TilePicture(PictureSurface& target) {
   const std::int32_t w = std::int32_t(picMbl_->Width()), h = std::int32_t(picMbl_->Height());
@@ -341,7 +397,7 @@ void SettingsDialog::TilePicture(PictureSurface& target) {
 
 void SettingsDialog::HS_Doai_Change() { lblDoai_->SetCaption(std::to_string(hsDoai_->Value())); }
 
-void SettingsDialog::SetFileButtonEnabled(bool enabled) { fileButtonEnabled_ = enabled; }
+void SettingsDialog::SetFileButtonEnabled(bool enabled) { cmdFile_->SetEnabled(enabled); }
 
 void SettingsDialog::SelectMusicMode(std::int32_t mode) {
   program_.state.settings.musicMode = static_cast<std::int16_t>(mode);

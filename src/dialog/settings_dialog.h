@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "base/raster.h"
+#include "controls/command.h"
 #include "platform/platform.h"
 #include "startup/program.h"
 
@@ -65,7 +66,9 @@ class SettingsDialog {
   ImageControl& Img_Ra(std::int32_t i) { return *imgRa_.at(std::size_t(i)); }
   // The pictures the marks were given, for reading back which one shows.
   const Bitmap& MarkPicture(std::int32_t i) const { return marks_.at(std::size_t(i)); }
-  bool FileButtonEnabled() const { return fileButtonEnabled_; }
+  Command& Cmd_Set() { return *cmdSet_; }
+  Command& Cmd_Can() { return *cmdCan_; }
+  Command& Cmd_File() { return *cmdFile_; }
 
  private:
   void CreateControls();
@@ -87,7 +90,11 @@ class SettingsDialog {
   std::array<ImageControl*, 3> imgBgm_{};
   std::array<ImageControl*, 2> imgRa_{};
   std::array<Bitmap, 2> marks_;
-  bool fileButtonEnabled_ = true;
+  std::unique_ptr<Command> cmdSet_;
+  std::unique_ptr<Command> cmdCan_;
+  std::unique_ptr<Command> cmdFile_;
+  // The buttons as the Tab key sees them.
+  std::vector<std::unique_ptr<Focusable>> buttonFocus_;
 };
 
 }  // namespace tolvarin

@@ -21,6 +21,25 @@ struct PointL {
   std::int32_t y = 0;
 };
 
+// GradientFill's records: a vertex with 16-bit colour channels (the 8-bit
+// value in the high byte), and a rectangle naming two vertices.
+struct TriVertex {
+  std::int32_t x = 0;
+  std::int32_t y = 0;
+  std::uint16_t Red = 0;
+  std::uint16_t Green = 0;
+  std::uint16_t Blue = 0;
+  std::uint16_t Alpha = 0;
+};
+
+struct GradientRect {
+  std::uint32_t UpperLeft = 0;
+  std::uint32_t LowerRight = 0;
+};
+
+inline constexpr std::uint32_t kGradientFillRectH = 0;
+inline constexpr std::uint32_t kGradientFillRectV = 1;
+
 inline constexpr std::uint32_t kSrcCopy = 0x00CC0020;
 inline constexpr Hwnd kHwndTopmost = -1;
 inline constexpr std::uint32_t kSwpNoSize = 0x0001;

@@ -27,8 +27,10 @@ class User32 {
   virtual std::int32_t SetWindowPos(Hwnd window, Hwnd insertAfter, std::int32_t x, std::int32_t y,
                                     std::int32_t cx, std::int32_t cy, std::uint32_t flags) = 0;
   virtual std::int32_t IsWindow(Hwnd window) = 0;
-  // The pointer's position in screen pixels; nonzero on success.
+  // The pointer's position in screen pixels; non-zero on success.
   virtual std::int32_t GetCursorPos(PointL& point) = 0;
+  // The window at a screen point (the deepest child window there), or 0.
+  virtual Hwnd WindowFromPoint(PointL point) = 0;
   // Animates a window's title bar from one rectangle to another (IDANI_CAPTION = 3).
   virtual std::int32_t DrawAnimatedRects(Hwnd window, std::int32_t animation, const RectL& from,
                                          const RectL& to) = 0;
@@ -40,6 +42,11 @@ class Gdi32 {
   virtual std::int32_t BitBlt(Hdc destination, std::int32_t x, std::int32_t y, std::int32_t width,
                               std::int32_t height, Hdc source, std::int32_t sourceX,
                               std::int32_t sourceY, std::uint32_t rop) = 0;
+  // msimg32's GradientFill with rectangle records; mode kGradientFillRectH or
+  // kGradientFillRectV. Non-zero on success.
+  virtual std::int32_t GradientFill(Hdc dc, const TriVertex* vertices, std::uint32_t vertexCount,
+                                    const GradientRect* rects, std::uint32_t rectCount,
+                                    std::uint32_t mode) = 0;
 };
 
 }  // namespace tolvarin

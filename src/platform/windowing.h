@@ -12,6 +12,7 @@
 #include "base/raster.h"
 #include "platform/controls.h"
 #include "platform/types.h"
+#include "platform/user_control.h"
 
 namespace tolvarin {
 
@@ -111,6 +112,9 @@ class Form : public ControlContainer {
   virtual PictureSurface& AddPictureSurface(bool visible) = 0;
   virtual ImageControl& AddImage() = 0;
   virtual Timer& AddTimer(std::int32_t intervalMilliseconds, bool enabled) = 0;
+  // The surface of a self-drawn control, a child window of this form; placed
+  // with its Move. The form owns it for as long as the form lives.
+  virtual UserControlSurface& AddUserControl(const std::string& className) = 0;
 
   std::function<void(std::int32_t keyCode, std::int32_t shift)> onKeyDown;
   std::function<void(std::int32_t& cancel, UnloadMode mode)> onQueryUnload;

@@ -16,7 +16,10 @@ bool Inside(const ControlRect& rect, std::int32_t x, std::int32_t y) {
 
 }  // namespace
 
-void SimFocusable::TakeFocus(const Focusable* self) { windowing_.focus = const_cast<Focusable*>(self); }
+void SimFocusable::TakeFocus(const Focusable* self) {
+  windowing_.SetFocus(nullptr);
+  windowing_.focus = const_cast<Focusable*>(self);
+}
 bool SimFocusable::Holds(const Focusable* self) const { return windowing_.focus == self; }
 
 // ---------------------------------------------------------------- scroll bar

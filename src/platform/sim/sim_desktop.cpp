@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "base/picture_copy.h"
+
 namespace tolvarin::sim {
 
 namespace {
@@ -179,6 +181,32 @@ std::int32_t SimDesktop::BitBlt(Hdc destination, std::int32_t x, std::int32_t y,
   if (rop != kSrcCopy || !Resolve(destination, to) || !Resolve(source, from)) return 0;
   CopyBlock(to, x, y, width, height, from, sourceX, sourceY);
   return 1;
+}
+
+std::int32_t SimDesktop::GetCursorPos(PointL& point) {
+  if (!cursorPosAvailable) return 0;
+  point = cursor;
+  return 1;
+}
+
+Hwnd SimDesktop::WindowFromPoint(PointL point) {
+  if (windowAt) return windowAt(point);
+  for (auto it = zOrder_.rbegin(); it != zOrder_.rend(); ++it) {
+    const SimWindow& window = windows_.at(*it);
+    if (window.visible && point.x >= window.rect.left && point.x < window.rect.right &&
+        point.y >= window.rect.top && point.y < window.rect.bottom)
+      return window.hwnd;
+  }
+  return 0;
+}
+
+std::int32_t SimDesktop::GradientFill(Hdc dc, const TriVertex* vertices, std::uint32_t vertexCount,
+                                      const GradientRect* rects, std::uint32_t rectCount,
+                                      std::uint32_t mode) {
+  calls.push_back(Format("GradientFill(%u,%u,%u)", unsigned(vertexCount), unsigned(rectCount), unsigned(mode)));
+  PixelView view;
+  if (!Resolve(dc, view)) return 0;
+  return GradientFillPixels(view, vertices, vertexCount, rects, rectCount, mode) ? 1 : 0;
 }
 
 }  // namespace tolvarin::sim

@@ -51,11 +51,15 @@ class SimDesktop : public User32, public Gdi32 {
   std::int32_t GetCursorPos(PointL& point) override;
   std::int32_t DrawAnimatedRects(Hwnd window, std::int32_t animation, const RectL& from,
                                  const RectL& to) override;
+  Hwnd WindowFromPoint(PointL point) override;
 
   // --- Gdi32
   std::int32_t BitBlt(Hdc destination, std::int32_t x, std::int32_t y, std::int32_t width,
                       std::int32_t height, Hdc source, std::int32_t sourceX, std::int32_t sourceY,
                       std::uint32_t rop) override;
+  std::int32_t GradientFill(Hdc dc, const TriVertex* vertices, std::uint32_t vertexCount,
+                            const GradientRect* rects, std::uint32_t rectCount,
+                            std::uint32_t mode) override;
 
   // --- The simulation's side
   Hwnd CreateWindowEntry(const std::string& title, const RectL& rect, bool foreign, SimForm* form);
@@ -75,6 +79,10 @@ class SimDesktop : public User32, public Gdi32 {
 
   // Registers device contexts that resolve to a pixel buffer (picture surfaces).
   void SetSurfaceResolver(SurfaceResolver resolver) { resolveSurface_ = std::move(resolver); }
+  // The pointer's position on the screen, in pixels.
+  PointL cursor;
+  // Finds the window at a screen point (the windowing layer knows the controls).
+  std::function<Hwnd(PointL)> windowAt;
   // Queues a posted message for the message pump.
   std::function<void(Hwnd, std::uint32_t)> onPostMessage;
 
@@ -82,8 +90,7 @@ class SimDesktop : public User32, public Gdi32 {
   std::vector<std::string> calls;
   // When false, GetDC of the desktop fails (returns 0).
   bool desktopDcAvailable = true;
-  // The pointer's position; when cursorPosAvailable is false GetCursorPos fails.
-  PointL cursorPos;
+  // When false, GetCursorPos fails.
   bool cursorPosAvailable = true;
   // Every title-bar animation drawn.
   struct Animation {

@@ -1,16 +1,9 @@
-// The pointer position and the title-bar animation of the simulated desktop.
+// The title-bar animation of the simulated desktop.
 #include <cstdio>
 
 #include "platform/sim/sim_desktop.h"
 
 namespace tolvarin::sim {
-
-std::int32_t SimDesktop::GetCursorPos(PointL& point) {
-  calls.push_back("GetCursorPos");
-  if (!cursorPosAvailable) return 0;
-  point = cursorPos;
-  return 1;
-}
 
 std::int32_t SimDesktop::DrawAnimatedRects(Hwnd window, std::int32_t animation, const RectL& from,
                                            const RectL& to) {

@@ -66,7 +66,7 @@ void SimWindowing::RunUntil(const std::function<bool()>& done) {
 }
 
 void SimWindowing::PostKeyWithShift(std::int32_t keyCode, std::int32_t shift, std::int64_t at) {
-  events_.push_back(SimEvent{SimEvent::Kind::Key, at, keyCode, 0, 0, 0, shift, 0});
+  events_.push_back(SimEvent{SimEvent::Kind::Key, at, keyCode, 0, 0, 0, std::int16_t(shift), 0});
 }
 
 void SimWindowing::PostButtonClick(std::int32_t x, std::int32_t y, std::int32_t button, std::int64_t at) {

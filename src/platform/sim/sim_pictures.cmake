@@ -9,7 +9,13 @@ set(TOLVARIN_SIM_PICTURES
   "LINK=${PROJECT_SOURCE_DIR}/src/dialog/pictures/link.cur"
   "TILE=${PROJECT_SOURCE_DIR}/src/dialog/pictures/tile.bmp"
   "MARK_OFF=${PROJECT_SOURCE_DIR}/src/dialog/pictures/mark_off.jpg"
-  "MARK_ON=${PROJECT_SOURCE_DIR}/src/dialog/pictures/mark_on.jpg")
+  "MARK_ON=${PROJECT_SOURCE_DIR}/src/dialog/pictures/mark_on.jpg"
+  "CMD_NORMAL=${PROJECT_SOURCE_DIR}/src/controls/pictures/normal.bmp"
+  "CMD_DISABLE=${PROJECT_SOURCE_DIR}/src/controls/pictures/disable.bmp"
+  "CMD_SELECTED=${PROJECT_SOURCE_DIR}/src/controls/pictures/selected.bmp"
+  "CMD_PRESSED=${PROJECT_SOURCE_DIR}/src/controls/pictures/pressed.bmp"
+  "CMD_HIGHLIGHT=${PROJECT_SOURCE_DIR}/src/controls/pictures/highlight.bmp"
+  "CMD_HIGHLIGHTSELECT=${PROJECT_SOURCE_DIR}/src/controls/pictures/highlightselect.bmp")
 
 set(picture_files "")
 foreach(picture IN LISTS TOLVARIN_SIM_PICTURES)

@@ -1,5 +1,7 @@
 #include "platform/sim/sim_pictures.h"
 
+#include "base/bmp.h"
+
 #include <cstdint>
 
 #ifndef TOLVARIN_SIM_JPEG
@@ -108,7 +110,7 @@ std::optional<Bitmap> SimPictures::LoadPictureResource(const std::string& name) 
   for (const EmbeddedPicture& picture : EmbeddedPictures())
     if (SameName(name, picture.name)) {
       if (picture.size >= 2 && picture.bytes[0] == 'B' && picture.bytes[1] == 'M')
-        return DecodeBmp(picture.bytes, picture.size);
+        return DecodeBmp24(picture.bytes, picture.size);
       return DecodeJpeg(picture.bytes, picture.size);
     }
   return std::nullopt;

@@ -31,8 +31,6 @@ class SimPictures final : public Pictures {
   static bool CanDecode();
   // nullopt when the bytes are not a JPEG picture the decoder can read.
   static std::optional<Bitmap> DecodeJpeg(const unsigned char* bytes, std::size_t size);
-  // nullopt unless the bytes are an uncompressed 24-bit or 32-bit BMP file.
-  static std::optional<Bitmap> DecodeBmp(const unsigned char* bytes, std::size_t size);
 
   // Every name asked for, in order.
   std::vector<std::string> loads;

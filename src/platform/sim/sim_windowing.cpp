@@ -176,6 +176,11 @@ Timer& SimForm::AddTimer(std::int32_t intervalMilliseconds, bool enabled) {
   return *timers.back();
 }
 
+UserControlSurface& SimForm::AddUserControl(const std::string& className) {
+  userControls.push_back(std::make_unique<SimUserControl>(*this, className));
+  return *userControls.back();
+}
+
 void SimForm::Unload(UnloadMode mode) {
   if (destroyed_) return;
   if (onQueryUnload) {
@@ -190,6 +195,7 @@ void SimForm::DestroyWindow() {
   if (destroyed_) return;
   destroyed_ = true;
   for (auto& timer : timers) timer->SetEnabled(false);
+  for (auto& control : userControls) windowing_.Forget(control.get());
   if (onUnload) onUnload();
   visible_ = false;
   windowing_.desktop().RemoveWindow(hwnd_);
@@ -216,6 +222,7 @@ void SimForm::Paint(Bitmap& screen) const {
     CopyBlock(ViewOf(client), std::int32_t(std::lround(surface->left)), std::int32_t(std::lround(surface->top)),
               shown.width, shown.height, ViewOf(shown), 0, 0);
   }
+  for (const auto& control : userControls) control->Paint(client);
   CopyBlock(ViewOf(screen), rect.left, rect.top, client.width, client.height, ViewOf(client), 0, 0);
 }
 
@@ -235,8 +242,15 @@ SimWindowing::SimWindowing(SimClock& clock, SimDesktop& desktop, double twipsPer
           view = ViewOf(surface->bitmap);
           return true;
         }
+    for (SimForm* form : forms_)
+      for (auto& control : form->userControls)
+        if (control->hDC() == dc) {
+          view = ViewOf(control->bitmap);
+          return true;
+        }
     return false;
   });
+  desktop_.windowAt = [this](PointL point) { return WindowAt(point); };
 }
 
 std::unique_ptr<Form> SimWindowing::CreateForm(const FormDesign& design) {
@@ -314,6 +328,107 @@ void SimWindowing::PostDestroyForeign(Hwnd window, std::int64_t at) {
   Queue(SimEvent::Kind::DestroyForeign, at, 0, 0, 0, window);
 }
 
+void SimWindowing::PostMouseDown(std::int32_t x, std::int32_t y, std::int16_t button, std::int16_t shift,
+                                 std::int64_t at) {
+  events_.push_back(SimEvent{SimEvent::Kind::MouseDown, at, button, x, y, 0, shift});
+}
+void SimWindowing::PostMouseUp(std::int32_t x, std::int32_t y, std::int16_t button, std::int16_t shift,
+                               std::int64_t at) {
+  events_.push_back(SimEvent{SimEvent::Kind::MouseUp, at, button, x, y, 0, shift});
+}
+void SimWindowing::PostFocus(Hwnd window, std::int64_t at) { Queue(SimEvent::Kind::Focus, at, 0, 0, 0, window); }
+
+SimUserControl* SimWindowing::ControlOf(Hwnd window) {
+  for (SimForm* form : forms_)
+    if (!form->Destroyed())
+      for (auto& control : form->userControls)
+        if (control->hWnd() == window) return control.get();
+  return nullptr;
+}
+
+void SimWindowing::Forget(SimUserControl* control) {
+  if (focused_ == control) focused_ = nullptr;
+  if (capture_ == control) {
+    capture_ = nullptr;
+    captureLabel_ = nullptr;
+    buttonsDown_ = 0;
+  }
+}
+
+void SimWindowing::SetFocus(SimUserControl* control) {
+  if (focused_ == control) return;
+  SimUserControl* previous = focused_;
+  focused_ = control;
+  if (control) focus = nullptr;  // a native control loses the focus too
+  if (previous && previous->onLostFocus) previous->onLostFocus();
+  if (control && focused_ == control && control->onGotFocus) control->onGotFocus();
+}
+
+Hwnd SimWindowing::WindowAt(PointL point) {
+  for (auto it = desktop_.ZOrder().rbegin(); it != desktop_.ZOrder().rend(); ++it) {
+    const SimWindow* window = desktop_.Find(*it);
+    if (!window || !window->visible || !Contains(window->rect, point.x, point.y)) continue;
+    if (window->form) {
+      if (!window->form->Visible() || window->form->Destroyed()) continue;
+      for (auto c = window->form->userControls.rbegin(); c != window->form->userControls.rend(); ++c)
+        if (Contains((*c)->ScreenRect(), point.x, point.y)) return (*c)->hWnd();
+      return window->hwnd;
+    }
+    if (window->parent) continue;  // a control's window, found through its form
+    return window->hwnd;
+  }
+  return 0;
+}
+
+void SimWindowing::RoutePointer(const SimEvent& event) {
+  SimUserControl* target = capture_;
+  SimLabel* label = captureLabel_;
+  if (!target) {
+    target = ControlOf(WindowAt(PointL{event.x, event.y}));
+    if (!target) return;
+    const RectL rect = target->ScreenRect();
+    label = target->LabelAt(event.x - rect.left, event.y - rect.top);
+    if (label && !label->enabled) label = nullptr;  // a disabled label lets the pointer through
+  }
+  const std::int16_t button = std::int16_t(event.keyCode);
+  if (event.kind == SimEvent::Kind::MouseDown && button == kLeftButton && focused_ != target) {
+    SetFocus(target);
+    if (!ControlOf(target->hWnd())) return;
+  }
+  if (event.kind == SimEvent::Kind::MouseDown) {
+    capture_ = target;
+    captureLabel_ = label;
+    buttonsDown_ = std::int16_t(buttonsDown_ | button);
+  } else if (event.kind == SimEvent::Kind::MouseUp) {
+    buttonsDown_ = std::int16_t(buttonsDown_ & ~button);
+    if (buttonsDown_ == 0) {
+      capture_ = nullptr;
+      captureLabel_ = nullptr;
+    }
+  }
+  const RectL rect = target->ScreenRect();
+  const double localX = event.x - rect.left, localY = event.y - rect.top;
+  const PointerHandler* handler;
+  float x, y;
+  if (label) {
+    x = float(localX * twipsPerPixelX_ - label->left);
+    y = float(localY * twipsPerPixelY_ - label->top);
+    handler = event.kind == SimEvent::Kind::MouseDown ? &label->onMouseDown
+              : event.kind == SimEvent::Kind::MouseUp ? &label->onMouseUp
+                                                      : &label->onMouseMove;
+  } else {
+    const bool twips = target->ScaleMode() == ScaleUnit::Twips;
+    x = float(twips ? localX * twipsPerPixelX_ : localX);
+    y = float(twips ? localY * twipsPerPixelY_ : localY);
+    handler = event.kind == SimEvent::Kind::MouseDown ? &target->onMouseDown
+              : event.kind == SimEvent::Kind::MouseUp ? &target->onMouseUp
+                                                      : &target->onMouseMove;
+  }
+  // Moves report the buttons held; presses and releases the one that changed.
+  const std::int16_t reported = event.kind == SimEvent::Kind::MouseMove ? buttonsDown_ : button;
+  if (*handler) (*handler)(reported, event.shift, x, y);
+}
+
 void SimWindowing::Dispatch(const SimEvent& event) {
   switch (event.kind) {
     case SimEvent::Kind::Key:
@@ -321,6 +436,16 @@ void SimWindowing::Dispatch(const SimEvent& event) {
       break;
     case SimEvent::Kind::MouseMove:
       ++mouseMoves;
+      desktop_.cursor = PointL{event.x, event.y};
+      RoutePointer(event);
+      break;
+    case SimEvent::Kind::MouseDown:
+    case SimEvent::Kind::MouseUp:
+      desktop_.cursor = PointL{event.x, event.y};
+      RoutePointer(event);
+      break;
+    case SimEvent::Kind::Focus:
+      SetFocus(ControlOf(event.window));
       break;
     case SimEvent::Kind::Click: {
       // The topmost visible surface under the pointer gets the click.

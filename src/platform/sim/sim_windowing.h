@@ -11,6 +11,7 @@
 #include "platform/sim/sim_clock.h"
 #include "platform/sim/sim_controls.h"
 #include "platform/sim/sim_desktop.h"
+#include "platform/sim/sim_user_control.h"
 #include "platform/windowing.h"
 #include "r_vold_graphics.h"
 
@@ -100,6 +101,7 @@ class SimForm final : public Form {
   void ShowModal() override;
   PixelView Canvas() override { return ViewOf(canvas); }
   void Repaint() override;
+  UserControlSurface& AddUserControl(const std::string& className) override;
 
   void Unload(UnloadMode mode);
   // Destroyed from outside (its parent went away): no query, only the unload event.
@@ -121,6 +123,7 @@ class SimForm final : public Form {
   static constexpr std::int32_t kFrameSide = 3, kFrameTop = 22, kFrameBottom = 3;
   // The outer window rectangle on the screen.
   RectL OuterRect() const;
+  std::vector<std::unique_ptr<SimUserControl>> userControls;
 
  private:
   void SyncWindowRect();
@@ -138,13 +141,14 @@ class SimForm final : public Form {
 };
 
 struct SimEvent {
-  enum class Kind { Key, Click, MouseMove, Close, EndSession, DestroyForeign, ButtonClick };
+  enum class Kind { Key, Click, MouseMove, Close, EndSession, DestroyForeign, MouseDown, MouseUp, Focus,
+                    ButtonClick };
   Kind kind;
   std::int64_t time = 0;
   std::int32_t keyCode = 0;
   std::int32_t x = 0, y = 0;
   Hwnd window = 0;
-  std::int32_t shift = 0;   // Key: the modifier keys (1 Shift, 2 Ctrl, 4 Alt)
+  std::int16_t shift = 0;
   std::int32_t button = 0;  // ButtonClick: kLeftButton, kRightButton or kMiddleButton
 };
 
@@ -181,6 +185,23 @@ class SimWindowing final : public Windowing {
   // it, else "" (the default arrow).
   std::string PointerAt(std::int32_t x, std::int32_t y);
   Focusable* focus = nullptr;
+  // Pointer moves (PostMouseMove), presses and releases at screen pixels go
+  // to the control under the point, or to the control that has the capture.
+  void PostMouseDown(std::int32_t x, std::int32_t y, std::int16_t button, std::int16_t shift = 0,
+                     std::int64_t at = 0);
+  void PostMouseUp(std::int32_t x, std::int32_t y, std::int16_t button, std::int16_t shift = 0,
+                   std::int64_t at = 0);
+  // Moves the input focus to a control's window (0: to no control, as when
+  // another program takes it).
+  void PostFocus(Hwnd window, std::int64_t at = 0);
+
+  // --- Controls with windows of their own.
+  void SetFocus(SimUserControl* control);
+  SimUserControl* Focused() const { return focused_; }
+  SimUserControl* Capture() const { return capture_; }
+  void Forget(SimUserControl* control);
+  // The window at a screen point: a control, a form, a foreign window or the desktop.
+  Hwnd WindowAt(PointL point);
 
   // --- Pacing: a refresh waits for the next display refresh; 0 turns pacing off.
   std::int64_t refreshInterval = 1000000 / 60;
@@ -229,6 +250,12 @@ class SimWindowing final : public Windowing {
   SimForm* active_ = nullptr;
   std::deque<SimEvent> events_;
   std::int64_t lastPresent_ = -(1LL << 40);
+  void RoutePointer(const SimEvent& event);
+  SimUserControl* ControlOf(Hwnd window);
+  SimUserControl* focused_ = nullptr;
+  SimUserControl* capture_ = nullptr;
+  SimLabel* captureLabel_ = nullptr;
+  std::int16_t buttonsDown_ = 0;
 };
 
 }  // namespace tolvarin::sim

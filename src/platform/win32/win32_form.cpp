@@ -402,4 +402,9 @@ Timer& Win32Form::AddTimer(std::int32_t intervalMilliseconds, bool enabled) {
   return *timers_.back();
 }
 
+
+UserControlSurface& Win32Form::AddUserControl(const std::string&) {
+  throw ProgramError(kErrorInvalidPropertyValue, "Controls of this kind are not available yet");
+}
+
 }  // namespace tolvarin

@@ -91,6 +91,7 @@ class Win32Form final : public Form {
   void ShowModal() override;
   PixelView Canvas() override;
   void Repaint() override;
+  UserControlSurface& AddUserControl(const std::string& className) override;
 
   // For the windowing layer and the controls of this form.
   HWND window() const { return window_; }

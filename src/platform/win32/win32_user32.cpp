@@ -1,5 +1,7 @@
 #include "platform/win32/win32_user32.h"
 
+#include <vector>
+
 #include "platform/win32/win32_api.h"
 #include "platform/win32/win32_text.h"
 
@@ -53,10 +55,35 @@ std::int32_t Win32User32::SetWindowPos(Hwnd window, Hwnd insertAfter, std::int32
 
 std::int32_t Win32User32::IsWindow(Hwnd window) { return ::IsWindow(ToHwnd(window)); }
 
+std::int32_t Win32User32::GetCursorPos(PointL& point) {
+  POINT position{};
+  const BOOL ok = ::GetCursorPos(&position);
+  if (ok) point = PointL{position.x, position.y};
+  return ok;
+}
+
+Hwnd Win32User32::WindowFromPoint(PointL point) {
+  return FromHwnd(::WindowFromPoint(POINT{point.x, point.y}));
+}
+
 std::int32_t Win32Gdi32::BitBlt(Hdc destination, std::int32_t x, std::int32_t y,
                                 std::int32_t width, std::int32_t height, Hdc source,
                                 std::int32_t sourceX, std::int32_t sourceY, std::uint32_t rop) {
   return ::BitBlt(ToHdc(destination), x, y, width, height, ToHdc(source), sourceX, sourceY, rop);
+}
+
+std::int32_t Win32Gdi32::GradientFill(Hdc dc, const TriVertex* vertices, std::uint32_t vertexCount,
+                                      const GradientRect* rects, std::uint32_t rectCount,
+                                      std::uint32_t mode) {
+  std::vector<TRIVERTEX> native(vertexCount);
+  for (std::uint32_t i = 0; i < vertexCount; ++i)
+    native[i] = TRIVERTEX{LONG(vertices[i].x), LONG(vertices[i].y), COLOR16(vertices[i].Red),
+                          COLOR16(vertices[i].Green), COLOR16(vertices[i].Blue), COLOR16(vertices[i].Alpha)};
+  std::vector<GRADIENT_RECT> nativeRects(rectCount);
+  for (std::uint32_t i = 0; i < rectCount; ++i)
+    nativeRects[i] = GRADIENT_RECT{ULONG(rects[i].UpperLeft), ULONG(rects[i].LowerRight)};
+  return ::GradientFill(ToHdc(dc), native.data(), ULONG(vertexCount), nativeRects.data(), ULONG(rectCount),
+                        ULONG(mode));
 }
 
 }  // namespace tolvarin

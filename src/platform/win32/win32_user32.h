@@ -23,6 +23,7 @@ class Win32User32 final : public User32 {
   std::int32_t GetCursorPos(PointL& point) override;
   std::int32_t DrawAnimatedRects(Hwnd window, std::int32_t animation, const RectL& from,
                                  const RectL& to) override;
+  Hwnd WindowFromPoint(PointL point) override;
 };
 
 class Win32Gdi32 final : public Gdi32 {
@@ -30,6 +31,9 @@ class Win32Gdi32 final : public Gdi32 {
   std::int32_t BitBlt(Hdc destination, std::int32_t x, std::int32_t y, std::int32_t width,
                       std::int32_t height, Hdc source, std::int32_t sourceX, std::int32_t sourceY,
                       std::uint32_t rop) override;
+  std::int32_t GradientFill(Hdc dc, const TriVertex* vertices, std::uint32_t vertexCount,
+                            const GradientRect* rects, std::uint32_t rectCount,
+                            std::uint32_t mode) override;
 };
 
 }  // namespace tolvarin

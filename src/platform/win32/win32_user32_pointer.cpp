@@ -1,15 +1,8 @@
-// The pointer position and the title-bar animation, forwarded to Windows.
+// The title-bar animation, forwarded to Windows.
 #include "platform/win32/win32_api.h"
 #include "platform/win32/win32_user32.h"
 
 namespace tolvarin {
-
-std::int32_t Win32User32::GetCursorPos(PointL& point) {
-  POINT position{};
-  const BOOL ok = ::GetCursorPos(&position);
-  if (ok) point = PointL{position.x, position.y};
-  return ok ? 1 : 0;
-}
 
 std::int32_t Win32User32::DrawAnimatedRects(Hwnd window, std::int32_t animation, const RectL& from,
                                             const RectL& to) {

@@ -1,0 +1,467 @@
+#include "controls/command.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "base/checked.h"
+#include "base/errors.h"
+
+namespace tolvarin {
+
+namespace {
+
+// Frame geometry in twips: a 4-pixel corner, the 64 x 25 pixel state
+// picture, its inner strips, and the 1-twip offset of the outer edge.
+constexpr double kCorner = 60;
+constexpr double kPictureWidth = 960;
+constexpr double kPictureHeight = 375;
+constexpr double kStripWidth = kPictureWidth - 2 * kCorner;    // 840
+constexpr double kStripHeight = kPictureHeight - 2 * kCorner;  // 255
+constexpr double kEdge = 1;
+
+constexpr const char* kLightColour = "&HFFFFFF";
+constexpr const char* kDarkColour = "&HC6C5D7";
+
+// "&H..." read as a hexadecimal number.
+unsigned long HexValue(const std::string& text) {
+  if (text.size() < 3 || text[0] != '&' || (text[1] != 'H' && text[1] != 'h')) RaiseTypeMismatch();
+  char* end = nullptr;
+  const unsigned long value = std::strtoul(text.c_str() + 2, &end, 16);
+  if (end != text.c_str() + text.size()) RaiseTypeMismatch();
+  return value;
+}
+
+// A colour text as the three 16-bit channels of a gradient vertex: the value
+// written back as upper-case hexadecimal, its pairs taken in written order.
+void ChannelsOf(const std::string& colour, std::uint16_t& red, std::uint16_t& green, std::uint16_t& blue) {
+  char digits[24];
+  std::snprintf(digits, sizeof digits, "%lX", HexValue(colour));
+  const std::string hex = digits;
+  if (hex.size() < 6) RaiseInvalidPropertyValue();
+  const auto channel = [&](std::size_t at) {
+    const unsigned long value = HexValue("&H" + hex.substr(at, 2) + "00");
+    if (value > 0xFFFF) RaiseOverflow();
+    return std::uint16_t(value);
+  };
+  red = channel(0);
+  green = channel(2);
+  blue = channel(4);
+}
+
+}  // namespace
+
+const char* FacePictureResource(FacePicture picture) {
+  switch (picture) {
+    case FacePicture::Normal: return "CMD_NORMAL";
+    case FacePicture::Disable: return "CMD_DISABLE";
+    case FacePicture::Selected: return "CMD_SELECTED";
+    case FacePicture::Pressed: return "CMD_PRESSED";
+    case FacePicture::HighLight: return "CMD_HIGHLIGHT";
+    case FacePicture::HighLightSelect: return "CMD_HIGHLIGHTSELECT";
+  }
+  return "";
+}
+
+FontSpec CommandDesignFont() {
+  FontSpec font;
+  font.name = "ＭＳ Ｐゴシック";
+  font.size = 9.75;
+  font.weight = 400;
+  font.charset = 128;
+  return font;
+}
+
+Command::Command(Platform& platform, Form& host)
+    : platform_(platform),
+      surface_(host.AddUserControl(kCommandClassName)),
+      label_(surface_.AddLabel()),
+      timer_(surface_.AddTimer(100, false)) {
+  // The design settings of the surface and its caption label.
+  surface_.SetScaleMode(ScaleUnit::Twips);
+  surface_.SetBackStyle(BackStyle::Opaque);
+  label_.SetCaption("Command");
+  label_.SetFont(CommandDesignFont());
+  label_.SetForeColor(0);
+  label_.SetAlignment(TextAlignment::Center);
+  label_.SetLeft(0);
+  label_.SetTop(90);
+  label_.SetWidth(1635);
+  label_.SetHeight(195);
+  for (int i = 0; i < 6; ++i)
+    if (auto picture = platform_.pictures.LoadPictureResource(FacePictureResource(FacePicture(i))))
+      pictures_[i] = std::move(*picture);
+
+  surface_.onMouseDown = [this](std::int16_t b, std::int16_t s, float x, float y) { UserControl_MouseDown(b, s, x, y); };
+  surface_.onMouseMove = [this](std::int16_t b, std::int16_t s, float x, float y) { UserControl_MouseMove(b, s, x, y); };
+  surface_.onMouseUp = [this](std::int16_t b, std::int16_t s, float x, float y) { UserControl_MouseUp(b, s, x, y); };
+  label_.onMouseDown = [this](std::int16_t b, std::int16_t s, float x, float y) { LblMsg_MouseDown(b, s, x, y); };
+  label_.onMouseMove = [this](std::int16_t b, std::int16_t s, float x, float y) { LblMsg_MouseMove(b, s, x, y); };
+  label_.onMouseUp = [this](std::int16_t b, std::int16_t s, float x, float y) { LblMsg_MouseUp(b, s, x, y); };
+  surface_.onGotFocus = [this] { UserControl_GotFocus(); };
+  surface_.onLostFocus = [this] { UserControl_LostFocus(); };
+  surface_.onResize = [this] { UserControl_Resize(); };
+  timer_.onTimer = [this] { TmrMouse_Timer(); };
+}
+
+Command::~Command() {
+  // The surface and the timer belong to the host form and may outlive the control.
+  surface_.onMouseDown = nullptr;
+  surface_.onMouseMove = nullptr;
+  surface_.onMouseUp = nullptr;
+  label_.onMouseDown = nullptr;
+  label_.onMouseMove = nullptr;
+  label_.onMouseUp = nullptr;
+  surface_.onGotFocus = nullptr;
+  surface_.onLostFocus = nullptr;
+  surface_.onResize = nullptr;
+  timer_.onTimer = nullptr;
+  TrapErrors([&] { timer_.SetEnabled(false); });
+}
+
+std::unique_ptr<Command> Command::Place(Platform& platform, Form& host, const PropertyBag& stored, double left,
+                                        double top, double width, double height) {
+  auto command = std::make_unique<Command>(platform, host);
+  command->UserControl_ReadProperties(stored);
+  command->Move(left, top, width, height);
+  return command;
+}
+
+// ---------------------------------------------------------------- properties
+
+void Command::Notify(const char* property) {
+  TrapErrors([&] {
+    if (PropertyChanged) PropertyChanged(property);
+  });
+}
+
+std::string Command::Caption() const {
+  std::string caption;
+  TrapErrors([&] { caption = label_.Caption(); });
+  return caption;
+}
+
+void Command::SetCaption(const std::string& text) {
+  TrapErrors([&] { label_.SetCaption(text); });
+  Notify("Caption");
+}
+
+FontSpec Command::Font() const {
+  FontSpec font;
+  TrapErrors([&] { font = label_.Font(); });
+  return font;
+}
+
+void Command::SetFont(const FontSpec& font) {
+  TrapErrors([&] { label_.SetFont(font); });
+  Notify("Font");
+}
+
+std::uint32_t Command::FontColour() {
+  std::uint32_t colour = 0;
+  TrapErrors([&] { colour = label_.ForeColor(); });
+  RefreshFace();
+  return colour;
+}
+
+void Command::SetFontColour(std::uint32_t colour) {
+  try {
+    label_.SetForeColor(colour);
+  } catch (const std::exception&) {
+    // The colour was refused: the face is refreshed, nothing is announced.
+    RefreshFace();
+    return;
+  }
+  RefreshFace();
+  Notify("FontColour");
+}
+
+bool Command::Enabled() {
+  if (firstRun_ == 0) {
+    // First-run set-up of a fresh instance.
+    RefreshFace();
+    firstRun_ = 1;
+    enabled_ = -1;
+  }
+  const bool value = enabled_ != 0;
+  ApplyEnabledLook();
+  return value;
+}
+
+void Command::SetEnabled(bool enabled) {
+  enabled_ = enabled ? -1 : 0;
+  Notify("Enabled");
+  ApplyEnabledLook();
+}
+
+std::uint8_t Command::Visible() {
+  BackStyle style = BackStyle::Opaque;
+  TrapErrors([&] { style = surface_.GetBackStyle(); });
+  if (style == BackStyle::Transparent) return 0;
+  RefreshFace();
+  return 255;
+}
+
+void Command::SetVisible(std::uint8_t visible) {
+  if (visible != 0) {
+    TrapErrors([&] { surface_.SetBackStyle(BackStyle::Opaque); });
+    RefreshFace();
+  } else {
+    TrapErrors([&] { surface_.SetBackStyle(BackStyle::Transparent); });
+  }
+  Notify("Visible");
+}
+
+void Command::Initialize() {
+  state_ = 1;
+  TrapErrors([&] { timer_.SetInterval(100); });
+  TrapErrors([&] { timer_.SetEnabled(true); });
+}
+
+void Command::Move(double left, double top, double width, double height) {
+  TrapErrors([&] { surface_.Move(left, top, width, height); });
+}
+
+void Command::SetFocus() {
+  TrapErrors([&] { surface_.SetFocus(); });
+}
+
+Hwnd Command::hWnd() { return surface_.hWnd(); }
+
+// ---------------------------------------------------------------- looks
+
+void Command::ApplyEnabledLook() {
+  if (enabled_) {
+    DrawFace(FacePicture::Normal);
+    TrapErrors([&] { label_.SetEnabled(true); });
+  } else {
+    DrawFace(FacePicture::Disable);
+    TrapErrors([&] { label_.SetEnabled(false); });
+  }
+}
+
+void Command::RefreshFace() {
+  if (!enabled_) return;
+  // A failing step turns the caption black and the next step runs.
+  const auto step = [&](auto&& action) {
+    try {
+      action();
+    } catch (const std::exception&) {
+      TrapErrors([&] { label_.SetForeColor(0); });
+    }
+  };
+  step([&] { label_.SetEnabled(true); });
+  if (firstRun_ == 0) step([&] { label_.SetForeColor(0); });
+  step([&] { DrawFace(FacePicture::Normal); });
+}
+
+// ---------------------------------------------------------------- stored set
+
+void Command::UserControl_ReadProperties(const PropertyBag& bag) {
+  TrapErrors([&] {
+    if (auto value = ToBoolean(bag.ReadProperty("Enabled", true))) enabled_ = *value ? -1 : 0;
+  });
+  TrapErrors([&] {
+    if (auto value = ToText(bag.ReadProperty("Caption", std::string("Command1")))) label_.SetCaption(*value);
+  });
+  TrapErrors([&] {
+    // Only the typeface name of the stored font is taken.
+    if (auto value = ToFont(bag.ReadProperty("Font", ambientFont))) {
+      FontSpec font = label_.Font();
+      font.name = value->name;
+      label_.SetFont(font);
+    }
+  });
+  TrapErrors([&] {
+    if (auto value = ToByte(bag.ReadProperty("FirstRun", std::string("1")))) firstRun_ = *value;
+  });
+  TrapErrors([&] {
+    if (auto value = ToInt32(bag.ReadProperty("FontColour", std::string("0"))))
+      label_.SetForeColor(std::uint32_t(*value));
+  });
+  TrapErrors([&] {
+    if (auto value = ToInt16(bag.ReadProperty("Visible", std::string("1")))) {
+      if (*value != 0 && *value != 1) RaiseInvalidPropertyValue();
+      surface_.SetBackStyle(*value == 1 ? BackStyle::Opaque : BackStyle::Transparent);
+    }
+  });
+  RefreshFace();
+}
+
+void Command::UserControl_WriteProperties(PropertyBag& bag) {
+  TrapErrors([&] { bag.WriteProperty("Enabled", enabled_ != 0, true); });
+  TrapErrors([&] { bag.WriteProperty("Caption", label_.Caption(), std::string("Command")); });
+  TrapErrors([&] { bag.WriteProperty("FirstRun", double(firstRun_), std::string("1")); });
+  TrapErrors([&] { bag.WriteProperty("Font", label_.Font(), ambientFont); });
+  TrapErrors([&] {
+    bag.WriteProperty("FontColour", double(std::int32_t(label_.ForeColor())), std::string("0"));
+  });
+  TrapErrors([&] {
+    bag.WriteProperty("Visible", double(surface_.GetBackStyle() == BackStyle::Opaque ? 1 : 0), std::string("1"));
+  });
+  RefreshFace();
+}
+
+// ---------------------------------------------------------------- drawing
+
+void Command::UserControl_Resize() { ApplyEnabledLook(); }
+
+void Command::DrawFace(FacePicture picture) {
+  if (state_ == 1 || state_ == 3) gradientReversed_ = 0;
+  if (state_ == 2) gradientReversed_ = -1;
+
+  double width = 0, height = 0;
+  TrapErrors([&] { width = surface_.ScaleWidth(); });
+  TrapErrors([&] { height = surface_.ScaleHeight(); });
+  // Each value that leaves the 16-bit range keeps the one of the previous draw.
+  TrapErrors([&] { middleWidth_ = RoundHalfEven<std::int16_t>(width - 2 * kCorner); });
+  TrapErrors([&] { middleHeight_ = RoundHalfEven<std::int16_t>(height - 2 * kCorner); });
+  TrapErrors([&] { rightColumn_ = RoundHalfEven<std::int16_t>(kCorner + middleWidth_); });
+  TrapErrors([&] { bottomRow_ = RoundHalfEven<std::int16_t>(kCorner + middleHeight_); });
+
+  TrapErrors([&] { surface_.Cls(); });
+  TrapErrors([&] { FillGradient(); });
+
+  const Bitmap& source = pictures_[std::size_t(picture)];
+  const double right = rightColumn_, bottom = bottomRow_, across = middleWidth_, down = middleHeight_;
+  const auto piece = [&](double x, double y, std::optional<double> w, std::optional<double> h, double sx,
+                         double sy, double sw, double sh) {
+    TrapErrors([&] {
+      if (source.empty()) RaiseInvalidPropertyValue();
+      surface_.PaintPicture(source, x, y, w, h, sx, sy, sw, sh);
+    });
+  };
+  const std::optional<double> asSource;
+  piece(kEdge, kEdge, asSource, asSource, 0, 0, kCorner, kCorner);                                // top-left
+  piece(kCorner, kEdge, across, asSource, kCorner, kEdge, kStripWidth, kCorner);                   // top
+  piece(right, kEdge, asSource, asSource, kPictureWidth - kCorner, kEdge, kCorner, kCorner);       // top-right
+  piece(right, kCorner, asSource, down, kPictureWidth - kCorner, kCorner, kCorner, kStripHeight);  // right
+  piece(right, bottom, asSource, asSource, kPictureWidth - kCorner, kPictureHeight - kCorner, kCorner,
+        kCorner);                                                                                  // bottom-right
+  piece(kCorner, bottom, across, asSource, kCorner, kPictureHeight - kCorner, kStripWidth, kCorner);  // bottom
+  piece(kEdge, bottom, asSource, asSource, 0, kPictureHeight - kCorner, kCorner, kCorner);            // bottom-left
+  piece(kEdge, kCorner, asSource, down, kEdge, kCorner, kCorner, kStripHeight);                        // left
+
+  TrapErrors([&] { surface_.Refresh(); });
+
+  // The caption across the middle; the label centres its text.
+  TrapErrors([&] { label_.SetTop((height - label_.Height() - 20) / 2); });
+  TrapErrors([&] { label_.SetLeft(0); });
+  TrapErrors([&] { label_.SetWidth(width); });
+}
+
+void Command::FillGradient() {
+  const std::string top = gradientReversed_ ? kDarkColour : kLightColour;
+  const std::string bottom = gradientReversed_ ? kLightColour : kDarkColour;
+  TrapErrors([&] {
+    ChannelsOf(top, gradientVertices_[0].Red, gradientVertices_[0].Green, gradientVertices_[0].Blue);
+  });
+  TrapErrors([&] {
+    ChannelsOf(bottom, gradientVertices_[1].Red, gradientVertices_[1].Green, gradientVertices_[1].Blue);
+  });
+  TrapErrors([&] { surface_.SetScaleMode(ScaleUnit::Pixels); });
+  gradientVertices_[0].x = 0;
+  gradientVertices_[0].y = 0;
+  TrapErrors([&] { gradientVertices_[1].x = RoundHalfEven<std::int32_t>(surface_.ScaleWidth() - 1); });
+  TrapErrors([&] { gradientVertices_[1].y = RoundHalfEven<std::int32_t>(surface_.ScaleHeight() - 1); });
+  gradientRect_.UpperLeft = 1;
+  gradientRect_.LowerRight = 0;
+  TrapErrors([&] {
+    platform_.gdi32.GradientFill(surface_.hDC(), gradientVertices_, 2, &gradientRect_, 1, kGradientFillRectV);
+  });
+  TrapErrors([&] { surface_.SetScaleMode(ScaleUnit::Twips); });
+  TrapErrors([&] { surface_.Refresh(); });
+}
+
+// ---------------------------------------------------------------- pointer and focus
+
+void Command::UserControl_MouseDown(std::int16_t button, std::int16_t, float, float) {
+  if (!enabled_) return;
+  if (button == kLeftButton) {
+    mouseIsDown_ = -1;
+    DrawFace(FacePicture::Pressed);
+  }
+}
+
+void Command::UserControl_MouseMove(std::int16_t, std::int16_t, float, float) {
+  if (!enabled_) return;
+  if (state_ == 1) {
+    state_ = 2;
+    DrawFace(FacePicture::HighLight);
+  }
+  if (state_ == 3 && !mouseIsDown_) {
+    state_ = 4;
+    DrawFace(FacePicture::HighLightSelect);
+  }
+}
+
+void Command::UserControl_MouseUp(std::int16_t button, std::int16_t, float, float) {
+  if (!enabled_) return;
+  if (button == kLeftButton) {
+    mouseIsDown_ = 0;
+    if (state_ == 2) DrawFace(FacePicture::Normal);
+    if (state_ == 4) DrawFace(FacePicture::HighLightSelect);
+  }
+  // The host's handler runs here, before the release handler returns.
+  if (state_ != 3 && enabled_ && Click) Click();
+}
+
+void Command::LblMsg_MouseDown(std::int16_t button, std::int16_t shift, float x, float y) {
+  UserControl_MouseDown(button, shift, x, y);
+}
+
+void Command::LblMsg_MouseMove(std::int16_t button, std::int16_t shift, float x, float y) {
+  UserControl_MouseMove(button, shift, x, y);
+}
+
+void Command::LblMsg_MouseUp(std::int16_t button, std::int16_t shift, float x, float y) {
+  UserControl_MouseUp(button, shift, x, y);
+}
+
+void Command::UserControl_GotFocus() {
+  if (!enabled_) return;
+  if (state_ != 2) {
+    state_ = 3;
+    DrawFace(FacePicture::Selected);
+  }
+  if (state_ == 2) {
+    state_ = 4;
+    DrawFace(FacePicture::Pressed);
+  }
+}
+
+void Command::UserControl_LostFocus() {
+  if (!enabled_) return;
+  if (state_ != 1) {
+    state_ = 1;
+    DrawFace(FacePicture::Normal);
+  }
+}
+
+void Command::TmrMouse_Timer() {
+  PointL point;
+  Hwnd under = 0;
+  TrapErrors([&] { platform_.user32.GetCursorPos(point); });
+  TrapErrors([&] { under = platform_.user32.WindowFromPoint(point); });
+  Hwnd own = 0, host = 0;
+  TrapErrors([&] { own = surface_.hWnd(); });
+  TrapErrors([&] { host = surface_.HostHwnd(); });
+  if (under == host) {
+    PointerLeft();
+    return;
+  }
+  if (under != own && under != host) PointerLeft();
+}
+
+void Command::PointerLeft() {
+  if (!enabled_) return;
+  if (state_ == 2) {
+    state_ = 1;
+    DrawFace(FacePicture::Normal);
+  }
+  if (state_ == 4) {
+    state_ = 3;
+    DrawFace(FacePicture::Selected);
+  }
+}
+
+}  // namespace tolvarin

@@ -1,0 +1,222 @@
+// The button's faces, pixel by pixel: gradient rows, the eight frame pieces,
+// the gradient direction per state, the caption's place, and the pictures.
+#include <gtest/gtest.h>
+
+#include "base/bmp.h"
+#include "controls/command_fixture.h"
+
+namespace tolvarin::testing {
+namespace {
+
+constexpr FacePicture kAllPictures[] = {FacePicture::Normal,   FacePicture::Disable,  FacePicture::Selected,
+                                        FacePicture::Pressed,  FacePicture::HighLight, FacePicture::HighLightSelect};
+
+TEST(StatePictures, SixBmpFilesOf64By25WithTheirLookInTheRing) {
+  std::vector<Bitmap> pictures;
+  for (FacePicture picture : kAllPictures) {
+    sim::SimPictures pictureStore;
+    auto loaded = pictureStore.LoadPictureResource(FacePictureResource(picture));
+    ASSERT_TRUE(loaded) << FacePictureResource(picture);
+    EXPECT_EQ(loaded->width, 64);
+    EXPECT_EQ(loaded->height, 25);
+    pictures.push_back(*loaded);
+  }
+  // The two highlight pictures are the same; every other pair differs in the ring.
+  EXPECT_EQ(pictures[4], pictures[5]);
+  const auto ringDiffers = [](const Bitmap& a, const Bitmap& b) {
+    for (std::int32_t y = 0; y < 25; ++y)
+      for (std::int32_t x = 0; x < 64; ++x)
+        if ((x < 4 || y < 4 || x >= 60 || y >= 21) && a.at(x, y) != b.at(x, y)) return true;
+    return false;
+  };
+  for (std::size_t i = 0; i < 5; ++i)
+    for (std::size_t j = i + 1; j < 5; ++j) EXPECT_TRUE(ringDiffers(pictures[i], pictures[j])) << i << " " << j;
+  // Dark blue outside ring on the enabled looks, grey on the disabled one.
+  for (std::size_t i : {0, 2, 3, 4}) EXPECT_GT(pictures[i].at(32, 0) & 0xFF, (pictures[i].at(32, 0) >> 16) + 0x30);
+  const std::uint32_t grey = pictures[1].at(32, 0);
+  EXPECT_EQ(grey & 0xFF, (grey >> 16) & 0xFF);
+  // Amber and light-blue glows inside the frame.
+  const std::uint32_t amber = pictures[4].at(32, 2), blue = pictures[2].at(32, 2);
+  EXPECT_GT((amber >> 16) & 0xFF, amber & 0xFF);
+  EXPECT_GT(blue & 0xFF, (blue >> 16) & 0xFF);
+}
+
+TEST(Bmp, RoundTripAndRefusals) {
+  Bitmap picture(5, 3);
+  for (std::int32_t i = 0; i < 15; ++i) picture.pixels[std::size_t(i)] = 0x010203u * std::uint32_t(i + 1);
+  std::vector<unsigned char> bytes = EncodeBmp24(picture);
+  ASSERT_EQ(bytes.size(), 54u + 3 * 16);  // rows of 15 bytes padded to 16
+  EXPECT_EQ(DecodeBmp24(bytes.data(), bytes.size()), picture);
+  // Cut short, not a BMP, another depth, compressed: refused.
+  EXPECT_FALSE(DecodeBmp24(bytes.data(), bytes.size() - 1));
+  std::vector<unsigned char> bad = bytes;
+  bad[0] = 'X';
+  EXPECT_FALSE(DecodeBmp24(bad.data(), bad.size()));
+  bad = bytes;
+  bad[28] = 32;
+  EXPECT_FALSE(DecodeBmp24(bad.data(), bad.size()));
+  bad = bytes;
+  bad[30] = 1;
+  EXPECT_FALSE(DecodeBmp24(bad.data(), bad.size()));
+  EXPECT_FALSE(DecodeBmp24(nullptr, 0));
+}
+
+TEST(GradientFill, RowsAsTheMeasuredPlatformFillsThem) {
+  sim::SimPlatform sim;
+  auto form = sim.windowing.CreateForm(FormDesign{});
+  UserControlSurface& surface = form->AddUserControl("Probe");
+  surface.Move(0, 0, 1155, 375);
+  surface.SetBackColor(0x00123456);
+  surface.Cls();
+  const TriVertex vertices[2] = {{0, 0, 0xFF00, 0xFF00, 0xFF00, 0}, {76, 24, 0xC600, 0xC500, 0xD700, 0}};
+  const GradientRect rect{1, 0};
+  ASSERT_EQ(sim.desktop.GradientFill(surface.hDC(), vertices, 2, &rect, 1, kGradientFillRectV), 1);
+  const Bitmap image = surface.Image();
+  EXPECT_EQ(image.at(0, 0), 0xFFFFFFu);
+  EXPECT_EQ(image.at(40, 1), 0xFCFCFDu);
+  EXPECT_EQ(image.at(75, 23), 0xC8C7D8u);
+  for (std::int32_t x = 0; x < 77; ++x) EXPECT_EQ(image.at(x, 24), 0x563412u) << "last row untouched";
+  for (std::int32_t y = 0; y < 25; ++y) EXPECT_EQ(image.at(76, y), 0x563412u) << "last column untouched";
+  for (std::int32_t y = 0; y < 24; ++y)
+    for (std::int32_t x = 1; x < 76; ++x) ASSERT_EQ(image.at(x, y), image.at(0, y)) << "one colour per row";
+
+  // Vertices the other way round, a bad vertex index, an unknown mode.
+  const GradientRect swapped{0, 1};
+  surface.Cls();
+  sim.desktop.GradientFill(surface.hDC(), vertices, 2, &swapped, 1, kGradientFillRectV);
+  EXPECT_EQ(surface.Image().at(40, 1), 0xFCFCFDu);
+  const GradientRect outOfRange{2, 0};
+  EXPECT_EQ(sim.desktop.GradientFill(surface.hDC(), vertices, 2, &outOfRange, 1, kGradientFillRectV), 0);
+  EXPECT_EQ(sim.desktop.GradientFill(surface.hDC(), vertices, 2, &rect, 1, 2), 0);
+  EXPECT_EQ(sim.desktop.GradientFill(0x1234, vertices, 2, &rect, 1, kGradientFillRectV), 0);
+}
+
+// Faces by state and picture, for both of the dialog's button sizes.
+class CommandFaceTest : public CommandTest {};
+
+TEST_F(CommandFaceTest, EveryPictureInEveryStateOnBothSizes) {
+  struct Size {
+    double width, height;
+    std::int32_t pixelsWide, pixelsHigh;
+    double captionTop;
+  };
+  const Size sizes[] = {{1155, 375, 77, 25, 80}, {615, 315, 41, 21, 50}};
+  // How a button reaches its state, and the gradient direction a draw then takes.
+  struct Scenario {
+    const char* name;
+    std::vector<void (Command::*)()> steps;
+    std::uint8_t state;
+    bool reversed;
+  };
+  const Scenario scenarios[] = {
+      {"not initialised", {}, 0, false},
+      {"normal", {&Command::Initialize}, 1, false},
+      {"normal after a tick", {&Command::Initialize, &Command::TmrMouse_Timer}, 1, false},
+      {"focused", {&Command::Initialize, &Command::UserControl_GotFocus}, 3, false},
+      {"focus after hover", {&Command::Initialize, nullptr, &Command::UserControl_GotFocus}, 4, true},
+      {"hover after focus", {&Command::Initialize, &Command::UserControl_GotFocus, nullptr}, 4, false},
+      {"hovered", {&Command::Initialize, nullptr}, 2, true},
+  };
+  for (const Size& size : sizes) {
+    for (const Scenario& scenario : scenarios) {
+      for (FacePicture picture : kAllPictures) {
+        Command& button = Place(size.width, size.height);
+        sim::SimUserControl& surface = Surface(button);
+        ASSERT_EQ(surface.bitmap.width, size.pixelsWide);
+        ASSERT_EQ(surface.bitmap.height, size.pixelsHigh);
+        // A null step is a pointer move over the button.
+        for (auto step : scenario.steps) {
+          if (step)
+            (button.*step)();
+          else
+            button.UserControl_MouseMove(0, 0, 0, 0);
+        }
+        ASSERT_EQ(button.State(), scenario.state) << scenario.name;
+        button.DrawFace(picture);
+        EXPECT_EQ(surface.bitmap, Face(button, picture, scenario.reversed))
+            << size.pixelsWide << " wide, " << scenario.name << ", picture " << int(picture);
+        EXPECT_EQ(button.LblMsg().Top(), size.captionTop);
+        EXPECT_EQ(button.LblMsg().Left(), 0);
+        EXPECT_EQ(button.LblMsg().Width(), size.width);
+        EXPECT_EQ(button.LblMsg().Height(), 195);
+        EXPECT_EQ(surface.ScaleMode(), ScaleUnit::Twips) << "the scale goes back to twips";
+      }
+    }
+    // The pressed look follows the state's direction: reversed in state 2 only.
+    for (bool hovered : {false, true}) {
+      Command& button = Place(size.width, size.height);
+      button.Initialize();
+      if (hovered) button.UserControl_MouseMove(0, 0, 0, 0);
+      button.UserControl_MouseDown(kLeftButton, 0, 0, 0);
+      EXPECT_EQ(Surface(button).bitmap, Face(button, FacePicture::Pressed, hovered));
+    }
+  }
+}
+
+TEST_F(CommandFaceTest, ThePictureCentreIsNeverUsed) {
+  Command& button = Place();
+  const Bitmap before = Surface(button).bitmap;
+  Bitmap& picture = button.StatePicture(FacePicture::Normal);
+  for (std::int32_t y = 4; y < 21; ++y)
+    for (std::int32_t x = 4; x < 60; ++x) picture.at(x, y) = 0x00FF00FF;
+  button.DrawFace(FacePicture::Normal);
+  EXPECT_EQ(Surface(button).bitmap, before);
+  // The ring is used: one changed ring pixel shows.
+  picture.at(0, 12) = 0x0000FF00;
+  button.DrawFace(FacePicture::Normal);
+  EXPECT_NE(Surface(button).bitmap, before);
+}
+
+TEST_F(CommandFaceTest, LooksPaintedByResizeAndProperties) {
+  Command& button = Place();
+  button.Initialize();
+  // A hovered button resized paints Normal (State stays 2); disabled, Disable.
+  button.UserControl_MouseMove(0, 0, 0, 0);
+  button.Move(300, 300, 1200, 390);
+  EXPECT_EQ(button.State(), 2);
+  EXPECT_EQ(Surface(button).bitmap, Face(button, FacePicture::Normal, true));
+  button.SetEnabled(false);
+  EXPECT_EQ(Surface(button).bitmap, Face(button, FacePicture::Disable, true));
+  EXPECT_FALSE(button.LblMsg().Enabled());
+  button.Move(300, 300, 1155, 375);
+  EXPECT_EQ(Surface(button).bitmap, Face(button, FacePicture::Disable, true));
+  // Disabled: reading FontColour repaints nothing, the new colour still shows on the label.
+  const Bitmap disabled = Surface(button).bitmap;
+  const auto refreshes = Surface(button).refreshCount;
+  button.SetFontColour(0x000000FF);
+  EXPECT_EQ(button.LblMsg().ForeColor(), 0x000000FFu);
+  EXPECT_EQ(Surface(button).refreshCount, refreshes);
+  EXPECT_EQ(Surface(button).bitmap, disabled);
+}
+
+TEST_F(CommandFaceTest, NarrowAndHugeSurfacesNeverFailTheDraw) {
+  Command& button = Place(90, 90);  // 6 x 6 pixels: the middle sizes go negative
+  EXPECT_EQ(Surface(button).bitmap.width, 6);
+  button.Move(300, 300, 1155, 375);
+  // Wider than the 16-bit geometry: the draw keeps the previous geometry and goes on.
+  button.Move(300, 300, 40000, 375);
+  const Bitmap& face = Surface(button).bitmap;
+  EXPECT_EQ(button.LblMsg().Width(), 40005) << "the surface's whole pixels";
+  EXPECT_EQ(face.at(0, 12), Picture(FacePicture::Normal).at(0, 12));
+  // The right column of the previous draw (1095 twips, pixel 73) is kept.
+  EXPECT_EQ(face.at(73, 0), Picture(FacePicture::Normal).at(60, 0));
+  EXPECT_EQ(face.at(2000, 0), 0xFFFFFFu) << "the gradient, no frame, out there";
+}
+
+TEST_F(CommandFaceTest, TransparentBackgroundShowsWhatLiesBehindButKeepsTheCaption) {
+  Command& button = Place();
+  const RectL rect = Surface(button).ScreenRect();
+  EXPECT_EQ(sim.desktop.Screen().at(rect.left + 30, rect.top + 10), Surface(button).bitmap.at(30, 10));
+  button.SetVisible(0);
+  sim.windowing.Recompose();
+  EXPECT_EQ(sim.desktop.Screen().at(rect.left + 30, rect.top + 10), 0x808080u) << "the form's back colour";
+  const auto runs = Surface(button).CurrentTextRuns();
+  ASSERT_EQ(runs.size(), 1u);
+  EXPECT_EQ(runs[0].text, "設定");
+  EXPECT_EQ(runs[0].alignment, TextAlignment::Center);
+  EXPECT_EQ(runs[0].top, 80);
+  EXPECT_EQ(runs[0].font.charset, 128);
+}
+
+}  // namespace
+}  // namespace tolvarin::testing

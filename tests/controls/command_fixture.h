@@ -1,0 +1,43 @@
+#pragma once
+// A simulated form holding Command buttons, and the faces the buttons must
+// show, built pixel by pixel from the looks' rules.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
+
+#include "controls/command.h"
+#include "platform/sim/sim_platform.h"
+
+namespace tolvarin::testing {
+
+// The gradient row colour of a face H pixels high, from `top` to `bottom`
+// (8-bit channels in 0x00RRGGBB pixels) as the platform fills it.
+std::uint32_t GradientRow(std::uint32_t top, std::uint32_t bottom, std::int32_t y, std::int32_t height);
+
+// The face of a w x h pixel button cut from `picture`, gradient reversed or not.
+Bitmap ExpectedFace(const Bitmap& picture, std::int32_t w, std::int32_t h, bool reversed);
+
+class CommandTest : public ::testing::Test {
+ protected:
+  CommandTest();
+  // A button from a stored set holding only "Caption" and "Font", placed at
+  // (300, 300) twips, 20 pixels from the form's corner.
+  Command& Place(double width = 1155, double height = 375);
+  sim::SimUserControl& Surface(Command& button);
+  Bitmap Picture(FacePicture picture);
+  Bitmap Face(Command& button, FacePicture picture, bool reversed);
+  // Screen pixels: the form's client area starts at (0, 0).
+  void MoveTo(std::int32_t x, std::int32_t y);
+  void Press(std::int32_t x, std::int32_t y, std::int16_t button = kLeftButton);
+  void Release(std::int32_t x, std::int32_t y, std::int16_t button = kLeftButton);
+  // Runs the platform's queued events, then lets `milliseconds` pass with its timers.
+  void Pump(std::int64_t milliseconds = 0);
+
+  sim::SimPlatform sim;
+  std::unique_ptr<Form> form;
+  std::vector<std::unique_ptr<Command>> buttons;
+  int clicks = 0;
+};
+
+}  // namespace tolvarin::testing

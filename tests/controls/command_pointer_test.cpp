@@ -1,0 +1,179 @@
+// The button driven by the pointer, the focus and its tracking tick through
+// the simulated platform: the state table row by row and its edge cases.
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "controls/command_fixture.h"
+
+namespace tolvarin::testing {
+namespace {
+
+struct Expect {
+  std::uint8_t state;
+  FacePicture face;
+  bool reversed;
+  int clicks;
+};
+
+struct Case {
+  const char* name;
+  // Words: init, disable, tick, focus, blur, cover, move:P, down:P, up:P,
+  // rdown:P, rup:P, mdown:P, mup:P with P one of in, label, host, away, other.
+  const char* script;
+  Expect expect;
+};
+
+const Case kCases[] = {
+    {"pointer enters", "init move:in", {2, FacePicture::HighLight, true, 0}},
+    {"pointer enters over the caption", "init move:label", {2, FacePicture::HighLight, true, 0}},
+    {"pointer leaves to the host, next tick", "init move:in move:host tick", {1, FacePicture::Normal, false, 0}},
+    {"pointer leaves the program, next tick", "init move:in move:away tick", {1, FacePicture::Normal, false, 0}},
+    {"pointer onto another button, next tick", "init move:in move:other tick", {1, FacePicture::Normal, false, 0}},
+    {"no tick yet: still hovered", "init move:in move:host", {2, FacePicture::HighLight, true, 0}},
+    {"a tick over the button changes nothing", "init move:in tick tick", {2, FacePicture::HighLight, true, 0}},
+    {"a tick over the caption changes nothing", "init move:label tick", {2, FacePicture::HighLight, true, 0}},
+    {"press takes the focus and paints Pressed", "init move:in down:in", {4, FacePicture::Pressed, true, 0}},
+    {"typical click", "init move:in down:in up:in", {4, FacePicture::HighLightSelect, true, 1}},
+    {"typical click, then the pointer goes", "init move:in down:in up:in move:host tick",
+     {3, FacePicture::Selected, false, 1}},
+    {"click on the caption", "init move:label down:label up:label", {4, FacePicture::HighLightSelect, true, 1}},
+    {"cancelled: press, off, tick, release", "init move:in down:in move:host tick up:host",
+     {3, FacePicture::Selected, false, 0}},
+    {"cancelled, back on while held", "init move:in down:in move:host tick move:in up:in",
+     {3, FacePicture::Selected, false, 0}},
+    {"cancelled, then a move after the release", "init move:in down:in move:host tick move:in up:in move:in",
+     {4, FacePicture::HighLightSelect, false, 0}},
+    {"press, off and release within a tick", "init move:in down:in move:host up:host",
+     {4, FacePicture::HighLightSelect, true, 1}},
+    {"right release in state 1", "init rdown:in rup:in", {1, FacePicture::Normal, false, 1}},
+    {"right release in state 2", "init move:in rdown:in rup:in", {2, FacePicture::HighLight, true, 1}},
+    {"middle release in state 4", "init move:in focus mdown:in mup:in", {4, FacePicture::Pressed, true, 1}},
+    {"right release in state 3", "init focus rdown:in rup:in", {3, FacePicture::Selected, false, 0}},
+    {"left release in state 2 paints Normal and clicks", "init move:in up:in", {2, FacePicture::Normal, true, 1}},
+    {"focus from the keyboard", "init focus", {3, FacePicture::Selected, false, 0}},
+    {"focus while hovered", "init move:in focus", {4, FacePicture::Pressed, true, 0}},
+    {"focused, pointer enters", "init focus move:in", {4, FacePicture::HighLightSelect, false, 0}},
+    {"focused and hovered, pointer leaves", "init focus move:in move:host tick", {3, FacePicture::Selected, false, 0}},
+    {"focus lost", "init move:in focus blur", {1, FacePicture::Normal, false, 0}},
+    {"not initialised: moves paint nothing, ticks never run", "move:in tick", {0, FacePicture::Normal, false, 0}},
+    {"not initialised: a release clicks", "move:in rup:in", {0, FacePicture::Normal, false, 1}},
+    {"not initialised: focus gives state 3", "move:in focus", {3, FacePicture::Selected, false, 0}},
+    {"disabled ignores everything", "disable init move:in down:in move:host tick up:in focus rup:in",
+     {1, FacePicture::Disable, false, 0}},
+    {"another program's window over the button", "init move:in cover tick", {1, FacePicture::Normal, false, 0}},
+};
+
+class CommandPointerTest : public CommandTest {
+ protected:
+  void Point(const std::string& where, std::int32_t& x, std::int32_t& y) {
+    // The button covers pixels (20, 20) to (97, 45); its caption rows 25 to 37.
+    if (where == "in") x = 22, y = 22;
+    else if (where == "label") x = 50, y = 30;
+    else if (where == "host") x = 200, y = 200;
+    else if (where == "other") x = 30, y = 90;
+    else x = 600, y = 500;
+  }
+
+  void Run(Command& button, const std::string& script) {
+    std::istringstream words(script);
+    std::string word;
+    while (words >> word) {
+      const auto colon = word.find(':');
+      const std::string verb = word.substr(0, colon);
+      std::int32_t x = 0, y = 0;
+      if (colon != std::string::npos) Point(word.substr(colon + 1), x, y);
+      if (verb == "init") button.Initialize();
+      else if (verb == "disable") button.SetEnabled(false);
+      else if (verb == "tick") Pump(100);
+      else if (verb == "focus") sim.windowing.PostFocus(button.hWnd());
+      else if (verb == "blur") sim.windowing.PostFocus(0);
+      else if (verb == "cover") sim.AddForeignWindow("Another program", RectL{10, 10, 120, 60});
+      else if (verb == "move") MoveTo(x, y);
+      else if (verb == "down") Press(x, y);
+      else if (verb == "up") Release(x, y);
+      else if (verb == "rdown") Press(x, y, kRightButton);
+      else if (verb == "rup") Release(x, y, kRightButton);
+      else if (verb == "mdown") Press(x, y, kMiddleButton);
+      else if (verb == "mup") Release(x, y, kMiddleButton);
+      else FAIL() << "unknown word " << word;
+      Pump();
+    }
+  }
+};
+
+TEST_F(CommandPointerTest, StateTable) {
+  for (const Case& c : kCases) {
+    SCOPED_TRACE(c.name);
+    buttons.clear();
+    clicks = 0;
+    // No focus and no capture left over from the case before.
+    sim.windowing.PostFocus(0);
+    Release(600, 500);
+    Pump();
+    Command& button = Place();
+    Command& other = *Command::Place(sim.platform(), *form, PropertyBag{}, 300, 1200, 1155, 375).release();
+    std::unique_ptr<Command> keep(&other);
+    Run(button, c.script);
+    EXPECT_EQ(button.State(), c.expect.state);
+    EXPECT_EQ(clicks, c.expect.clicks);
+    EXPECT_EQ(Surface(button).bitmap, Face(button, c.expect.face, c.expect.reversed));
+    // Whatever happened, the press is over once the button is up.
+    const std::string script = c.script;
+    if (script.find("down:") != std::string::npos && script.find("up:") != std::string::npos) {
+      EXPECT_FALSE(button.MouseIsDown());
+    }
+    keep.reset();
+  }
+}
+
+TEST_F(CommandPointerTest, AClickRunsTheHostHandlerInsideTheRelease) {
+  Command& button = Place();
+  button.Initialize();
+  std::vector<std::string> seen;
+  button.Click = [&] { seen.push_back("click, state " + std::to_string(button.State())); };
+  MoveTo(22, 22);
+  Press(22, 22);
+  Release(22, 22);
+  MoveTo(22, 22);
+  Pump();
+  EXPECT_EQ(seen, (std::vector<std::string>{"click, state 4"}));
+  // A tick over the button and a new move paint nothing new.
+  const auto refreshes = Surface(button).refreshCount;
+  Pump(300);
+  EXPECT_EQ(Surface(button).refreshCount, refreshes);
+}
+
+TEST_F(CommandPointerTest, CaptureKeepsPointerEventsComingUntilTheRelease) {
+  UserControlSurface& probe = form->AddUserControl("Probe");
+  probe.Move(1500, 1500, 600, 300);  // pixels (100, 100) to (140, 120)
+  std::vector<std::string> events;
+  const auto record = [&](const char* what) {
+    return [&, what](std::int16_t button, std::int16_t, float x, float y) {
+      events.push_back(std::string(what) + " " + std::to_string(button) + " " + std::to_string(int(x)) + "," +
+                       std::to_string(int(y)));
+    };
+  };
+  probe.onMouseDown = record("down");
+  probe.onMouseMove = record("move");
+  probe.onMouseUp = record("up");
+  probe.SetScaleMode(ScaleUnit::Pixels);
+  MoveTo(50, 50);      // elsewhere: nothing
+  MoveTo(101, 102);    // over it
+  Press(101, 102);
+  MoveTo(300, 250);    // off it, held: still comes
+  Release(300, 250);
+  MoveTo(310, 250);    // released: no longer
+  Pump();
+  EXPECT_EQ(events, (std::vector<std::string>{"move 0 1,2", "down 1 1,2", "move 1 200,150", "up 1 200,150"}));
+  EXPECT_EQ(sim.windowing.Focused(), &static_cast<sim::SimUserControl&>(probe)) << "a left press takes the focus";
+  PointL point;
+  sim.desktop.GetCursorPos(point);
+  EXPECT_EQ(point.x, 310);
+  EXPECT_EQ(sim.desktop.WindowFromPoint(PointL{101, 102}), probe.hWnd());
+  EXPECT_EQ(sim.desktop.WindowFromPoint(PointL{99, 99}), form->hWnd());
+  EXPECT_EQ(sim.desktop.WindowFromPoint(PointL{900, 700}), sim.desktop.GetDesktopWindow());
+}
+
+}  // namespace
+}  // namespace tolvarin::testing
