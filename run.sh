@@ -19,6 +19,7 @@ program="$root/build/win64/bin/Tolvarin.scr"
 echo "Built build/win32/bin/Tolvarin.scr (32-bit) and build/win64/bin/Tolvarin.scr (64-bit; run here)."
 
 if [ -n "${DISPLAY:-}" ]; then
+  tolvarin_wine_fonts
   exec wine "$program" "$@"
 fi
 
@@ -32,6 +33,7 @@ export DISPLAY=$display
 sleep 1
 wineboot -i >/dev/null 2>&1 || true
 wineserver -w
+tolvarin_wine_fonts
 
 # A desktop to copy: an ordinary X window covering the screen.
 convert -size 1024x768 gradient:'#1d4e89-#7ab8e0' \

@@ -8,6 +8,7 @@ packages=(
   cmake ninja-build g++ clang libclang-rt-14-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev libjpeg-dev
   mingw-w64 wine wine64 xvfb xauth xdotool x11-utils imagemagick
+  fonts-ipafont-gothic
 )
 
 missing=()

@@ -27,6 +27,8 @@ start_wine_display() {
     wineboot -i >"$work/wineboot.log" 2>&1 || { fail setup "wineboot failed"; return 1; }
   fi
   wineserver -w
+  # The Japanese caption font, mapped as scripts/wine-env.sh does.
+  (. "$root/scripts/wine-env.sh" && tolvarin_wine_fonts)
 }
 
 stop_wine_display() {

@@ -7,6 +7,7 @@
 #include "base/errors.h"
 #include "platform/win32/win32_picture_surface.h"
 #include "platform/win32/win32_text.h"
+#include "platform/win32/win32_user_control.h"
 #include "platform/win32/win32_windowing.h"
 
 namespace tolvarin {
@@ -402,9 +403,9 @@ Timer& Win32Form::AddTimer(std::int32_t intervalMilliseconds, bool enabled) {
   return *timers_.back();
 }
 
-
-UserControlSurface& Win32Form::AddUserControl(const std::string&) {
-  throw ProgramError(kErrorInvalidPropertyValue, "Controls of this kind are not available yet");
+UserControlSurface& Win32Form::AddUserControl(const std::string& className) {
+  userControls_.push_back(std::make_unique<Win32UserControl>(windowing_, *this, className));
+  return *userControls_.back();
 }
 
 }  // namespace tolvarin

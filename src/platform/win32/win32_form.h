@@ -12,6 +12,7 @@ namespace tolvarin {
 
 class Win32Windowing;
 class Win32PictureSurface;
+class Win32UserControl;
 
 class Win32Timer final : public Timer {
  public:
@@ -127,6 +128,7 @@ class Win32Form final : public Form {
   std::vector<std::unique_ptr<Win32PictureSurface>> surfaces_;
   std::vector<std::unique_ptr<Win32ImageControl>> images_;
   std::vector<std::unique_ptr<Win32Timer>> timers_;
+  std::vector<std::unique_ptr<Win32UserControl>> userControls_;
   Win32ControlSet controls_{windowing_, window_};
   // The retained image of a dialog form, and the client size last reported.
   Win32Canvas canvas_;
