@@ -6,7 +6,7 @@
 #include <exception>
 #include <string>
 
-#include "base/cp932.h"
+#include "base/utf16_text.h"
 #include "music/reply_number.h"
 
 namespace tolvarin {
@@ -26,9 +26,9 @@ constexpr Hwnd kNoCallback = 0;
 
 // The text of a reply buffer: up to, not including, the first NUL.
 template <std::size_t N>
-std::string BufferText(const std::array<char, N>& buffer) {
-  const auto end = std::find(buffer.begin(), buffer.end(), '\0');
-  return std::string(buffer.begin(), end);
+std::string BufferText(const std::array<char16_t, N>& buffer) {
+  const auto end = std::find(buffer.begin(), buffer.end(), u'\0');
+  return Utf16ToUtf8(std::u16string_view(buffer.data(), std::size_t(end - buffer.begin())));
 }
 
 // The first `count` characters (code points) of UTF-8 text.
@@ -62,19 +62,18 @@ std::int32_t Bgm::MciSend(const std::string& command, std::string& reply) {
     return -1;
   }
   auto& replyBuffer = state_.player.mciReply;
-  const std::string narrow = Utf8ToCp932(command);
   const auto code = static_cast<std::int32_t>(
-      winmm_.mciSendStringA(narrow.c_str(), replyBuffer.data(), kReplyLength, kNoCallback));
+      winmm_.mciSendStringW(Utf8ToUtf16(command).c_str(), replyBuffer.data(), kReplyLength, kNoCallback));
   state_.lastApiResult = code;
   if (code == 0) {
-    reply = Cp932ToUtf8(BufferText(replyBuffer));
+    reply = BufferText(replyBuffer);
     return 0;
   }
   auto& errorBuffer = state_.player.mciError;
-  if (winmm_.mciGetErrorStringA(static_cast<std::uint32_t>(code), errorBuffer.data(), kErrorLength) == 0)
+  if (winmm_.mciGetErrorStringW(static_cast<std::uint32_t>(code), errorBuffer.data(), kErrorLength) == 0)
     reply = kNoErrorText;
   else
-    reply = Cp932ToUtf8(BufferText(errorBuffer));
+    reply = BufferText(errorBuffer);
   return code;
 }
 
@@ -96,8 +95,7 @@ std::int32_t Bgm::MciPlay(const std::string& device, const std::string& fromPosi
 }
 
 std::uint32_t Bgm::SendWithoutReply(const std::string& command) {
-  const std::string narrow = Utf8ToCp932(command);
-  return winmm_.mciSendStringA(narrow.c_str(), nullptr, 0, kNoCallback);
+  return winmm_.mciSendStringW(Utf8ToUtf16(command).c_str(), nullptr, 0, kNoCallback);
 }
 
 void Bgm::CdOpen() {
@@ -120,9 +118,9 @@ void Bgm::CdPoll() {
       return;
     }
 
-    state_.lastApiResult = static_cast<std::int32_t>(winmm_.mciSendStringA(
-        "status cdaudio mode", player.cdMode.data(), kCdModeLength, kNoCallback));
-    const bool stopped = LeftChars(Cp932ToUtf8(BufferText(player.cdMode)), 7) == "stopped";
+    state_.lastApiResult = static_cast<std::int32_t>(winmm_.mciSendStringW(
+        u"status cdaudio mode", player.cdMode.data(), kCdModeLength, kNoCallback));
+    const bool stopped = LeftChars(BufferText(player.cdMode), 7) == "stopped";
 
     const std::int16_t repeatTrack = state_.settings.repeatTrack;
     if (repeatTrack == 0) {
@@ -158,8 +156,8 @@ void Bgm::Mp3Start() {
 
 bool Bgm::Mp3IsPlaying() {
   auto& mode = state_.player.mp3Mode;
-  winmm_.mciSendStringA("status MP3Play mode", mode.data(), kMp3ModeLength, kNoCallback);
-  return LeftChars(Cp932ToUtf8(BufferText(mode)), 7) == "playing";
+  winmm_.mciSendStringW(u"status MP3Play mode", mode.data(), kMp3ModeLength, kNoCallback);
+  return LeftChars(BufferText(mode), 7) == "playing";
 }
 
 void Bgm::Mp3Poll() {
@@ -176,10 +174,10 @@ void Bgm::Mp3Close() {
 void Bgm::WavStart() {
   const auto devices = static_cast<std::int32_t>(winmm_.waveOutGetNumDevs());
   if (devices <= 0) return;
-  const std::string path = Utf8ToCp932(state_.settings.musicFile);
-  state_.lastApiResult = winmm_.PlaySoundA(path.c_str(), 0, kSndAsync | kSndLoop);
+  state_.lastApiResult =
+      winmm_.PlaySoundW(Utf8ToUtf16(state_.settings.musicFile).c_str(), 0, kSndAsync | kSndLoop);
 }
 
-void Bgm::WavStop() { state_.lastApiResult = winmm_.PlaySoundA(nullptr, 0, kSndSync); }
+void Bgm::WavStop() { state_.lastApiResult = winmm_.PlaySoundW(nullptr, 0, kSndSync); }
 
 }  // namespace tolvarin

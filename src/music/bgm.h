@@ -1,12 +1,12 @@
 #pragma once
 // Tolvarin_BGM: background music for the saver window. An audio CD (the whole
 // disc or one track over and over) or one MP3 file through MCI command
-// strings, or one WAV file through PlaySoundA; all of it loops, and every
+// strings, or one WAV file through PlaySoundW; all of it loops, and every
 // failure is silent. The module has no timers of its own: the saver window
 // calls CdPoll every 200 ms and Mp3Poll every 1000 ms.
 //
-// Texts are UTF-8 here; commands, paths and replies cross to the platform in
-// code page 932.
+// Texts are UTF-8 here; commands and paths are built whole in UTF-8 and cross
+// to the platform as UTF-16, replies come back the same way.
 #include <cstdint>
 #include <string>
 

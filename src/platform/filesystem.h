@@ -19,7 +19,10 @@ class FileSystem {
   virtual std::optional<std::string> ReadFileBytes(const std::string& path,
                                                    std::uint64_t maxBytes) = 0;
   // Replaces the file atomically: writes a temporary file in the same folder,
-  // then renames it over `path`. On failure the old file stays as it was.
+  // then puts it in place of `path`, keeping what the platform keeps of the
+  // old file (security, attributes). On failure the old file stays as it
+  // was, except that a folder where no file can be created gets the new
+  // bytes written over the existing file in place.
   virtual bool ReplaceFileBytes(const std::string& path, const std::string& bytes) = 0;
 };
 

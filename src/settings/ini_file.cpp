@@ -1,12 +1,14 @@
 #include "settings/ini_file.h"
 
 #include "base/cp932.h"
-#include "settings/utf16_text.h"
+#include "base/utf16_text.h"
 
 namespace tolvarin {
 namespace {
 
 constexpr std::string_view kUtf16Bom = "\xFF\xFE";
+constexpr std::string_view kUtf16BeBom = "\xFE\xFF";
+constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
@@ -21,25 +23,34 @@ std::string_view UpToNul(std::string_view text) { return text.substr(0, text.fin
 
 char AsciiLower(char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; }
 
-// The file's text in the form the line parser works on: code page 932 bytes
-// as they are (dbcs), or UTF-16 turned into UTF-8.
+// The file's text in the form the line parser works on: code page 932 or
+// UTF-8 bytes as they are, or UTF-16 turned into UTF-8.
 struct IniText {
   IniText() = default;
   IniText(const IniText&) = delete;  // text may point into storage
   IniText& operator=(const IniText&) = delete;
+  IniEncoding encoding = IniEncoding::Cp932;
   std::string_view text;
   bool dbcs = true;
   std::string storage;  // the UTF-8 form of a UTF-16 file
 };
 
 void Decode(std::string_view fileBytes, IniText& out) {
-  if (fileBytes.substr(0, 2) == kUtf16Bom) {
-    out.storage = Utf16LeToUtf8(fileBytes.substr(2));
-    out.text = out.storage;
-    out.dbcs = false;
-  } else {
-    out.text = fileBytes;
-    out.dbcs = true;
+  out.encoding = DetectIniEncoding(fileBytes);
+  out.dbcs = out.encoding == IniEncoding::Cp932;
+  switch (out.encoding) {
+    case IniEncoding::Utf16Le:
+    case IniEncoding::Utf16Be:
+      out.storage = Utf16LeToUtf8(fileBytes.substr(2), out.encoding == IniEncoding::Utf16Be);
+      out.text = out.storage;
+      break;
+    case IniEncoding::Utf8Bom:
+      out.text = fileBytes.substr(kUtf8Bom.size());
+      break;
+    case IniEncoding::Utf8:
+    case IniEncoding::Cp932:
+      out.text = fileBytes;
+      break;
   }
 }
 
@@ -177,6 +188,20 @@ std::string_view LineBreakOf(std::string_view text) {
 
 }  // namespace
 
+IniEncoding DetectIniEncoding(std::string_view fileBytes) {
+  if (fileBytes.substr(0, 2) == kUtf16Bom) return IniEncoding::Utf16Le;
+  if (fileBytes.substr(0, 2) == kUtf16BeBom) return IniEncoding::Utf16Be;
+  if (fileBytes.substr(0, 3) == kUtf8Bom) return IniEncoding::Utf8Bom;
+  bool multiByte = false;
+  for (std::size_t i = 0; i < fileBytes.size();) {
+    const Utf8Char c = DecodeUtf8(fileBytes, i);
+    if (!c.valid) return IniEncoding::Cp932;
+    multiByte = multiByte || c.length > 1;
+    i += c.length;
+  }
+  return multiByte ? IniEncoding::Utf8 : IniEncoding::Cp932;
+}
+
 std::optional<std::string> IniLookup(std::string_view fileBytes, std::string_view section,
                                      std::string_view key) {
   IniText ini;
@@ -204,21 +229,14 @@ std::optional<std::string> IniLookup(std::string_view fileBytes, std::string_vie
   return std::nullopt;
 }
 
-std::optional<std::string> IniUpdate(std::string_view fileBytes, std::string_view section,
-                                     std::string_view key, std::string_view value) {
-  const std::string_view sectionName = TrimBlanks(UpToNul(section));
-  const std::string_view keyName = TrimBlanks(UpToNul(key));
-  if (!WritableName(sectionName, true) || !WritableName(keyName, false)) return std::nullopt;
-  value = UpToNul(value);
-  value = value.substr(0, value.find_first_of("\r\n"));
+namespace {
 
-  IniText ini;
-  Decode(fileBytes, ini);
-  const std::string wantedSection = Encode(sectionName, ini.dbcs);
-  const std::string wantedKey = Encode(keyName, ini.dbcs);
-  const std::string keyLine = wantedKey + "=" + Encode(value, ini.dbcs);
-  const std::string_view lineBreak = LineBreakOf(ini.text);
-  const std::string_view text = ini.text;
+// Sets one key in `text`, the file's text in the parser's form; names and
+// value are already in that form.
+void SetKey(std::string& text, bool dbcs, std::string_view section, std::string_view key,
+            std::string_view value) {
+  const std::string keyLine = std::string(key) + "=" + std::string(value);
+  const std::string_view lineBreak = LineBreakOf(text);
 
   // Where the new text goes: [spliceBegin, spliceEnd) of the old text is replaced.
   std::size_t spliceBegin = text.size(), spliceEnd = text.size();
@@ -229,17 +247,17 @@ std::optional<std::string> IniUpdate(std::string_view fileBytes, std::string_vie
   LineCursor cursor(text);
   Line line;
   while (cursor.Next(line)) {
-    const std::string_view content = text.substr(line.begin, line.contentEnd - line.begin);
+    const std::string_view content = std::string_view(text).substr(line.begin, line.contentEnd - line.begin);
     if (!inside && !IsHeader(content)) continue;
-    const ParsedLine parsed = ParseLine(content, ini.dbcs);
+    const ParsedLine parsed = ParseLine(content, dbcs);
     if (parsed.kind == LineKind::Section) {
       if (inside) break;
-      if (!found && NamesEqual(parsed.name, wantedSection, ini.dbcs)) found = inside = true;
+      if (!found && NamesEqual(parsed.name, section, dbcs)) found = inside = true;
       if (inside) lastNonBlank = line;
       continue;
     }
     if (!inside) continue;
-    if (parsed.kind == LineKind::Key && NamesEqual(parsed.name, wantedKey, ini.dbcs)) {
+    if (parsed.kind == LineKind::Key && NamesEqual(parsed.name, key, dbcs)) {
       keyFound = true;
       spliceBegin = line.begin;
       spliceEnd = line.contentEnd;
@@ -251,23 +269,75 @@ std::optional<std::string> IniUpdate(std::string_view fileBytes, std::string_vie
 
   if (!found) {
     if (!text.empty() && text.back() != '\n' && text.back() != '\r') insert.append(lineBreak);
-    insert.append("[").append(wantedSection).append("]").append(lineBreak);
+    insert.append("[").append(section).append("]").append(lineBreak);
     insert.append(keyLine).append(lineBreak);
   } else if (!keyFound) {
     spliceBegin = spliceEnd = lastNonBlank.end;
     if (lastNonBlank.end == lastNonBlank.contentEnd) insert.append(lineBreak);  // last line had no break
     insert.append(keyLine).append(lineBreak);
   }
+  text.replace(spliceBegin, spliceEnd - spliceBegin, insert);
+}
 
-  std::string edited;
-  edited.reserve(text.size() + insert.size());
-  edited.append(text.substr(0, spliceBegin)).append(insert).append(text.substr(spliceEnd));
-  if (ini.dbcs) return edited;
+// True when code page 932 holds `utf8` exactly.
+bool FitsCp932(std::string_view utf8) { return Cp932ToUtf8(Utf8ToCp932(utf8)) == utf8; }
+
+// A value as it is stored: cut at its first NUL, CR or LF.
+std::string_view StorableValue(std::string_view value) {
+  value = UpToNul(value);
+  return value.substr(0, value.find_first_of("\r\n"));
+}
+
+}  // namespace
+
+std::optional<std::string> IniUpdate(std::string_view fileBytes, std::string_view section,
+                                     const std::vector<IniEntry>& entries, IniWiden widen) {
+  const std::string_view sectionName = TrimBlanks(UpToNul(section));
+  if (!WritableName(sectionName, true)) return std::nullopt;
+  for (const IniEntry& entry : entries)
+    if (!WritableName(TrimBlanks(UpToNul(entry.key)), false)) return std::nullopt;
+
+  IniText ini;
+  Decode(fileBytes, ini);
+  if (ini.encoding == IniEncoding::Utf16Be) return std::nullopt;
+  std::string text(ini.text);
+  IniEncoding encoding = ini.encoding;
+  const auto apply = [&](std::string& edited, bool dbcs) {
+    const std::string wantedSection = Encode(sectionName, dbcs);
+    for (const IniEntry& entry : entries)
+      SetKey(edited, dbcs, wantedSection, Encode(TrimBlanks(UpToNul(entry.key)), dbcs),
+             Encode(StorableValue(entry.value), dbcs));
+  };
+
+  if (encoding == IniEncoding::Cp932) {
+    bool fits = FitsCp932(sectionName);
+    for (const IniEntry& entry : entries)
+      fits = fits && FitsCp932(TrimBlanks(UpToNul(entry.key))) && FitsCp932(StorableValue(entry.value));
+    if (fits) {
+      apply(text, true);
+      // Bytes that would read as UTF-8 would not come back as written.
+      if (DetectIniEncoding(text) == IniEncoding::Cp932) return text;
+    }
+    // The whole text moves to UTF-16, when it can do so without a change.
+    const std::string whole = Cp932ToUtf8(ini.text);
+    if (widen == IniWiden::Never || Utf8ToCp932(whole) != ini.text) return std::nullopt;
+    text = whole;
+    encoding = IniEncoding::Utf16Le;
+  }
+  apply(text, false);
+  if (encoding == IniEncoding::Utf8) return text;
+  if (encoding == IniEncoding::Utf8Bom) return std::string(kUtf8Bom) + text;
 
   std::string out(kUtf16Bom);
-  out += Utf8ToUtf16Le(edited);
-  if ((fileBytes.size() - 2) % 2 != 0) out.push_back(fileBytes.back());  // keep an odd last byte
+  out += Utf8ToUtf16Le(text);
+  // Keep an odd last byte of a file that was UTF-16 already.
+  if (ini.encoding == IniEncoding::Utf16Le && (fileBytes.size() - 2) % 2 != 0) out.push_back(fileBytes.back());
   return out;
+}
+
+std::optional<std::string> IniUpdate(std::string_view fileBytes, std::string_view section,
+                                     std::string_view key, std::string_view value) {
+  return IniUpdate(fileBytes, section, {IniEntry{std::string(key), std::string(value)}}, IniWiden::Never);
 }
 
 }  // namespace tolvarin

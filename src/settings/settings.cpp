@@ -56,17 +56,20 @@ std::string ReadIniString(FileSystem& files, const std::string& section, const s
   return IniLookup(*bytes, section, key).value_or(std::string());
 }
 
-void WriteIniString(FileSystem& files, const std::string& section, const std::string& key,
-                    const std::string& value, const std::string& file, std::int32_t& lastApiResult) {
-  lastApiResult = 0;
+bool WriteIniStrings(FileSystem& files, const std::string& section, const std::vector<IniEntry>& entries,
+                     const std::string& file, IniWiden widen) {
   // One byte over the limit tells a file that is too large to rewrite whole.
   const auto old = files.ReadFileBytes(file, kIniFileLimit + 1);
-  if (old && old->size() > kIniFileLimit) return;
+  if (old && old->size() > kIniFileLimit) return false;
   // A file that is there but cannot be read is not replaced by a new one.
-  if (!old && files.PathExists(file)) return;
-  const auto updated = IniUpdate(old ? *old : std::string(), section, key, value);
-  if (!updated) return;
-  lastApiResult = files.ReplaceFileBytes(file, *updated) ? 1 : 0;
+  if (!old && files.PathExists(file)) return false;
+  const auto updated = IniUpdate(old ? *old : std::string(), section, entries, widen);
+  return updated && files.ReplaceFileBytes(file, *updated);
+}
+
+void WriteIniString(FileSystem& files, const std::string& section, const std::string& key,
+                    const std::string& value, const std::string& file, std::int32_t& lastApiResult) {
+  lastApiResult = WriteIniStrings(files, section, {IniEntry{key, value}}, file, IniWiden::Never) ? 1 : 0;
 }
 
 bool FileExists(FileSystem& files, const std::string& path) {

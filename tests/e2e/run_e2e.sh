@@ -358,10 +358,11 @@ printf 'RIFF\x24\x00\x00\x00WAVEfmt \x10\x00\x00\x00\x01\x00\x01\x00\x40\x1f\x00
 printf 'ID3\x03\x00\x00\x00\x00\x00\x00' >"$music/song.mp3"
 windows_path() { echo "Z:$1" | tr '/' '\\'; }
 
-music_run() { # NAME MODE FILE: runs the saver with these settings for 3 s, then a key
-  local name=$1
-  printf '[Section]\r\n度合い= 100\r\nBGM区分= %s\r\nBGMﾘﾋﾟｰﾄ= 0\r\nBGMﾌｧｲﾙ=%s\r\n' "$2" "$3" |
-    iconv -f UTF-8 -t CP932 >"$music/Tolvarin.ini"
+music_run() { # NAME MODE FILE [ENCODING]: runs the saver with these settings for 3 s, then a key
+  local name=$1 encoding=${4:-CP932}
+  { [ "$encoding" = UTF-16LE ] && printf '\xff\xfe'
+    printf '[Section]\r\n度合い= 100\r\nBGM区分= %s\r\nBGMﾘﾋﾟｰﾄ= 0\r\nBGMﾌｧｲﾙ=%s\r\n' "$2" "$3" |
+      iconv -f UTF-8 -t "$encoding"; } >"$music/Tolvarin.ini"
   music_log=$work/$name.log
   WINEDEBUG=trace+winmm,trace+mci wine "$music/Tolvarin.scr" /s >"$music_log" 2>&1 &
   saver_pid=$!
@@ -396,6 +397,17 @@ last=$(tail -n 2 "$music_log.commands" | tr '\n' '|')
 [ "$first" = "open \\\"${mp3//\\/\\\\}\\\" type MPEGVideo Alias MP3Play" ] &&
   grep -qx 'status MP3Play mode' "$music_log.commands" && [ "$last" = "stop MP3Play|close MP3Play|" ]
 check music-mp3-opened-polled-closed $? "first [$first] last [$last]"
+
+# A UTF-16LE settings file naming a folder no ANSI code page holds whole; Wine's
+# trace writes other than ASCII characters as \XXXX.
+mkdir -p "$music/Café 노래"
+cp "$music/song.mp3" "$music/Café 노래/"
+unicode_mp3=$(windows_path "$music/Café 노래/song.mp3")
+music_run music-unicode-path-ends 2 "$unicode_mp3" UTF-16LE
+traced=$(sed 's/\\/\\\\/g; s/é/\\00e9/; s/노/\\b178/; s/래/\\b798/' <<<"$unicode_mp3")
+first=$(head -n 1 "$music_log.commands")
+[ "$first" = "open \\\"$traced\\\" type MPEGVideo Alias MP3Play" ]
+check music-unicode-path-sent-whole $? "first [$first]"
 
 music_run music-wav-ends 2 "$(windows_path "$music/loop.wav")"
 devices=$(sed -n 's/.*waveOutGetNumDevs count: \([0-9]*\).*/\1/p' "$music_log" | head -n 1)

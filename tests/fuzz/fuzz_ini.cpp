@@ -1,17 +1,21 @@
-// Any bytes as a settings file: reading never fails, a written value reads
-// back, writing twice changes nothing more, and other keys keep their values.
+// Any bytes as a settings file: reading never fails, written values read
+// back, writing twice changes nothing more, other keys keep their values, and
+// the file keeps its encoding unless it had to move to UTF-16LE.
 #include <cstdint>
 #include <cstdlib>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "base/cp932.h"
 #include "settings/ini_file.h"
 
 namespace {
 
+using tolvarin::IniEncoding;
 using tolvarin::IniLookup;
 using tolvarin::IniUpdate;
+using tolvarin::IniWiden;
 
 void Check(bool condition) {
   if (!condition) std::abort();
@@ -29,7 +33,7 @@ bool WellFormedUtf8(std::string_view text) {
 const char* const kSections[] = {"Section", "section", "ソ", "[x"};
 const char* const kKeys[] = {"度合い", "BGMﾌｧｲﾙ", "k", "ア"};
 // Values with the text they read back as.
-const char* const kValues[][2] = {{"v1", "v1"}, {" 100", "100"}, {"", ""}, {"C:\\ソフト\\a.mp3", "C:\\ソフト\\a.mp3"}};
+const char* const kValues[][2] = {{"v1", "v1"}, {" 100", "100"}, {"", ""}, {"C:\\Café 노래\\表.mp3", "C:\\Café 노래\\表.mp3"}};
 // Keys looked at before and after a write that does not touch them.
 const char* const kProbes[][2] = {{"Section", "BGM区分"}, {"Other", "k"}, {"ソ", "x"}};
 
@@ -52,10 +56,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Check(found->size() <= 255 * 3);
   }
 
-  const auto written = IniUpdate(file, section, key, value[0]);
-  if (!written) return 0;  // "[x" is not a writable section name
+  const IniWiden widen = size / 64 % 2 ? IniWiden::WhenNeeded : IniWiden::Never;
+  const std::vector<tolvarin::IniEntry> entries{{"k2", " 2"}, {key, value[0]}};
+  const auto written = IniUpdate(file, section, entries, widen);
+  if (!written) return 0;  // "[x" is not a writable section name; UTF-16BE; no room in code page 932
+  const IniEncoding before = tolvarin::DetectIniEncoding(file), after = tolvarin::DetectIniEncoding(*written);
+  Check(after == before || (widen == IniWiden::WhenNeeded && after == IniEncoding::Utf16Le) ||
+        (before == IniEncoding::Utf8 && after == IniEncoding::Cp932));  // nothing but ASCII is left
   Check(IniLookup(*written, section, key) == std::string(value[1]));
-  Check(IniUpdate(*written, section, key, value[0]) == written);
+  Check(IniUpdate(*written, section, entries, widen) == written);
   for (const auto& probe : kProbes) {
     if (std::string_view(probe[0]) == section || std::string_view(probe[1]) == key) continue;
     Check(IniLookup(*written, probe[0], probe[1]) == IniLookup(file, probe[0], probe[1]));

@@ -9,6 +9,7 @@
 
 #include "base/cp932.h"
 #include "base/number.h"
+#include "base/utf16_text.h"
 #include "platform/sim/sim_filesystem.h"
 #include "platform/sim/sim_process.h"
 
@@ -27,11 +28,7 @@ Fields Of(const SharedSettings& s) {
   return {s.effectDegree, s.musicMode, s.repeatTrack, s.musicFile, s.musicFolder};
 }
 
-std::string Utf16File(std::u16string_view text) {
-  std::string out = "\xFF\xFE";
-  for (char16_t u : text) out += {char(u & 0xFF), char(u >> 8)};
-  return out;
-}
+std::string Utf16File(std::string_view utf8) { return "\xFF\xFE" + Utf8ToUtf16Le(utf8); }
 
 // Can make one read fail with an exception, to see each load step trap its own errors.
 class FlakyFiles : public sim::SimFileSystem {
@@ -70,7 +67,6 @@ class SettingsTest : public ::testing::Test {
   sim::SimProcess process;
 };
 
-TEST_F(SettingsTest, NoFileGivesTheDefaults) { EXPECT_EQ(Of(Load()), (Fields{100, 0, 0, "", kApp})); }
 
 TEST_F(SettingsTest, LoadConvertsNumbersAndChecksTheMusicFile) {
   files.AddFile("C:\\Music\\a.mp3", "ID3");
@@ -107,16 +103,8 @@ TEST_F(SettingsTest, LoadConvertsNumbersAndChecksTheMusicFile) {
   }
 }
 
-TEST_F(SettingsTest, UnreadableSettingsFileReadsAsMissingAndIsNeverReplaced) {
-  const std::string bytes = Utf8ToCp932("[Section]\r\n度合い=5\r\nBGM区分=1\r\n; keep me\r\n");
-  files.AddFile(kIni, bytes);
-  files.SetUnreadable(kIni);
+TEST_F(SettingsTest, NoFileGivesTheDefaultsAndADriveRootHoldsTheFile) {
   EXPECT_EQ(Of(Load()), (Fields{100, 0, 0, "", kApp}));
-  EXPECT_EQ(Write(kKeyMusicMode, " 1"), 0);
-  EXPECT_EQ(files.FileBytes(kIni), bytes);
-}
-
-TEST_F(SettingsTest, SettingsFileInADriveRoot) {
   EXPECT_EQ(SettingsFilePath(process), kIni);
   process.appFolder = "D:\\";
   EXPECT_EQ(SettingsFilePath(process), "D:\\Tolvarin.ini");
@@ -134,6 +122,12 @@ TEST_F(SettingsTest, AFailingStepIsAbandonedAlone) {
   EXPECT_EQ(Of(Load()), (Fields{50, 2, 3, "", kApp}));
 }
 
+std::vector<FileOperation::Kind> Steps(const sim::SimFileSystem& files) {
+  std::vector<FileOperation::Kind> steps;
+  for (const auto& op : files.Operations()) steps.push_back(op.kind);
+  return steps;
+}
+
 TEST_F(SettingsTest, DialogSavesWriteTheExactFileThenChangeOnlyTheValues) {
   EXPECT_EQ(Write(kKeyEffectDegree, SignedNumberText(100)), 1);
   EXPECT_EQ(Write(kKeyMusicMode, SignedNumberText(0)), 1);
@@ -147,46 +141,74 @@ TEST_F(SettingsTest, DialogSavesWriteTheExactFileThenChangeOnlyTheValues) {
             "\x42\x47\x4D\xCC\xA7\xB2\xD9=\r\n");
   EXPECT_EQ(Of(Load()), (Fields{100, 0, 0, "", kApp}));
 
+  // Four keys in one replacement of the file.
   files.AddFile("C:\\ソフト\\表.mp3", "ID3");
-  Write(kKeyEffectDegree, "-3");
-  Write(kKeyMusicMode, " 2");
-  Write(kKeyRepeatTrack, " 12");
-  EXPECT_EQ(Write(kKeyMusicFile, "C:\\ソフト\\表.mp3"), 1);
+  files.ClearOperations();
+  EXPECT_TRUE(WriteIniStrings(files, kSettingsSection,
+                              {{kKeyEffectDegree, "-3"}, {kKeyMusicMode, " 2"}, {kKeyRepeatTrack, " 12"},
+                               {kKeyMusicFile, "C:\\ソフト\\表.mp3"}},
+                              kIni, IniWiden::WhenNeeded));
+  EXPECT_EQ(Steps(files), (std::vector{FileOperation::Kind::CreateTemp, FileOperation::Kind::WriteTemp,
+                                       FileOperation::Kind::Rename}));
+  EXPECT_EQ(files.Operations().back().target, kIni);
+  EXPECT_EQ(files.FilesIn(kApp), std::vector<std::string>{kIni});
   EXPECT_EQ(files.FileBytes(kIni),
             Utf8ToCp932("[Section]\r\n度合い=-3\r\nBGM区分= 2\r\nBGMﾘﾋﾟｰﾄ= 12\r\nBGMﾌｧｲﾙ=C:\\ソフト\\表.mp3\r\n"));
   EXPECT_EQ(Of(Load()), (Fields{-3, 2, 12, "C:\\ソフト\\表.mp3", "C:\\ソフト"}));
+
+  // A file name code page 932 cannot hold: refused as it is, or the file becomes UTF-16.
+  files.AddFile("C:\\Café 노래\\a.mp3", "ID3");
+  const std::vector<IniEntry> save{{kKeyMusicFile, "C:\\Café 노래\\a.mp3"}};
+  EXPECT_EQ(Write(kKeyMusicFile, "C:\\Café 노래\\a.mp3"), 0);
+  EXPECT_FALSE(WriteIniStrings(files, kSettingsSection, save, kIni, IniWiden::Never));
+  EXPECT_TRUE(WriteIniStrings(files, kSettingsSection, save, kIni, IniWiden::WhenNeeded));
+  EXPECT_EQ(files.FileBytes(kIni)->substr(0, 2), "\xFF\xFE");
+  EXPECT_EQ(Of(Load()), (Fields{-3, 2, 12, "C:\\Café 노래\\a.mp3", "C:\\Café 노래"}));
 }
 
-TEST_F(SettingsTest, WriteKeepsTheRestOfAnLfFile) {
-  files.AddFile(kIni, Utf8ToCp932("; hand-made\n[Section]\nBGM区分=1 ; not a comment\nextra=kept\n\n[Mine]\n度合い=9\n"));
-  EXPECT_EQ(Write(kKeyEffectDegree, " 20"), 1);
-  EXPECT_EQ(files.FileBytes(kIni),
-            Utf8ToCp932("; hand-made\n[Section]\nBGM区分=1 ; not a comment\nextra=kept\n度合い= 20\n\n[Mine]\n度合い=9\n"));
+TEST_F(SettingsTest, FilesFromOtherEditorsAreReadAndKeepTheirEncoding) {
+  files.AddFile("C:\\Music\\a.mp3", "ID3");
+  const struct {
+    std::string before, after;
+  } cases[] = {
+      {Utf16File("[Section]\r\n度合い=40\r\nBGMﾌｧｲﾙ=C:\\Music\\a.mp3\r\n"),
+       Utf16File("[Section]\r\n度合い= 100\r\nBGMﾌｧｲﾙ=C:\\Music\\a.mp3\r\nBGM区分= 2\r\n")},
+      {"\xEF\xBB\xBF[Section]\r\n度合い=40\r\nBGMﾌｧｲﾙ=C:\\Music\\a.mp3\r\n",
+       "\xEF\xBB\xBF[Section]\r\n度合い= 100\r\nBGMﾌｧｲﾙ=C:\\Music\\a.mp3\r\nBGM区分= 2\r\n"},
+      {"[Section]\n度合い=40\nBGMﾌｧｲﾙ=C:\\Music\\a.mp3\n",
+       "[Section]\n度合い= 100\nBGMﾌｧｲﾙ=C:\\Music\\a.mp3\nBGM区分= 2\n"},
+  };
+  for (const auto& c : cases) {
+    files.AddFile(kIni, c.before);
+    EXPECT_EQ(Of(Load()), (Fields{40, 0, 0, "C:\\Music\\a.mp3", "C:\\Music"}));
+    EXPECT_EQ(Write(kKeyEffectDegree, " 100"), 1);
+    EXPECT_EQ(Write(kKeyMusicMode, " 2"), 1);
+    EXPECT_EQ(files.FileBytes(kIni), c.after);
+  }
 }
 
-TEST_F(SettingsTest, WriteReplacesThroughATemporaryFileAndAFailureLeavesTheOldFile) {
+TEST_F(SettingsTest, FailedWriteLeavesTheOldFileAndAFolderWithoutNewFilesIsWrittenInPlace) {
   SettingsFile("[Section]\r\n度合い=1\r\n");
   const std::string before = *files.FileBytes(kIni);
-  for (WriteFault fault : {WriteFault::CannotCreateTemp, WriteFault::DiskFull, WriteFault::CannotRename}) {
+  for (WriteFault fault : {WriteFault::DiskFull, WriteFault::CannotRename}) {
     files.SetWriteFault(kApp, fault);
     EXPECT_EQ(Write(kKeyEffectDegree, " 2"), 0);
     EXPECT_EQ(files.FileBytes(kIni), before);
     EXPECT_EQ(files.FilesIn(kApp), std::vector<std::string>{kIni});  // no temporary file left
   }
-  files.SetWriteFault(kApp, WriteFault::None);
+  files.SetWriteFault(kApp, WriteFault::CannotCreateTemp);
   files.ClearOperations();
   EXPECT_EQ(Write(kKeyEffectDegree, " 2"), 1);
-  std::vector<FileOperation::Kind> steps;
-  for (const auto& op : files.Operations()) steps.push_back(op.kind);
-  EXPECT_EQ(steps, (std::vector{FileOperation::Kind::CreateTemp, FileOperation::Kind::WriteTemp,
-                                FileOperation::Kind::Rename}));
-  EXPECT_EQ(files.Operations().back().target, kIni);
+  EXPECT_EQ(Steps(files), (std::vector{FileOperation::Kind::CreateTemp, FileOperation::Kind::WriteInPlace}));
+  EXPECT_EQ(files.FileBytes(kIni), Utf8ToCp932("[Section]\r\n度合い= 2\r\n"));
+  // A new file cannot be made there at all.
+  EXPECT_EQ(Write(kKeyEffectDegree, " 2", std::string(kApp) + "\\new.ini"), 0);
   EXPECT_EQ(files.FilesIn(kApp), std::vector<std::string>{kIni});
 }
 
 TEST_F(SettingsTest, WriteThatCannotBeDoneTouchesNothing) {
   SettingsFile("[Section]\r\n度合い=1\r\n");
-  const std::string before = *files.FileBytes(kIni);
+  std::string before = *files.FileBytes(kIni);
   files.ClearOperations();
   EXPECT_EQ(Write(std::string(128, 'k'), "v"), 0);  // a name that cannot be written
   EXPECT_EQ(Write(kKeyEffectDegree, "1", kIni, "a]b"), 0);
@@ -196,23 +218,19 @@ TEST_F(SettingsTest, WriteThatCannotBeDoneTouchesNothing) {
   EXPECT_EQ(Write(kKeyEffectDegree, "1", kApp), 0);  // a folder
   EXPECT_TRUE(files.IsFolder(kApp));
 
-  // A file too large to be read whole would be cut short by a rewrite.
-  std::string huge = before;
+  // Read as well as can be, never rewritten: a file too large to be read
+  // whole, UTF-16BE, and a file that cannot be read at all.
+  std::string huge = before, be = Utf16File("[Section]\r\n度合い=1\r\n");
   huge.resize((64u << 20) + 1, ';');
-  files.AddFile(kIni, huge);
-  EXPECT_EQ(Load().effectDegree, 1);
-  EXPECT_EQ(Write(kKeyEffectDegree, " 2"), 0);
-  EXPECT_EQ(files.FileBytes(kIni)->size(), huge.size());
-}
-
-TEST_F(SettingsTest, Utf16SettingsFileIsReadAndStaysUtf16) {
-  files.AddFile(kIni, Utf16File(u"[Section]\r\n度合い=40\r\nBGMﾌｧｲﾙ=C:\\Music\\a.mp3\r\n"));
-  files.AddFile("C:\\Music\\a.mp3", "ID3");
-  EXPECT_EQ(Of(Load()), (Fields{40, 0, 0, "C:\\Music\\a.mp3", "C:\\Music"}));
-  EXPECT_EQ(Write(kKeyEffectDegree, " 100"), 1);
-  EXPECT_EQ(Write(kKeyMusicMode, " 2"), 1);
-  EXPECT_EQ(files.FileBytes(kIni),
-            Utf16File(u"[Section]\r\n度合い= 100\r\nBGMﾌｧｲﾙ=C:\\Music\\a.mp3\r\nBGM区分= 2\r\n"));
+  for (std::size_t i = 0; i + 1 < be.size(); i += 2) std::swap(be[i], be[i + 1]);
+  for (const std::string* bytes : {&huge, &be, &before}) {
+    files.AddFile(kIni, *bytes);
+    files.SetUnreadable(kIni, bytes == &before);
+    EXPECT_EQ(Load().effectDegree, bytes == &before ? 100 : 1);
+    EXPECT_FALSE(WriteIniStrings(files, kSettingsSection, {{kKeyEffectDegree, " 2"}}, kIni, IniWiden::WhenNeeded));
+    EXPECT_EQ(Write(kKeyEffectDegree, " 2"), 0);
+    EXPECT_EQ(files.FileBytes(kIni), *bytes);
+  }
 }
 
 TEST(FolderOfPath, TakesTheTextBeforeTheLastSeparator) {
@@ -221,12 +239,10 @@ TEST(FolderOfPath, TakesTheTextBeforeTheLastSeparator) {
       {"C:\\Music\\", "C:\\Music"},      {"a.mp3", ""},         {"", ""},
       {"\\", ""},                        {"C:", "C:"},          {"\\\\server\\share\\a.mp3", "\\\\server\\share"},
       {"C:\\Music/a.mp3", "C:"},  // "/" is not a separator here
+      // ソ, 表 and 能 end in 0x5C in code page 932; the path is scanned by character.
       {"C:\\ソフト\\a.mp3", "C:\\ソフト"}, {"C:\\表\\能\\a.mp3", "C:\\表\\能"},
   };
   for (const auto& c : cases) EXPECT_EQ(FolderOfPath(c[0]), c[1]) << c[0];
-  // ソ is 83 5C in the file: a byte scan of the code page text would cut inside it.
-  const std::string stored = "C:\\\x83\x5C\x83\x74\x83\x67\\a.mp3";
-  EXPECT_EQ(Utf8ToCp932(FolderOfPath(Cp932ToUtf8(stored))), "C:\\\x83\x5C\x83\x74\x83\x67");
 }
 
 TEST(FileExists, OpensFilesOnlyAndIgnoresOneTrailingBackslash) {

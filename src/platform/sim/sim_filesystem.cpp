@@ -220,7 +220,12 @@ bool SimFileSystem::ReplaceFileBytes(const std::string& path, const std::string&
 
   if (fault == WriteFault::CannotCreateTemp) {
     operations_.push_back({FileOperation::Kind::CreateTemp, temp, {}, false});
-    return false;
+    // An existing file is then overwritten where it is.
+    const auto existing = entries_.find(target->key);
+    if (existing == entries_.end() || existing->second.folder || existing->second.unreadable) return false;
+    existing->second.bytes = bytes;
+    operations_.push_back({FileOperation::Kind::WriteInPlace, existing->second.path, {}, true});
+    return true;
   }
   operations_.push_back({FileOperation::Kind::CreateTemp, temp, {}, true});
   entries_[tempKey] = Entry{temp, false, false, {}};

@@ -5,7 +5,8 @@
 // ("a.ini", "\a.ini", "C:a.ini") start from the current folder as on Windows.
 // A folder is never readable as a file; a path ending in a separator names
 // only a folder. Replacing a file goes through a temporary file in the same
-// folder and a rename, and every step is logged for the tests.
+// folder and a rename (an in-place write when the folder refuses new files),
+// and every step is logged for the tests.
 #include <cstdint>
 #include <map>
 #include <optional>
@@ -18,15 +19,15 @@ namespace tolvarin::sim {
 
 enum class WriteFault {
   None,
-  CannotCreateTemp,  // the folder refuses new files (read-only medium, no access)
+  CannotCreateTemp,  // the folder refuses new files (no access): an existing file is written in place
   DiskFull,          // the temporary file is created, writing it fails
   CannotRename,      // the target is locked: the final rename fails
 };
 
 struct FileOperation {
-  enum class Kind { CreateTemp, WriteTemp, Rename, DeleteTemp };
+  enum class Kind { CreateTemp, WriteTemp, Rename, DeleteTemp, WriteInPlace };
   Kind kind;
-  std::string path;    // the temporary file
+  std::string path;    // the temporary file (for WriteInPlace: the file itself)
   std::string target;  // for Rename: the file replaced
   bool succeeded;
 };

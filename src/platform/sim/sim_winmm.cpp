@@ -7,7 +7,7 @@
 #include <string_view>
 #include <utility>
 
-#include "base/cp932.h"
+#include "base/utf16_text.h"
 
 namespace tolvarin::sim {
 
@@ -105,15 +105,11 @@ constexpr ErrorEntry kErrorTexts[] = {
     {349, "Cannot write to the specified file. Make sure you have enough disk space or are still connected to the network."},
 };
 
-// Lower case for ASCII letters; the second byte of a double-byte character
-// may look like a capital letter and is left alone.
+// Lower case for ASCII letters (UTF-8 bytes of other characters are never ASCII).
 std::string Lower(std::string_view text) {
   std::string out(text);
-  for (std::size_t i = 0; i < out.size();) {
-    const std::size_t length = Cp932CharLength(out, i);
-    if (length == 1 && out[i] >= 'A' && out[i] <= 'Z') out[i] = static_cast<char>(out[i] - 'A' + 'a');
-    i += length;
-  }
+  for (char& c : out)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
   return out;
 }
 
@@ -163,15 +159,16 @@ std::string TwoDigits(std::int64_t value) {
   return text;
 }
 
-// The reply bytes that fit in `length` with the NUL, without half a character.
-std::string FitReply(const std::string& reply, std::uint32_t length) {
-  std::size_t end = 0;
-  while (end < reply.size()) {
-    const std::size_t next = end + Cp932CharLength(reply, end);
-    if (next + 1 > length) break;
-    end = next;
-  }
-  return reply.substr(0, end);
+// Puts the UTF-16 form of `reply` into `out`: what fits in `length` code
+// units with the NUL, never half a surrogate pair. Gives back the UTF-8 of
+// what was put there.
+std::string PutReply(const std::string& reply, char16_t* out, std::uint32_t length) {
+  const std::u16string wide = Utf8ToUtf16(reply);
+  std::size_t end = std::min<std::size_t>(wide.size(), length - 1);
+  if (end > 0 && end < wide.size() && wide[end - 1] >= 0xD800 && wide[end - 1] <= 0xDBFF) --end;
+  std::copy(wide.begin(), wide.begin() + std::ptrdiff_t(end), out);
+  out[end] = u'\0';
+  return Utf16ToUtf8(std::u16string_view(wide).substr(0, end));
 }
 
 // The words after the device name, taken one by one.
@@ -381,42 +378,36 @@ SimWinmm::SimWinmm(SimClock& clock, FileSystem& files)
 
 SimWinmm::~SimWinmm() = default;
 
-std::uint32_t SimWinmm::mciSendStringA(const char* command, char* returnString, std::uint32_t returnLength,
-                                       Hwnd callback) {
+std::uint32_t SimWinmm::mciSendStringW(const char16_t* command, char16_t* returnString,
+                                       std::uint32_t returnLength, Hwnd callback) {
   const bool buffer = returnString != nullptr && returnLength > 0;
-  if (buffer) returnString[0] = '\0';
+  if (buffer) returnString[0] = u'\0';
   MciCall call;
   call.time = clock_.Now();
-  call.command = command ? command : "";
+  call.command = command ? Utf16ToUtf8(command) : "";
   call.replyBuffer = returnString != nullptr;
   call.returnLength = returnLength;
   call.callback = callback;
 
   std::string reply;
   call.result = Execute(call.command, reply);
-  if (call.result == 0 && buffer) {
-    call.reply = FitReply(reply, returnLength);
-    std::copy(call.reply.begin(), call.reply.end(), returnString);
-    returnString[call.reply.size()] = '\0';
-  }
+  if (call.result == 0 && buffer) call.reply = PutReply(reply, returnString, returnLength);
   mciCalls_.push_back(call);
   return call.result;
 }
 
-std::int32_t SimWinmm::mciGetErrorStringA(std::uint32_t code, char* text, std::uint32_t length) {
+std::int32_t SimWinmm::mciGetErrorStringW(std::uint32_t code, char16_t* text, std::uint32_t length) {
   std::int32_t result = 0;
   const std::string message = ErrorText(code);
   if (errorTexts_ && text != nullptr && length > 0 && !message.empty()) {
-    const std::string fitted = FitReply(message, length);
-    std::copy(fitted.begin(), fitted.end(), text);
-    text[fitted.size()] = '\0';
+    PutReply(message, text, length);
     result = 1;
   }
   errorTextCalls_.push_back({clock_.Now(), code, length, result});
   return result;
 }
 
-std::int32_t SimWinmm::PlaySoundA(const char* sound, std::intptr_t module, std::uint32_t flags) {
+std::int32_t SimWinmm::PlaySoundW(const char16_t* sound, std::intptr_t module, std::uint32_t flags) {
   PlaySoundCall call;
   call.time = clock_.Now();
   call.module = module;
@@ -425,8 +416,8 @@ std::int32_t SimWinmm::PlaySoundA(const char* sound, std::intptr_t module, std::
     soundPlaying_.reset();
     call.result = 1;
   } else {
-    call.sound = std::string(sound);
-    const bool readable = files_.CanOpenForReading(Cp932ToUtf8(*call.sound));
+    call.sound = Utf16ToUtf8(sound);
+    const bool readable = files_.CanOpenForReading(*call.sound);
     const bool async = (flags & kSndAsync) != 0;
     // In the background the call succeeds before the file is even looked for.
     call.result = playSoundResult_.value_or(readable || async ? 1 : 0);
@@ -596,7 +587,7 @@ std::uint32_t SimWinmm::Open(const Command& command, std::string& reply) {
   if (kind == Device::Kind::kCd) {
     if (!drive_->present) return kMciErrCannotLoadDriver;
   } else {
-    const std::string path = Cp932ToUtf8(command.device);
+    const std::string& path = command.device;
     if (!files_.CanOpenForReading(path)) return kMciErrFileNotFound;
     if (unplayable_.count(Lower(path)) != 0) return kMciErrInternal;
     const auto length = mediaLengths_.find(Lower(path));

@@ -1,7 +1,7 @@
 #pragma once
 // The simulated multimedia services: an MCI command-string interpreter for
 // the commands the program sends, with an audio-CD drive and MPEGVideo files
-// that play on the virtual clock, a recording PlaySoundA and a scriptable
+// that play on the virtual clock, a recording PlaySoundW and a scriptable
 // count of wave devices. Every call is logged with its virtual time.
 //
 // Modelled on what Windows' winmm (as Wine has it) answers:
@@ -48,12 +48,12 @@ inline constexpr std::uint32_t kMciErrMissingDeviceName = 292;     // MCIERR_MIS
 inline constexpr std::uint32_t kMciErrNoClosingQuote = 294;        // MCIERR_NO_CLOSING_QUOTE
 inline constexpr std::uint32_t kMciErrExtraCharacters = 305;       // MCIERR_EXTRA_CHARACTERS
 
-// One mciSendStringA call as the program made it.
+// One mciSendStringW call as the program made it; texts in UTF-8.
 struct MciCall {
   std::int64_t time = 0;          // virtual microseconds
-  std::string command;            // the bytes sent (code page 932)
+  std::string command;            // the text sent
   bool replyBuffer = false;       // a buffer was given
-  std::uint32_t returnLength = 0; // the length announced with it
+  std::uint32_t returnLength = 0; // the length announced with it (code units)
   Hwnd callback = 0;
   std::uint32_t result = 0;
   std::string reply;              // what the buffer holds afterwards (up to the NUL)
@@ -68,7 +68,7 @@ struct ErrorTextCall {
 
 struct PlaySoundCall {
   std::int64_t time = 0;
-  std::optional<std::string> sound;  // the bytes of the sound name; empty optional for null
+  std::optional<std::string> sound;  // the sound name; empty optional for null
   std::intptr_t module = 0;
   std::uint32_t flags = 0;
   std::int32_t result = 0;
@@ -80,10 +80,10 @@ class SimWinmm : public Winmm {
   SimWinmm(SimClock& clock, FileSystem& files);
   ~SimWinmm() override;
 
-  std::uint32_t mciSendStringA(const char* command, char* returnString, std::uint32_t returnLength,
+  std::uint32_t mciSendStringW(const char16_t* command, char16_t* returnString, std::uint32_t returnLength,
                                Hwnd callback) override;
-  std::int32_t mciGetErrorStringA(std::uint32_t code, char* text, std::uint32_t length) override;
-  std::int32_t PlaySoundA(const char* sound, std::intptr_t module, std::uint32_t flags) override;
+  std::int32_t mciGetErrorStringW(std::uint32_t code, char16_t* text, std::uint32_t length) override;
+  std::int32_t PlaySoundW(const char16_t* sound, std::intptr_t module, std::uint32_t flags) override;
   std::uint32_t waveOutGetNumDevs() override;
 
   // --- Scripting ---------------------------------------------------------
@@ -106,9 +106,9 @@ class SimWinmm : public Winmm {
   // interpreted: it returns `result` and, on success, `reply`.
   void ScriptReply(const std::string& command, std::uint32_t result, const std::string& reply);
   void SetWaveOutDevices(std::uint32_t count);
-  // With false, mciGetErrorStringA has no text for any code.
+  // With false, mciGetErrorStringW has no text for any code.
   void SetErrorTextsAvailable(bool available);
-  // Result of PlaySoundA calls with a sound name; unset, it is 1, except 0
+  // Result of PlaySoundW calls with a sound name; unset, it is 1, except 0
   // for a file that cannot be read and is played synchronously.
   void SetPlaySoundResult(std::int32_t result);
 
@@ -120,7 +120,7 @@ class SimWinmm : public Winmm {
   const std::vector<PlaySoundCall>& PlaySoundCalls() const { return playSoundCalls_; }
   int WaveOutGetNumDevsCalls() const { return waveOutCalls_; }
   void ClearLog();
-  // The sound PlaySoundA is looping (or playing), if any.
+  // The sound PlaySoundW is looping (or playing), if any.
   std::optional<std::string> SoundPlaying() const { return soundPlaying_; }
   // Open devices by alias (lower case), for checks that nothing stays open.
   std::vector<std::string> OpenAliases() const;

@@ -2,11 +2,32 @@
 
 #include <algorithm>
 #include <climits>
+#include <cwchar>
 
 #include "platform/win32/win32_api.h"
 
 namespace tolvarin {
 namespace {
+
+// The form of a path that no MAX_PATH limit applies to: made full, then
+// given the "\\?\" prefix ("\\?\UNC\" for a network path). Device paths
+// ("\\.\") and paths that have the prefix already stay as they are.
+std::optional<std::wstring> LongForm(const std::wstring& path) {
+  if (path.rfind(L"\\\\?\\", 0) == 0 || path.rfind(L"\\\\.\\", 0) == 0) return path;
+  std::wstring full(std::size_t(MAX_PATH), L'\0');
+  for (;;) {
+    const DWORD length = GetFullPathNameW(path.c_str(), DWORD(full.size()), full.data(), nullptr);
+    if (length == 0) return std::nullopt;
+    if (length < full.size()) {
+      full.resize(length);
+      break;
+    }
+    full.assign(length, L'\0');
+  }
+  if (full.rfind(L"\\\\.\\", 0) == 0) return full;  // a device name such as NUL
+  if (full.rfind(L"\\\\", 0) == 0) return L"\\\\?\\UNC\\" + full.substr(2);
+  return L"\\\\?\\" + full;
+}
 
 // Strict conversion: a path that is not valid UTF-8 names no file.
 std::optional<std::wstring> WidePath(const std::string& path) {
@@ -17,7 +38,7 @@ std::optional<std::wstring> WidePath(const std::string& path) {
   std::wstring wide(std::size_t(length), L'\0');
   MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, path.data(), int(path.size()), wide.data(), length);
   if (wide.find(L'\0') != std::wstring::npos) return std::nullopt;
-  return wide;
+  return LongForm(wide);
 }
 
 // No "insert a disk" boxes from a missing removable drive.
@@ -59,13 +80,20 @@ HANDLE OpenExistingFileForReading(const std::wstring& path) {
                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
-// The folder that holds `path`, for the temporary file: "." for a bare name,
-// "C:" for "C:name", the root itself for "C:\name".
-std::wstring FolderOf(const std::wstring& path) {
-  const std::size_t cut = path.find_last_of(L"\\/");
-  if (cut == std::wstring::npos) return path.size() >= 2 && path[1] == L':' ? path.substr(0, 2) : L".";
-  if (cut == 0 || (cut == 2 && path[1] == L':')) return path.substr(0, cut + 1);
-  return path.substr(0, cut);
+// A new, empty file beside `path` (a full path in the long form), opened for
+// writing; its name goes to `tempPath`.
+HANDLE CreateTempBeside(const std::wstring& path, std::wstring& tempPath) {
+  const std::wstring folder = path.substr(0, path.find_last_of(L'\\') + 1);
+  const unsigned base = unsigned(GetTickCount()) ^ (unsigned(GetCurrentProcessId()) << 16);
+  for (unsigned attempt = 0; attempt < 100; ++attempt) {
+    wchar_t name[32];
+    swprintf(name, 32, L"~tlv%08X.tmp", base + attempt * 7919u);
+    tempPath = folder + name;
+    const HANDLE file = CreateFileW(tempPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file != INVALID_HANDLE_VALUE || GetLastError() != ERROR_FILE_EXISTS) return file;
+  }
+  return INVALID_HANDLE_VALUE;
 }
 
 bool WriteAll(HANDLE file, const std::string& bytes) {
@@ -128,16 +156,33 @@ bool Win32FileSystem::ReplaceFileBytes(const std::string& path, const std::strin
   if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)))
     return false;
 
-  wchar_t temp[MAX_PATH];
-  if (GetTempFileNameW(FolderOf(*wide).c_str(), L"tlv", 0, temp) == 0) return false;
-  // GetTempFileNameW has created the file; from here on it must go on failure.
-  bool ok = false;
-  {
-    Handle file(CreateFileW(temp, GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    ok = file.valid() && WriteAll(file.get(), bytes) && FlushFileBuffers(file.get()) && file.Close();
+  const bool exists = attributes != INVALID_FILE_ATTRIBUTES;
+
+  std::wstring temp;
+  Handle file(CreateTempBeside(*wide, temp));
+  if (!file.valid()) {
+    // No new file can be made in the folder (no right to, or a full
+    // directory), so the existing file is overwritten where it is.
+    if (!exists) return false;
+    Handle target(CreateFileW(wide->c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr));
+    return target.valid() && WriteAll(target.get(), bytes) && SetEndOfFile(target.get()) &&
+           FlushFileBuffers(target.get()) && target.Close();
   }
-  ok = ok && MoveFileExW(temp, wide->c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
-  if (!ok) DeleteFileW(temp);
+  // From here on the temporary file must go on failure.
+  bool ok = WriteAll(file.get(), bytes) && FlushFileBuffers(file.get()) && file.Close();
+  if (ok && exists) {
+    // Keeps the old file's security, attributes, creation time and streams.
+    ok = ReplaceFileW(wide->c_str(), temp.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr);
+    // Not every implementation keeps the attributes (Wine does not): put them back.
+    if (ok && GetFileAttributesW(wide->c_str()) != attributes) SetFileAttributesW(wide->c_str(), attributes);
+  } else if (ok) {
+    ok = MoveFileExW(temp.c_str(), wide->c_str(), MOVEFILE_WRITE_THROUGH);
+  }
+  if (!ok) {
+    if (file.valid()) file.Close();
+    DeleteFileW(temp.c_str());
+  }
   return ok;
 }
 

@@ -1,17 +1,15 @@
 #pragma once
-// Windows multimedia for real. The program's texts are code page 932 whatever
-// the system's ANSI code page is, so each call converts them explicitly and
-// goes through the UTF-16 ("W") functions.
+// Windows multimedia for real: the UTF-16 ("W") functions, called as they are.
 #include "platform/winmm.h"
 
 namespace tolvarin {
 
 class Win32Winmm : public Winmm {
  public:
-  std::uint32_t mciSendStringA(const char* command, char* returnString, std::uint32_t returnLength,
+  std::uint32_t mciSendStringW(const char16_t* command, char16_t* returnString, std::uint32_t returnLength,
                                Hwnd callback) override;
-  std::int32_t mciGetErrorStringA(std::uint32_t code, char* text, std::uint32_t length) override;
-  std::int32_t PlaySoundA(const char* sound, std::intptr_t module, std::uint32_t flags) override;
+  std::int32_t mciGetErrorStringW(std::uint32_t code, char16_t* text, std::uint32_t length) override;
+  std::int32_t PlaySoundW(const char16_t* sound, std::intptr_t module, std::uint32_t flags) override;
   std::uint32_t waveOutGetNumDevs() override;
 };
 

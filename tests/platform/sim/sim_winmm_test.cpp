@@ -2,11 +2,11 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "base/utf16_text.h"
 #include "platform/sim/sim_clock.h"
 #include "platform/sim/sim_filesystem.h"
 
@@ -25,10 +25,10 @@ class SimWinmmTest : public ::testing::Test {
  protected:
   void Run(std::initializer_list<Step> steps) {
     for (const Step& step : steps) {
-      char reply[64];
-      std::memset(reply, 'x', sizeof reply);
-      EXPECT_EQ(winmm.mciSendStringA(step.command, reply, sizeof reply, 0), step.code) << step.command;
-      EXPECT_STREQ(reply, step.reply) << step.command;
+      std::u16string reply(64, u'x');
+      EXPECT_EQ(winmm.mciSendStringW(Utf8ToUtf16(step.command).c_str(), reply.data(), 64, 0), step.code)
+          << step.command;
+      EXPECT_EQ(Utf16ToUtf8(reply.c_str()), step.reply) << step.command;
     }
   }
 
@@ -47,54 +47,51 @@ TEST_F(SimWinmmTest, MalformedCommandsAndMissingDevicesAreRejectedAsWinmmDoes) {
        {"status cdaudio mode", 0, "open"}});
 }
 
-TEST_F(SimWinmmTest, RepliesAreCutToTheBufferWithoutSplittingACharacter) {
-  winmm.ScriptReply("status cdaudio mode", 0, "ab\x82\xa0z");  // "abあz"
-  char reply[8];
+TEST_F(SimWinmmTest, RepliesAreCutToTheBufferWithoutSplittingASurrogatePair) {
+  winmm.ScriptReply("status cdaudio mode", 0, "aあ🎵z");  // 1 + 1 + 2 + 1 code units
   for (const auto& [length, expected] : std::vector<std::pair<std::uint32_t, std::string>>{
-           {6, "ab\x82\xa0z"}, {5, "ab\x82\xa0"}, {4, "ab"}, {3, "ab"}, {1, ""}}) {
-    std::memset(reply, 'x', sizeof reply);
-    EXPECT_EQ(winmm.mciSendStringA("status cdaudio mode", reply, length, 0), 0u);
-    EXPECT_EQ(std::string(reply), expected) << length;
+           {6, "aあ🎵z"}, {5, "aあ🎵"}, {4, "aあ"}, {3, "aあ"}, {1, ""}}) {
+    std::u16string reply(8, u'x');
+    EXPECT_EQ(winmm.mciSendStringW(u"status cdaudio mode", reply.data(), length, 0), 0u);
+    EXPECT_EQ(Utf16ToUtf8(reply.c_str()), expected) << length;
   }
   // No buffer: the command still runs and is logged.
-  EXPECT_EQ(winmm.mciSendStringA("STATUS CDAUDIO MODE", nullptr, 0, 0), 0u);
+  EXPECT_EQ(winmm.mciSendStringW(u"STATUS CDAUDIO MODE", nullptr, 0, 0), 0u);
   EXPECT_FALSE(winmm.MciCalls().back().replyBuffer);
 }
 
-TEST_F(SimWinmmTest, CdThatIsNotOpenIsOpenedForOneCommandInATimeFormatOfItsOwn) {
+TEST_F(SimWinmmTest, CdOpensForOneCommandAndMp3OnlyForAFileItCanPlay) {
   winmm.InsertDisc({30000, 30000});
-  Run({{"set cdaudio time format tmsf", 0}, {"status cdaudio position track 2", 0, "00:32:00"},
-       {"play cdaudio from 00:02:00 fast", kMciErrUnrecognizedCommand}, {"status cdaudio mode", 0, "stopped"}});
-  EXPECT_TRUE(winmm.OpenAliases().empty());
-}
-
-TEST_F(SimWinmmTest, Mp3OpensOnlyForAFileItCanPlay) {
   files.AddFile("C:\\Music\\a.mp3", "ID3");
   files.AddFile("C:\\Music\\broken.mp3", "junk");
   winmm.SetMediaUnplayable("c:\\music\\BROKEN.mp3");
-  Run({{"open \"C:\\Music\\broken.mp3\" type MPEGVideo Alias MP3Play", kMciErrInternal},
+  // A CD that is not open is opened for one command, in a time format of its own.
+  Run({{"set cdaudio time format tmsf", 0}, {"status cdaudio position track 2", 0, "00:32:00"},
+       {"play cdaudio from 00:02:00 fast", kMciErrUnrecognizedCommand}, {"status cdaudio mode", 0, "stopped"},
+       {"open \"C:\\Music\\broken.mp3\" type MPEGVideo Alias MP3Play", kMciErrInternal},
        {"open \"C:\\Music\\a.mp3\" type MPEGVideo Alias MP3Play", 0, "1"},  // the device ID
        {"open \"C:\\Music\\a.mp3\" type MPEGVideo Alias mp3play", kMciErrDuplicateAlias},
        {"close MP3PLAY", 0}, {"close MP3Play", kMciErrInvalidDeviceName}});
+  EXPECT_TRUE(winmm.OpenAliases().empty());
 }
 
 TEST_F(SimWinmmTest, ErrorTextsAndPlaySound) {
-  char text[16];
-  EXPECT_EQ(winmm.mciGetErrorStringA(263, text, 8), 1);
-  EXPECT_STREQ(text, "The spe");
-  for (const std::uint32_t unknown : {0u, 256u, 258u, 999u}) EXPECT_EQ(winmm.mciGetErrorStringA(unknown, text, 16), 0);
-  EXPECT_EQ(winmm.mciGetErrorStringA(263, text, 0), 0);
+  char16_t text[16];
+  EXPECT_EQ(winmm.mciGetErrorStringW(263, text, 8), 1);
+  EXPECT_EQ(std::u16string(text), u"The spe");
+  for (const std::uint32_t unknown : {0u, 256u, 258u, 999u}) EXPECT_EQ(winmm.mciGetErrorStringW(unknown, text, 16), 0);
+  EXPECT_EQ(winmm.mciGetErrorStringW(263, text, 0), 0);
 
   files.AddFile("C:\\a.wav", "RIFF");
-  EXPECT_EQ(winmm.PlaySoundA("C:\\a.wav", 0, kSndSync), 1);
+  EXPECT_EQ(winmm.PlaySoundW(u"C:\\a.wav", 0, kSndSync), 1);
   EXPECT_FALSE(winmm.SoundPlaying());
-  EXPECT_EQ(winmm.PlaySoundA("C:\\none.wav", 0, kSndSync), 0);
+  EXPECT_EQ(winmm.PlaySoundW(u"C:\\none.wav", 0, kSndSync), 0);
   // In the background it succeeds before the file is looked for.
-  EXPECT_EQ(winmm.PlaySoundA("C:\\none.wav", 0, kSndAsync | kSndLoop), 1);
+  EXPECT_EQ(winmm.PlaySoundW(u"C:\\none.wav", 0, kSndAsync | kSndLoop), 1);
   EXPECT_FALSE(winmm.SoundPlaying());
-  EXPECT_EQ(winmm.PlaySoundA("C:\\a.wav", 0, kSndAsync | kSndLoop), 1);
+  EXPECT_EQ(winmm.PlaySoundW(u"C:\\a.wav", 0, kSndAsync | kSndLoop), 1);
   EXPECT_EQ(winmm.SoundPlaying(), "C:\\a.wav");
-  EXPECT_EQ(winmm.PlaySoundA(nullptr, 0, 0), 1);
+  EXPECT_EQ(winmm.PlaySoundW(nullptr, 0, 0), 1);
   EXPECT_FALSE(winmm.SoundPlaying());
 }
 

@@ -2,14 +2,39 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "platform/win32/win32_api.h"
 #include "platform/win32/win32_text.h"
+#include "settings/settings.h"
 
 namespace tolvarin {
 namespace {
+
+std::wstring Long(const std::string& path) { return L"\\\\?\\" + Utf8ToWide(path); }
+
+// Names in `folder`, without "." and "..".
+std::vector<std::string> NamesIn(const std::string& folder) {
+  std::vector<std::string> names;
+  WIN32_FIND_DATAW data;
+  HANDLE find = FindFirstFileW((Long(folder) + L"\\*").c_str(), &data);
+  if (find == INVALID_HANDLE_VALUE) return names;
+  do {
+    const std::wstring name = data.cFileName;
+    if (name != L"." && name != L"..") names.push_back(WideToUtf8(name));
+  } while (FindNextFileW(find, &data));
+  FindClose(find);
+  return names;
+}
+
+// Removes `path` and everything under it.
+void RemoveTree(const std::string& path) {
+  for (const std::string& name : NamesIn(path)) RemoveTree(path + "\\" + name);
+  SetFileAttributesW(Long(path).c_str(), FILE_ATTRIBUTE_NORMAL);
+  if (!DeleteFileW(Long(path).c_str())) RemoveDirectoryW(Long(path).c_str());
+}
 
 // A fresh folder with a Japanese name under the temporary folder, removed afterwards.
 class Win32FileSystemTest : public ::testing::Test {
@@ -18,31 +43,11 @@ class Win32FileSystemTest : public ::testing::Test {
     wchar_t temp[MAX_PATH];
     ASSERT_GT(GetTempPathW(MAX_PATH, temp), 0u);
     folder_ = WideToUtf8(temp) + "tolvarin_テスト_" + std::to_string(GetCurrentProcessId());
-    ASSERT_TRUE(CreateDirectoryW(Utf8ToWide(folder_).c_str(), nullptr) ||
-                GetLastError() == ERROR_ALREADY_EXISTS);
+    ASSERT_TRUE(CreateDirectoryW(Utf8ToWide(folder_).c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS);
   }
-  void TearDown() override {
-    for (const std::string& name : Names()) {
-      const std::wstring path = Utf8ToWide(folder_ + "\\" + name);
-      SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-      if (!DeleteFileW(path.c_str())) RemoveDirectoryW(path.c_str());
-    }
-    RemoveDirectoryW(Utf8ToWide(folder_).c_str());
-  }
+  void TearDown() override { RemoveTree(folder_); }
   std::string Path(const std::string& name) const { return folder_ + "\\" + name; }
-  // Names in the folder, without "." and "..".
-  std::vector<std::string> Names() const {
-    std::vector<std::string> names;
-    WIN32_FIND_DATAW data;
-    HANDLE find = FindFirstFileW(Utf8ToWide(folder_ + "\\*").c_str(), &data);
-    if (find == INVALID_HANDLE_VALUE) return names;
-    do {
-      const std::wstring name = data.cFileName;
-      if (name != L"." && name != L"..") names.push_back(WideToUtf8(name));
-    } while (FindNextFileW(find, &data));
-    FindClose(find);
-    return names;
-  }
+  std::vector<std::string> Names() const { return NamesIn(folder_); }
 
   std::string folder_;
   Win32FileSystem files;
@@ -80,24 +85,68 @@ TEST_F(Win32FileSystemTest, FoldersAndBadNamesAreNotFiles) {
   EXPECT_EQ(Names().size(), 2u);
 }
 
-TEST_F(Win32FileSystemTest, FileThatCannotBeReplacedKeepsItsBytesAndNoTemporaryFileStays) {
-  const std::string ro = Path("ro.ini"), open = Path("open.ini");
+TEST_F(Win32FileSystemTest, ReplaceKeepsAttributesAndRefusesWhatItCannotReplace) {
+  const std::string hidden = Path("hidden.ini"), ro = Path("ro.ini"), open = Path("open.ini");
+  ASSERT_TRUE(files.ReplaceFileBytes(hidden, "old"));
+  const DWORD kept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+  ASSERT_TRUE(SetFileAttributesW(Utf8ToWide(hidden).c_str(), kept));
+  WIN32_FILE_ATTRIBUTE_DATA after{};
+  ASSERT_TRUE(files.ReplaceFileBytes(hidden, "new"));
+  ASSERT_TRUE(GetFileAttributesExW(Utf8ToWide(hidden).c_str(), GetFileExInfoStandard, &after));
+  EXPECT_EQ(files.ReadFileBytes(hidden, 100), "new");
+  EXPECT_EQ(after.dwFileAttributes & kept, kept);
+
   ASSERT_TRUE(files.ReplaceFileBytes(ro, "old"));
   ASSERT_TRUE(SetFileAttributesW(Utf8ToWide(ro).c_str(), FILE_ATTRIBUTE_READONLY));
   EXPECT_FALSE(files.ReplaceFileBytes(ro, "new"));
   EXPECT_EQ(files.ReadFileBytes(ro, 100), "old");
-
-  // Held elsewhere without delete sharing: still readable, but it cannot be renamed over.
+  // Held elsewhere without delete sharing: still readable, but it cannot be replaced.
   ASSERT_TRUE(files.ReplaceFileBytes(open, "shared"));
   HANDLE other = CreateFileW(Utf8ToWide(open).c_str(), GENERIC_READ | GENERIC_WRITE,
                              FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(other, INVALID_HANDLE_VALUE);
-  EXPECT_TRUE(files.CanOpenForReading(open));
   EXPECT_EQ(files.ReadFileBytes(open, 100), "shared");
   EXPECT_FALSE(files.ReplaceFileBytes(open, "new"));
   CloseHandle(other);
   EXPECT_EQ(files.ReadFileBytes(open, 100), "shared");
-  EXPECT_EQ(Names().size(), 2u);
+  // None of our temporary files stays (Wine's ReplaceFileW leaves one of its own, "rf*.tmp").
+  for (const std::string& name : Names()) EXPECT_NE(name.rfind("~tlv", 0), 0u) << name;
+}
+
+TEST_F(Win32FileSystemTest, FolderPathsLongerThanMaxPathWork) {
+  std::string deep = folder_;
+  while (deep.size() < 400) {
+    deep += "\\フォルダー_folder_of_some_length";
+    ASSERT_TRUE(CreateDirectoryW(Long(deep).c_str(), nullptr));
+  }
+  const std::string ini = deep + "\\Tolvarin.ini";
+  std::int32_t result = 0;
+  WriteIniString(files, kSettingsSection, kKeyEffectDegree, " 7", ini, result);
+  EXPECT_EQ(result, 1);
+  WriteIniString(files, kSettingsSection, kKeyMusicMode, " 1", ini, result);
+  EXPECT_EQ(result, 1);
+  EXPECT_TRUE(FileExists(files, ini));
+  EXPECT_EQ(ReadIniString(files, kSettingsSection, kKeyEffectDegree, ini), "7");
+  EXPECT_EQ(ReadIniString(files, kSettingsSection, kKeyMusicMode, ini), "1");
+  EXPECT_EQ(NamesIn(deep), std::vector<std::string>{"Tolvarin.ini"});
+}
+
+// A folder where no file can be created, holding a file that may be written
+// (TOLVARIN_LOCKED_FOLDER/Tolvarin.ini): set up by tests/e2e/files_e2e.sh,
+// which runs this without the power to override file permissions.
+TEST(Win32LockedFolderTest, ExistingFileIsWrittenInPlaceAndNoNewFileAppears) {
+  const char* folder = std::getenv("TOLVARIN_LOCKED_FOLDER");
+  if (folder == nullptr) GTEST_SKIP() << "needs the folder set up by files_e2e.sh";
+  Win32FileSystem files;
+  const std::string ini = std::string(folder) + "\\Tolvarin.ini";
+  const auto before = files.ReadFileBytes(ini, 1000);
+  ASSERT_TRUE(before.has_value());
+  EXPECT_TRUE(WriteIniStrings(files, kSettingsSection, {{kKeyEffectDegree, " 5"}, {kKeyMusicFile, "C:\\Café 노래.mp3"}},
+                              ini, IniWiden::WhenNeeded));
+  EXPECT_EQ(ReadIniString(files, kSettingsSection, kKeyEffectDegree, ini), "5");
+  EXPECT_EQ(ReadIniString(files, kSettingsSection, kKeyMusicFile, ini), "C:\\Café 노래.mp3");
+  EXPECT_FALSE(files.ReplaceFileBytes(std::string(folder) + "\\new.ini", "x"));
+  EXPECT_EQ(NamesIn(folder), std::vector<std::string>{"Tolvarin.ini"});
 }
 
 }  // namespace

@@ -1,0 +1,77 @@
+#!/bin/bash
+# The settings file writer where Wine run as root hides what Windows does: a
+# folder in which no new file may be created, holding a settings file that
+# may be written. Wine and its server run without the power to override file
+# permissions, so the folder's permissions hold; the unit test
+# Win32LockedFolderTest then writes the file in place.
+#
+# Usage: tests/e2e/files_e2e.sh [BUILD_DIR]      (default: build/win64)
+# Prints "ok NAME" or "FAIL NAME: why" per check, then "files e2e: N passed,
+# M failed"; the exit status is 1 when any check failed.
+set -u
+
+root=$(cd "$(dirname "$0")/../.." && pwd)
+build=$(cd "${1:-$root/build/win64}" 2>/dev/null && pwd) || build=${1:-$root/build/win64}
+tests=$build/bin/tolvarin_tests.exe
+
+passed=0
+failed=0
+ok() { echo "ok $1${2:+ ($2)}"; passed=$((passed + 1)); }
+fail() { echo "FAIL $1${2:+: $2}"; failed=$((failed + 1)); }
+check() { if [ "$2" -eq 0 ]; then ok "$1"; else fail "$1" "$3"; fi; }
+finish() {
+  echo "files e2e: $passed passed, $failed failed"
+  [ "$failed" -eq 0 ]
+  exit
+}
+
+for tool in wine wineserver setpriv; do
+  command -v "$tool" >/dev/null 2>&1 || fail setup "missing tool $tool"
+done
+[ -f "$tests" ] || fail setup "missing $tests (build the win64 preset first)"
+[ "$failed" -eq 0 ] || finish
+
+work=$(mktemp -d)
+export WINEPREFIX=${TOLVARIN_WINEPREFIX:-$build/e2e-wineprefix}
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEARCH=win64
+unprivileged() { setpriv --bounding-set -dac_override -- "$@"; }
+cleanup() {
+  wineserver -k >/dev/null 2>&1
+  chmod -R u+w "$work"
+  rm -rf "$work"
+}
+trap cleanup EXIT
+if [ ! -f "$WINEPREFIX/system.reg" ]; then
+  wineboot -i >"$work/wineboot.log" 2>&1 || { fail setup "wineboot failed"; finish; }
+fi
+
+locked=$work/locked
+mkdir -p "$locked"
+printf '[Section]\r\n\x93\x78\x8D\x87\x82\xA2=1\r\n' >"$locked/Tolvarin.ini"
+chmod 0666 "$locked/Tolvarin.ini"
+chmod 0555 "$locked"
+inode=$(stat -c %i "$locked/Tolvarin.ini")
+if unprivileged touch "$locked/probe" 2>/dev/null; then
+  fail setup "the folder still takes new files without the override"
+  finish
+fi
+
+# The server must start without the override too: end the one that may run.
+wineserver -k >/dev/null 2>&1
+wineserver -w
+(cd "$build/bin" && TOLVARIN_LOCKED_FOLDER="Z:${locked//\//\\}" unprivileged wine "$tests" \
+  --gtest_filter='Win32LockedFolderTest.*') >"$work/test.log" 2>&1
+grep -q '^\[  PASSED  \] 1 test' "$work/test.log" && ! grep -q 'SKIPPED' "$work/test.log"
+check locked-folder-file-written-in-place $? "$(grep -E 'Failure|Expected|Which is|SKIPPED|FAILED' "$work/test.log" | head -n 8 | tr '\n' ' ')"
+wineserver -k >/dev/null 2>&1
+
+[ "$(stat -c %i "$locked/Tolvarin.ini")" = "$inode" ] && [ "$(ls -A "$locked")" = "Tolvarin.ini" ]
+check locked-folder-same-file-nothing-new $? "$(ls -ai "$locked" | tr '\n' ' ') (inode was $inode)"
+# The value needs more than code page 932, so the file became UTF-16LE.
+[ "$(head -c 2 "$locked/Tolvarin.ini" | od -An -tx1 | tr -d ' ')" = "fffe" ] &&
+  iconv -f UTF-16LE -t UTF-8 <"$locked/Tolvarin.ini" | grep -q 'BGMﾌｧｲﾙ=C:\\Café 노래.mp3'
+check locked-folder-widened-to-utf16 $? "$(od -c "$locked/Tolvarin.ini" | head -n 3 | tr '\n' ' ')"
+
+finish
