@@ -7,7 +7,6 @@
 #include "base/errors.h"
 #include "base/number.h"
 #include "dialog/dialog_layout.h"
-#include "dialog/settings_save.h"
 #include "settings/settings.h"
 
 namespace tolvarin {
@@ -434,14 +433,16 @@ void SettingsDialog::ChooseMusicFile() {
 
 void SettingsDialog::SaveAndClose() {
   SharedSettings& settings = program_.state.settings;
-  KeyValues keys;
-  keys.emplace_back(kKeyEffectDegree, SignedNumberText(hsDoai_->Value()));
-  keys.emplace_back(kKeyMusicMode, SignedNumberText(settings.musicMode));
+  std::vector<IniEntry> keys;
+  keys.push_back({kKeyEffectDegree, SignedNumberText(hsDoai_->Value())});
+  keys.push_back({kKeyMusicMode, SignedNumberText(settings.musicMode)});
   settings.repeatTrack = RepeatTrackFromText(bgmRepeat_->Text());
-  keys.emplace_back(kKeyRepeatTrack, SignedNumberText(settings.repeatTrack));
-  keys.emplace_back(kKeyMusicFile, settings.musicFile);
+  keys.push_back({kKeyRepeatTrack, SignedNumberText(settings.repeatTrack)});
+  keys.push_back({kKeyMusicFile, settings.musicFile});
   const std::string file = SettingsFilePath(platform_.process);
-  const bool saved = WriteIniStrings(platform_.files, kSettingsSection, keys, file);
+  // The four keys go in with one replacement of the file, or not at all; a
+  // path that code page 932 cannot hold turns the file into UTF-16LE.
+  const bool saved = WriteIniStrings(platform_.files, kSettingsSection, keys, file, IniWiden::WhenNeeded);
   program_.state.lastApiResult = saved ? 1 : 0;
   if (!saved) {
     // Nothing was written: the dialog stays, so the user can try again or cancel.
