@@ -8,7 +8,7 @@
 # ending at once, and a read-only settings file giving the message.
 #
 # Usage: tests/e2e/dialog_e2e.sh [BUILD_DIR]      (default: build/win64)
-# Needs: Xvfb, wine (64-bit), xdotool, ImageMagick, setpriv, python3,
+# Needs: Xvfb, wine (64-bit), xdotool, ImageMagick, setpriv,
 # fonts-ipafont-gothic. Leaves enlarged screenshots in $SHOTS (default: shots/).
 # Prints "ok NAME" or "FAIL NAME: why" per check, then a count line.
 set -u
@@ -28,7 +28,7 @@ finish() {
   exit
 }
 
-for tool in Xvfb wine wineserver xdotool convert import setpriv python3; do
+for tool in Xvfb wine wineserver xdotool convert import setpriv; do
   command -v "$tool" >/dev/null 2>&1 || fail setup "missing tool $tool"
 done
 [ -f "$build/bin/Tolvarin.scr" ] || fail setup "missing $build/bin/Tolvarin.scr (build the win64 preset first)"

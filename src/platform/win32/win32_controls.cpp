@@ -119,11 +119,11 @@ class Win32SetImage final : public ImageControl {
   Bitmap stretched_;
 };
 
-class Win32Label final : public LabelControl {
+class Win32FormLabel final : public LabelControl {
  public:
-  Win32Label(Win32ControlSet& set, const LabelDesign& design)
+  Win32FormLabel(Win32ControlSet& set, const LabelDesign& design)
       : design(design), set_(set), caption_(design.caption), font_(CreateDesignFont(design.font)) {}
-  ~Win32Label() override {
+  ~Win32FormLabel() override {
     if (font_) DeleteObject(font_);
   }
   void SetCaption(const std::string& caption) override {
@@ -316,7 +316,7 @@ ImageControl& Win32ControlSet::AddImage() {
 }
 
 LabelControl& Win32ControlSet::AddLabel(const LabelDesign& design) {
-  labels_.push_back(std::make_unique<Win32Label>(*this, design));
+  labels_.push_back(std::make_unique<Win32FormLabel>(*this, design));
   Invalidate(design.rect);
   return *labels_.back();
 }
@@ -349,7 +349,7 @@ void Win32ControlSet::Paint(HDC dc) {
   for (auto& label : labels_) label->Paint(dc);
 }
 
-Win32Label* Win32ControlSet::LabelAt(POINT point) const {
+Win32FormLabel* Win32ControlSet::LabelAt(POINT point) const {
   for (auto it = labels_.rbegin(); it != labels_.rend(); ++it) {
     const RECT area = ToRect((*it)->design.rect);
     if (PtInRect(&area, point)) return it->get();
@@ -387,7 +387,7 @@ bool Win32ControlSet::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, 
         if (image->onMouseDown) image->onMouseDown(button);
         return true;
       }
-      if (Win32Label* label = LabelAt(point)) {
+      if (Win32FormLabel* label = LabelAt(point)) {
         if (button == kLeftButton) {
           pressedLabel_ = label;
           SetCapture(container_);
@@ -399,7 +399,7 @@ bool Win32ControlSet::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, 
     }
     case WM_LBUTTONUP: {
       if (!pressedLabel_) return false;
-      Win32Label* pressed = pressedLabel_;
+      Win32FormLabel* pressed = pressedLabel_;
       pressedLabel_ = nullptr;
       ReleaseCapture();
       const POINT point{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
@@ -419,7 +419,7 @@ bool Win32ControlSet::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, 
       if (reinterpret_cast<HWND>(wParam) != container_ || LOWORD(lParam) != HTCLIENT) return false;
       POINT point;
       if (!GetCursorPos(&point) || !ScreenToClient(container_, &point)) return false;
-      const Win32Label* label = LabelAt(point);
+      const Win32FormLabel* label = LabelAt(point);
       if (!label || label->design.pointerResource.empty()) return false;
       const std::wstring name = Utf8ToWide(label->design.pointerResource);
       if (HCURSOR cursor = LoadCursorW(windowing_.instance(), name.c_str())) {

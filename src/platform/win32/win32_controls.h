@@ -36,7 +36,7 @@ class Win32Canvas {
 };
 
 class Win32SetImage;
-class Win32Label;
+class Win32FormLabel;
 class Win32Shape;
 class Win32ScrollBar;
 class Win32ComboBox;
@@ -63,14 +63,14 @@ class Win32ControlSet {
   void Invalidate(const ControlRect& rect);
 
  private:
-  Win32Label* LabelAt(POINT point) const;
+  Win32FormLabel* LabelAt(POINT point) const;
   Win32SetImage* ImageAt(POINT point) const;
 
   Win32Windowing& windowing_;
   const HWND& container_;
-  Win32Label* pressedLabel_ = nullptr;
+  Win32FormLabel* pressedLabel_ = nullptr;
   std::vector<std::unique_ptr<Win32SetImage>> images_;
-  std::vector<std::unique_ptr<Win32Label>> labels_;
+  std::vector<std::unique_ptr<Win32FormLabel>> labels_;
   std::vector<std::unique_ptr<Win32Shape>> shapes_;
   std::vector<std::unique_ptr<Win32ScrollBar>> scrollBars_;
   std::vector<std::unique_ptr<Win32ComboBox>> comboBoxes_;
