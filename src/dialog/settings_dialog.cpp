@@ -150,6 +150,7 @@ void SettingsDialog::CreateControls() {
     design.font = DialogFont();
     design.foreColor = color;
     design.alignment = alignment;
+    design.autoSize = alignment == TextAlignment::Left;
     return container.AddLabel(design);
   };
 
@@ -179,6 +180,7 @@ void SettingsDialog::CreateControls() {
     design.font = DialogFont(true);
     design.foreColor = kWhite;
     design.pointerResource = kLinkPointerResource;
+    design.autoSize = true;
     lblUrl_ = &form_->AddLabel(design);
   }
   const char* markResources[2] = {kMarkOffResource, kMarkOnResource};

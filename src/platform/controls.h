@@ -36,6 +36,9 @@ struct LabelDesign {
   std::uint32_t foreColor = 0;  // 0x00BBGGRR or a system colour
   TextAlignment alignment = TextAlignment::Left;
   bool border = false;          // a single-line border
+  // Sized to its text: one line, as wide as the text needs (at least the
+  // design width), so a wider font than designed for is not cut off.
+  bool autoSize = false;
   // Resource name of the pointer shown over the label; empty for the default.
   std::string pointerResource;
 };

@@ -69,7 +69,7 @@ shot() { # NAME: the whole screen, enlarged four times
   convert "$work/$1.png" -crop "${ww}x${wh}+${wx}+${wy}" +repage -scale 400% "$shots/dialog_$1.png"
 }
 pixel() { # X Y: "#RRGGBB" of the screen now
-  import -window root -crop "1x1+$1+$2" +repage txt:- 2>/dev/null | grep -o '#[0-9A-F]\{6\}' | head -n 1
+  import -window root -crop "1x1+$1+$2" +repage -depth 8 txt:- 2>/dev/null | grep -o '#[0-9A-F]\{6\}' | head -n 1
 }
 
 # start_dialog [PREFIX...]: Tolvarin.scr /c; waits for "<Tolvarin>" and finds its client area.
@@ -89,7 +89,7 @@ start_dialog() {
   # The client area starts where the gradient's first row, RGB(0, 0, 30), is.
   cx= cy=
   local row
-  row=$(import -window root -crop "1x60+$((wx + ww / 2))+$wy" +repage txt:- 2>/dev/null |
+  row=$(import -window root -crop "1x60+$((wx + ww / 2))+$wy" +repage -depth 8 txt:- 2>/dev/null |
     grep '#00001E' | head -n 1 | sed 's/^0,\([0-9]*\):.*/\1/')
   [ -n "$row" ] || return 1
   cy=$((wy + row))

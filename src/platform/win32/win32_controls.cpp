@@ -127,13 +127,15 @@ class Win32FormLabel final : public LabelControl {
     if (font_) DeleteObject(font_);
   }
   void SetCaption(const std::string& caption) override {
+    set_.Invalidate(hitRect);
     caption_ = caption;
-    set_.Invalidate(design.rect);
+    hitRect = design.rect;
+    set_.Invalidate(hitRect);
   }
   std::string Caption() const override { return caption_; }
 
   void Paint(HDC dc) {
-    RECT area = ToRect(design.rect);
+    RECT area = ToRect(hitRect);
     if (design.border) {
       DrawEdge(dc, &area, BDR_SUNKENOUTER, BF_RECT);
       InflateRect(&area, -2, -2);
@@ -142,13 +144,24 @@ class Win32FormLabel final : public LabelControl {
     HGDIOBJ previousFont = SelectObject(dc, font_ ? static_cast<HGDIOBJ>(font_) : GetStockObject(DEFAULT_GUI_FONT));
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, ResolveControlColor(design.foreColor));
-    UINT format = DT_NOPREFIX | DT_WORDBREAK;
+    UINT format = DT_NOPREFIX | (design.autoSize ? DT_SINGLELINE : DT_WORDBREAK);
     if (design.alignment == TextAlignment::Center) format |= DT_CENTER;
+    if (design.autoSize) {
+      RECT needed = area;
+      DrawTextW(dc, text.c_str(), int(text.size()), &needed, format | DT_CALCRECT);
+      if (needed.right > area.right) {
+        area.right = needed.right;
+        hitRect.width = needed.right - hitRect.left;
+      }
+    }
     DrawTextW(dc, text.c_str(), int(text.size()), &area, format);
     SelectObject(dc, previousFont);
   }
 
   const LabelDesign design;
+  // Where the label is drawn and takes the pointer: the design rectangle,
+  // widened to the text when the label is sized to its text.
+  ControlRect hitRect = design.rect;
 
  private:
   Win32ControlSet& set_;
@@ -351,7 +364,7 @@ void Win32ControlSet::Paint(HDC dc) {
 
 Win32FormLabel* Win32ControlSet::LabelAt(POINT point) const {
   for (auto it = labels_.rbegin(); it != labels_.rend(); ++it) {
-    const RECT area = ToRect((*it)->design.rect);
+    const RECT area = ToRect((*it)->hitRect);
     if (PtInRect(&area, point)) return it->get();
   }
   return nullptr;
