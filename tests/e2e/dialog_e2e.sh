@@ -153,7 +153,7 @@ shot mode1
 
 # ---- Scroll bar: a click beside the thumb moves it by 10 -------------------------
 
-click_panel $((328 + 80)) 60
+click_panel $((328 + 60)) 60
 # ---- Repeat box: typed text, rounded half to even when saved ----------------------
 
 click_panel 125 62
