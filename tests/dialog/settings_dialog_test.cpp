@@ -140,7 +140,10 @@ TEST_F(DialogTest, LoadShowsTheSettings) {
     Open(settings);
     EXPECT_EQ(dialog().HS_Doai().Value(), row.scrollValue);
     EXPECT_EQ(dialog().lbl_Doai().Caption(), row.degreeText);
-    for (int i = 0; i < 3; ++i) EXPECT_EQ(Mark(i), row.marks[i]) << i;
+    // (Builds without a JPEG decoder have no marks to tell apart.)
+    if (sim::SimPictures::CanDecode()) {
+      for (int i = 0; i < 3; ++i) EXPECT_EQ(Mark(i), row.marks[i]) << i;
+    }
     EXPECT_EQ(repeatBox().enabled, row.repeatEnabled);
     EXPECT_EQ(dialog().Cmd_File().Enabled(), row.fileEnabled);
     EXPECT_EQ(repeatBox().text, row.repeatText);
@@ -245,7 +248,9 @@ TEST_F(DialogTest, MusicModeFollowsAnyButtonOnMarksAndLabels) {
     sim->windowing.PostButtonClick(at.x, at.y, row.button);
     sim->windowing.DoEvents();
     EXPECT_EQ(program->state.settings.musicMode, row.mode);
-    for (int i = 0; i < 3; ++i) EXPECT_EQ(Mark(i), i == row.mode ? 1 : 0);
+    if (sim::SimPictures::CanDecode()) {
+      for (int i = 0; i < 3; ++i) EXPECT_EQ(Mark(i), i == row.mode ? 1 : 0);
+    }
     EXPECT_EQ(repeatBox().enabled, row.repeatEnabled);
     EXPECT_EQ(dialog().Cmd_File().Enabled(), row.fileEnabled);
     EXPECT_EQ(dialog().lbl_Fname().Caption(), "C:\\Music\\a.mp3");
