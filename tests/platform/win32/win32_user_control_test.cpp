@@ -66,7 +66,7 @@ TEST(Win32Pictures, TheStatePicturesDecodeAsTheSimulationDecodesThem) {
     ASSERT_TRUE(platform && own) << picture.name;
     EXPECT_EQ(*platform, *own) << picture.name;
   }
-  EXPECT_EQ(found, 6);
+  EXPECT_EQ(found, 7);  // the six button faces and the settings dialog's tile
 }
 
 TEST(Win32UserControl, ButtonFacesEqualTheSimulatedOnes) {
