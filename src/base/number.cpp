@@ -131,6 +131,17 @@ double LeadingNumber(std::string_view text) {
   return value;
 }
 
+std::optional<double> WholeNumber(std::string_view text) {
+  std::size_t pos = 0;
+  while (pos < text.size() && IsBlank(text[pos])) ++pos;
+  const auto number = ScanNumber(text, pos);
+  if (!number) return std::nullopt;
+  std::size_t end = number->end;
+  while (end < text.size() && IsBlank(text[end])) ++end;
+  if (end != text.size()) return std::nullopt;
+  return LeadingNumber(text);
+}
+
 std::string SignedNumberText(std::int32_t value) {
   if (value < 0) return std::to_string(value);
   std::string text(1, ' ');

@@ -26,6 +26,10 @@ std::optional<std::int16_t> FloorToInt16(std::string_view text);
 // conversion reports them as an overflow.
 double LeadingNumber(std::string_view text);
 
+// The whole of `text` read as a decimal number (the syntax of FloorToInt16,
+// blanks around it allowed), not rounded; nullopt when it is not one.
+std::optional<double> WholeNumber(std::string_view text);
+
 // Decimal text of `value` with a sign position in front: " 100", " 0", "-3".
 std::string SignedNumberText(std::int32_t value);
 

@@ -5,6 +5,7 @@
 #include "platform/libraries.h"
 #include "platform/pictures.h"
 #include "platform/process.h"
+#include "platform/shell.h"
 #include "platform/user32.h"
 #include "platform/windowing.h"
 #include "platform/winmm.h"
@@ -20,6 +21,7 @@ struct Platform {
   FileSystem& files;
   Libraries& libraries;
   Pictures& pictures;
+  Shell& shell;
 };
 
 }  // namespace tolvarin

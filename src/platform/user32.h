@@ -32,6 +32,9 @@ class User32 {
   // The window at a screen point (the deepest child window there), or 0.
   virtual Hwnd WindowFromPoint(PointL point) = 0;
   virtual std::int32_t GetSystemMetrics(std::int32_t index) = 0;
+  // Animates a window's title bar from one rectangle to another (IDANI_CAPTION = 3).
+  virtual std::int32_t DrawAnimatedRects(Hwnd window, std::int32_t animation, const RectL& from,
+                                         const RectL& to) = 0;
 };
 
 class Gdi32 {

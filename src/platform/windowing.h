@@ -10,6 +10,7 @@
 #include <string>
 
 #include "base/raster.h"
+#include "platform/controls.h"
 #include "platform/types.h"
 #include "platform/user_control.h"
 
@@ -28,7 +29,7 @@ class Timer {
 
 // A picture surface: a child area that owns an off-screen bitmap of its own
 // size. Drawing into hDC() goes into that bitmap; Refresh() puts it on screen.
-class PictureSurface {
+class PictureSurface : public ControlContainer {
  public:
   virtual ~PictureSurface() = default;
   virtual void SetSize(double width, double height) = 0;
@@ -57,6 +58,9 @@ class ImageControl {
   virtual double Top() const = 0;
   virtual double Width() const = 0;
   virtual double Height() const = 0;
+
+  // A mouse button pressed over the image (kLeftButton, kRightButton, kMiddleButton).
+  std::function<void(std::int32_t button)> onMouseDown;
 };
 
 struct FormDesign {
@@ -65,12 +69,19 @@ struct FormDesign {
   std::uint32_t backColor = 0x00C0C0C0;  // 0x00BBGGRR
   bool keyPreview = true;                // keys reach the form whatever control has the focus
   bool showInTaskbar = false;
+  // A dialog: caption, fixed single border, minimise and close buttons.
+  bool fixedDialog = false;
+  // Resource name of the window icon; empty for none.
+  std::string iconResource = {};
+  // A dialog form's client area in twips; the frame is added around it.
+  double clientWidth = 0;
+  double clientHeight = 0;
 };
 
 // Why a form is asked to unload.
 enum class UnloadMode : std::int32_t { FormControlMenu = 0, FormCode = 1, AppWindows = 2, TaskManager = 3 };
 
-class Form {
+class Form : public ControlContainer {
  public:
   virtual ~Form() = default;
   virtual Hwnd hWnd() = 0;
@@ -112,6 +123,15 @@ class Form {
   std::function<void()> onDeactivateApp;
   // The display configuration (resolution, monitors) changed.
   std::function<void()> onDisplayChange;
+
+  // Shows the form modally (no owner) and returns once it has been unloaded.
+  virtual void ShowModal() = 0;
+  // The form's retained image, client-sized: what is drawn there stays and
+  // shows behind the controls after Repaint.
+  virtual PixelView Canvas() = 0;
+  virtual void Repaint() = 0;
+  // Raised when the form is first shown and whenever its client size changes.
+  std::function<void()> onResize;
 };
 
 class Windowing {
@@ -133,6 +153,10 @@ class Windowing {
   virtual double ScreenHeight() = 0;
   virtual double TwipsPerPixelX() = 0;
   virtual double TwipsPerPixelY() = 0;
+
+  // The application-wide mouse pointer (kPointerDefault, kPointerHourglass).
+  virtual void SetMousePointer(std::int32_t pointer) = 0;
+  virtual std::int32_t MousePointer() const = 0;
 };
 
 }  // namespace tolvarin

@@ -1,4 +1,5 @@
 #include "base/errors.h"
+#include "dialog/settings_dialog.h"
 #include "saver/saver_window.h"
 #include "settings/settings.h"
 #include "startup/preview_window.h"
@@ -30,32 +31,34 @@ std::string ModeLetter(const std::string& commandTail) {
 void Main(Program& program) {
   Platform& p = program.platform;
 
-  // 1. One saver window or settings dialog at a time; both searches always run.
+  // One saver window or settings dialog at a time; both searches always run.
   const Hwnd saverWindow = p.user32.FindWindowA("Tolvarin_Main");
   const Hwnd settingsDialog = p.user32.FindWindowA("<Tolvarin>");
   if (saverWindow != 0 || settingsDialog != 0) p.process.EndProcess();
 
-  // 2-3. Preview mode reads no settings.
+  // Preview mode reads no settings.
   const std::string mode = ModeLetter(p.process.CommandTail());
   if (mode == "P") {
     PreviewStartup(program);
     return;
   }
 
-  // 4.
   LoadSettings(p, program.state.settings);
 
-  // 5. The settings dialog: nothing to show yet, so the run ends as it would
-  // once the dialog has closed.
-  if (mode == "C") p.process.EndProcess();
+  // The settings dialog, modal and without an owner; the run ends when it
+  // has closed. Anything after the letter (/c:1234) is ignored.
+  if (mode == "C") {
+    program.settingsDialog = std::make_unique<SettingsDialog>(program);
+    program.settingsDialog->ShowModal();
+    p.process.EndProcess();
+  }
 
-  // 6. Any other letter, or a one-character tail.
+  // Any other letter, or a one-character tail, ends the run without a window.
   if (mode != "S" && !p.process.CommandTail().empty()) p.process.EndProcess();
 
-  // 7. An empty tail leaves the cursor visible.
+  // The saver hides the cursor; an empty tail leaves it visible.
   if (mode == "S") program.state.savedCursorValue = p.user32.ShowCursor(0);
 
-  // 8.
   program.saverWindow = std::make_unique<SaverWindow>(program);
   program.saverWindow->Load();
 }

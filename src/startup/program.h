@@ -10,6 +10,7 @@ namespace tolvarin {
 
 class SaverWindow;
 class PreviewWindow;
+class SettingsDialog;
 
 struct Program {
   explicit Program(Platform& platform);
@@ -21,6 +22,7 @@ struct Program {
   ProcessState state;
   std::unique_ptr<SaverWindow> saverWindow;
   std::unique_ptr<PreviewWindow> previewWindow;
+  std::unique_ptr<SettingsDialog> settingsDialog;
 };
 
 // The entry procedure: refuses a second instance, dispatches on the mode

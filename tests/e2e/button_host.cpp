@@ -22,6 +22,7 @@
 #include "base/bmp.h"
 #include "controls/command.h"
 #include "platform/sim/sim_platform.h"
+#include "platform/win32/win32_shell.h"
 #include "platform/win32/win32_api.h"
 #include "platform/win32/win32_filesystem.h"
 #include "platform/win32/win32_libraries.h"
@@ -129,7 +130,8 @@ int wmain(int argc, wchar_t** argv) {
   Win32FileSystem files;
   Win32Libraries libraries;
   win32::Win32Pictures pictures(scr);
-  Platform platform{user32, gdi32, winmm, windowing, process, files, libraries, pictures};
+  Win32Shell shell;
+  Platform platform{user32, gdi32, winmm, windowing, process, files, libraries, pictures, shell};
 
   ReportFont();
   std::vector<KnownFace> known[3];

@@ -1,5 +1,6 @@
 #include <algorithm>
 
+#include "dialog/settings_dialog.h"
 #include "support/sim_fixture.h"
 
 namespace tolvarin::testing {
@@ -75,13 +76,23 @@ TEST_F(EntryTest, OtherTailsEndAfterLoadingTheSettings) {
   }
 }
 
-TEST_F(EntryTest, SettingsModeLoadsTheSettingsAndIgnoresTheRest) {
+TEST_F(EntryTest, SettingsModeShowsTheDialogAndEndsWhenItCloses) {
   for (const char* tail : {"/c", "/C", "/c:1234"}) {
     SCOPED_TRACE(tail);
-    const auto outcome = Start(tail);
+    sim::SimOptions options;
+    options.commandTail = tail;
+    Make(options);
+    // Escape closes the dialog like its cancel button.
+    sim->windowing.PostKey(27, 1000);
+    const auto outcome = Run();
     EXPECT_TRUE(outcome.ended);
+    EXPECT_FALSE(outcome.errorReported);
     EXPECT_TRUE(SettingsLoaded());
     EXPECT_FALSE(program->saverWindow);
+    ASSERT_TRUE(program->settingsDialog);
+    EXPECT_FALSE(program->settingsDialog->form().Visible());
+    // It opened and closed with its animation.
+    EXPECT_EQ(sim->desktop.animations.size(), 2u);
     EXPECT_EQ(CursorCalls(), 0);
   }
 }

@@ -80,7 +80,7 @@ class PreviewTest : public SimTest {
     pictures = std::make_unique<HookedPictures>();
     if (withPicture) pictures->inner = &sim->pictures;
     watched = std::make_unique<Platform>(Platform{sim->desktop, sim->desktop, sim->winmm, sim->windowing,
-                                                  sim->process, *files, sim->libraries, *pictures});
+                                                  sim->process, *files, sim->libraries, *pictures, sim->shell});
     program = std::make_unique<Program>(*watched);
   }
 

@@ -218,6 +218,7 @@ std::int32_t SimDesktop::BitBlt(Hdc destination, std::int32_t x, std::int32_t y,
 }
 
 std::int32_t SimDesktop::GetCursorPos(PointL& point) {
+  if (!cursorPosAvailable) return 0;
   point = cursor;
   return 1;
 }

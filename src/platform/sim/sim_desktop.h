@@ -49,6 +49,8 @@ class SimDesktop : public User32, public Gdi32 {
                             std::int32_t cx, std::int32_t cy, std::uint32_t flags) override;
   std::int32_t IsWindow(Hwnd window) override;
   std::int32_t GetCursorPos(PointL& point) override;
+  std::int32_t DrawAnimatedRects(Hwnd window, std::int32_t animation, const RectL& from,
+                                 const RectL& to) override;
   Hwnd WindowFromPoint(PointL point) override;
   std::int32_t GetSystemMetrics(std::int32_t index) override;
 
@@ -106,6 +108,15 @@ class SimDesktop : public User32, public Gdi32 {
   bool setParentWorks = true;
   // The window that has the activation and the keyboard focus.
   Hwnd focus = 0;
+  // When false, GetCursorPos fails.
+  bool cursorPosAvailable = true;
+  // Every title-bar animation drawn.
+  struct Animation {
+    Hwnd window;
+    std::int32_t kind;
+    RectL from, to;
+  };
+  std::vector<Animation> animations;
 
  private:
   bool Resolve(Hdc dc, PixelView& view);

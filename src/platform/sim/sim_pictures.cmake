@@ -5,6 +5,11 @@
 # Resource name = file; the Windows resource script names the same files.
 set(TOLVARIN_SIM_PICTURES
   "PREVIEW=${PROJECT_SOURCE_DIR}/src/startup/pictures/preview.jpg"
+  "TOLVARIN_P=${PROJECT_SOURCE_DIR}/src/dialog/pictures/tolvarin.ico"
+  "LINK=${PROJECT_SOURCE_DIR}/src/dialog/pictures/link.cur"
+  "TILE=${PROJECT_SOURCE_DIR}/src/dialog/pictures/tile.bmp"
+  "MARK_OFF=${PROJECT_SOURCE_DIR}/src/dialog/pictures/mark_off.jpg"
+  "MARK_ON=${PROJECT_SOURCE_DIR}/src/dialog/pictures/mark_on.jpg"
   "CMD_NORMAL=${PROJECT_SOURCE_DIR}/src/controls/pictures/normal.bmp"
   "CMD_DISABLE=${PROJECT_SOURCE_DIR}/src/controls/pictures/disable.bmp"
   "CMD_SELECTED=${PROJECT_SOURCE_DIR}/src/controls/pictures/selected.bmp"

@@ -6,7 +6,8 @@ SimPlatform::SimPlatform(const SimOptions& options)
     : desktop(options.screenWidth, options.screenHeight),
       windowing(clock, desktop, options.twipsPerPixel, options.twipsPerPixel),
       winmm(clock, files),
-      platform_{desktop, desktop, winmm, windowing, process, files, libraries, pictures} {
+      shell(windowing),
+      platform_{desktop, desktop, winmm, windowing, process, files, libraries, pictures, shell} {
   for (const RectL& monitor : options.monitors) desktop.AddMonitor(monitor);
   process.commandTail = options.commandTail;
   process.appFolder = options.appFolder;

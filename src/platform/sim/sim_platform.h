@@ -9,6 +9,7 @@
 #include "platform/sim/sim_filesystem.h"
 #include "platform/sim/sim_pictures.h"
 #include "platform/sim/sim_process.h"
+#include "platform/sim/sim_shell.h"
 #include "platform/sim/sim_windowing.h"
 #include "platform/sim/sim_winmm.h"
 
@@ -44,6 +45,7 @@ class SimPlatform {
   SimFileSystem files;
   SimWinmm winmm;
   SimPictures pictures;
+  SimShell shell;
 
  private:
   Platform platform_;

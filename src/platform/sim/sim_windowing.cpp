@@ -38,7 +38,9 @@ void SimTimer::SetInterval(std::int32_t milliseconds) {
 
 // ---------------------------------------------------------------- picture surfaces
 
-SimSurface::SimSurface(SimForm& owner, bool shown) : form(owner), visible(shown) { UpdateRecord(); }
+SimSurface::SimSurface(SimForm& owner, bool shown) : form(owner), visible(shown), controls(owner.windowing()) {
+  UpdateRecord();
+}
 
 void SimSurface::SetSize(double width, double height) {
   // As on Windows: a size that cannot be a window's is refused, never clamped.
@@ -74,7 +76,12 @@ void SimSurface::UpdateRecord() {
 // ---------------------------------------------------------------- forms
 
 SimForm::SimForm(SimWindowing& windowing, const FormDesign& formDesign)
-    : design(formDesign), windowing_(windowing), backColor_(formDesign.backColor) {
+    : design(formDesign), controls(windowing), windowing_(windowing), backColor_(formDesign.backColor) {
+  if (design.fixedDialog) {
+    // The outer size is the client area with the frame around it.
+    width_ = design.clientWidth + (2 * kFrameSide) * windowing_.TwipsPerPixelX();
+    height_ = design.clientHeight + (kFrameTop + kFrameBottom) * windowing_.TwipsPerPixelY();
+  }
   hwnd_ = windowing_.desktop().CreateWindowEntry(design.caption, RectL{}, false, this);
   // As the Windows backend makes them: borderless forms are pop-up windows.
   if (design.borderless) windowing_.desktop().Find(hwnd_)->style = kWsPopup;
@@ -110,12 +117,22 @@ void SimForm::Move(double left, double top, double width, double height) {
   SyncWindowRect();
 }
 
-double SimForm::ScaleWidth() const { return Pixels(width_, windowing_.TwipsPerPixelX()); }
-double SimForm::ScaleHeight() const { return Pixels(height_, windowing_.TwipsPerPixelY()); }
+double SimForm::ScaleWidth() const {
+  if (!design.fixedDialog) return Pixels(width_, windowing_.TwipsPerPixelX());
+  if (windowState_ == 1) return 0;  // minimised: no client area
+  return std::max(0, Pixels(width_, windowing_.TwipsPerPixelX()) - 2 * kFrameSide);
+}
+
+double SimForm::ScaleHeight() const {
+  if (!design.fixedDialog) return Pixels(height_, windowing_.TwipsPerPixelY());
+  if (windowState_ == 1) return 0;
+  return std::max(0, Pixels(height_, windowing_.TwipsPerPixelY()) - kFrameTop - kFrameBottom);
+}
 
 RectL SimForm::ScreenRect() const {
-  const std::int32_t x = Pixels(left_, windowing_.TwipsPerPixelX());
-  const std::int32_t y = Pixels(top_, windowing_.TwipsPerPixelY());
+  std::int32_t x = Pixels(left_, windowing_.TwipsPerPixelX());
+  std::int32_t y = Pixels(top_, windowing_.TwipsPerPixelY());
+  if (design.fixedDialog) x += kFrameSide, y += kFrameTop;
   RectL rect{x, y, x + std::int32_t(ScaleWidth()), y + std::int32_t(ScaleHeight())};
   if (const SimWindow* window = windowing_.desktop().Find(hwnd_); window && window->parent) {
     // A child window is placed in its parent's client area.
@@ -130,7 +147,8 @@ RectL SimForm::ScreenRect() const {
 }
 
 void SimForm::SyncWindowRect() {
-  if (SimWindow* window = windowing_.desktop().Find(hwnd_)) window->rect = ScreenRect();
+  if (SimWindow* window = windowing_.desktop().Find(hwnd_)) window->rect = OuterRect();
+  ClientSizeChanged();
 }
 
 void SimForm::Show() {
@@ -138,7 +156,7 @@ void SimForm::Show() {
   visible_ = true;
   if (SimWindow* window = windowing_.desktop().Find(hwnd_)) {
     window->visible = true;
-    window->rect = ScreenRect();
+    window->rect = OuterRect();
   }
   // A child window never takes the activation; a window with both WS_CHILD
   // and WS_POPUP is a pop-up to the platform and does.
@@ -147,6 +165,7 @@ void SimForm::Show() {
     windowing_.Activate(this);
     windowing_.desktop().focus = hwnd_;
   }
+  ClientSizeChanged();
   windowing_.Recompose();
 }
 
@@ -195,6 +214,7 @@ void SimForm::Paint(Bitmap& screen) const {
   if (!visible_ || destroyed_) return;
   const RectL rect = ScreenRect();
   Bitmap client(rect.right - rect.left, rect.bottom - rect.top, PixelFromColor(backColor_));
+  CopyBlock(ViewOf(client), 0, 0, canvas.width, canvas.height, ViewOf(const_cast<Bitmap&>(canvas)), 0, 0);
   for (const auto& image : images) {
     if (image->picture.empty()) continue;
     Bitmap stretched(std::int32_t(std::lround(image->width)), std::int32_t(std::lround(image->height)));
@@ -202,10 +222,13 @@ void SimForm::Paint(Bitmap& screen) const {
     CopyBlock(ViewOf(client), std::int32_t(std::lround(image->left)), std::int32_t(std::lround(image->top)),
               stretched.width, stretched.height, ViewOf(stretched), 0, 0);
   }
+  controls.Paint(client);
   for (const auto& surface : surfaces) {
     if (!surface->visible) continue;
+    Bitmap shown = surface->bitmap;
+    surface->controls.Paint(shown);
     CopyBlock(ViewOf(client), std::int32_t(std::lround(surface->left)), std::int32_t(std::lround(surface->top)),
-              surface->bitmap.width, surface->bitmap.height, ViewOf(surface->bitmap), 0, 0);
+              shown.width, shown.height, ViewOf(shown), 0, 0);
   }
   for (const auto& control : userControls) control->Paint(client);
   const RectL& origin = windowing_.desktop().VirtualScreen();
@@ -377,6 +400,7 @@ void SimWindowing::SetFocus(SimUserControl* control) {
   if (focused_ == control) return;
   SimUserControl* previous = focused_;
   focused_ = control;
+  if (control) focus = nullptr;  // a native control loses the focus too
   if (previous && previous->onLostFocus) previous->onLostFocus();
   if (control && focused_ == control && control->onGotFocus) control->onGotFocus();
 }
@@ -469,7 +493,7 @@ void SimWindowing::Dispatch(const SimEvent& event) {
       displayOn_ = event.keyCode != 0;
       break;
     case SimEvent::Kind::Key:
-      if (active_ && !active_->Destroyed() && active_->onKeyDown) active_->onKeyDown(event.keyCode, 0);
+      if (active_ && !active_->Destroyed() && active_->onKeyDown) active_->onKeyDown(event.keyCode, event.shift);
       break;
     case SimEvent::Kind::MouseMove:
       ++mouseMoves;
@@ -516,6 +540,9 @@ void SimWindowing::Dispatch(const SimEvent& event) {
     }
     case SimEvent::Kind::DestroyForeign:
       DestroyForeignWindow(event.window);
+      break;
+    case SimEvent::Kind::ButtonClick:
+      DispatchButtonClick(event);
       break;
   }
 }

@@ -10,6 +10,7 @@
 
 #include "platform/sim/sim_clock.h"
 #include "platform/present_pacing.h"
+#include "platform/sim/sim_controls.h"
 #include "platform/sim/sim_desktop.h"
 #include "platform/sim/sim_user_control.h"
 #include "platform/windowing.h"
@@ -51,28 +52,21 @@ class SimSurface final : public PictureSurface {
   Bitmap Image() override { return bitmap; }
   void SetPicture(const Bitmap& picture) override;
   void Refresh() override;
+  ImageControl& AddImage() override { return controls.AddImage(); }
+  LabelControl& AddLabel(const LabelDesign& d) override { return controls.AddLabel(d); }
+  ShapeControl& AddShape(const ShapeDesign& d) override { return controls.AddShape(d); }
+  ScrollBarControl& AddScrollBar(const ScrollBarDesign& d) override { return controls.AddScrollBar(d); }
+  ComboBoxControl& AddComboBox(const ComboBoxDesign& d) override { return controls.AddComboBox(d); }
 
   SimForm& form;
   bool visible;
   double left = 0, top = 0;
   Bitmap bitmap;
+  SimControlSet controls;
 
  private:
   void UpdateRecord();
   GPX_Surface record_{};
-};
-
-class SimImage final : public ImageControl {
- public:
-  void SetPicture(const Bitmap& picture) override { this->picture = picture; }
-  void Move(double l, double t, double w, double h) override { left = l, top = t, width = w, height = h; }
-  double Left() const override { return left; }
-  double Top() const override { return top; }
-  double Width() const override { return width; }
-  double Height() const override { return height; }
-
-  Bitmap picture;
-  double left = 0, top = 0, width = 0, height = 0;
 };
 
 class SimForm final : public Form {
@@ -93,7 +87,7 @@ class SimForm final : public Form {
   double ScaleHeight() const override;
   void SetBackColor(std::uint32_t color) override { backColor_ = color; }
   std::uint32_t BackColor() const override { return backColor_; }
-  void SetWindowState(std::int32_t state) override { windowState_ = state; }
+  void SetWindowState(std::int32_t state) override;
   std::int32_t WindowState() const override { return windowState_; }
   void Show() override;
   bool Visible() const override { return visible_; }
@@ -101,6 +95,13 @@ class SimForm final : public Form {
   PictureSurface& AddPictureSurface(bool visible) override;
   ImageControl& AddImage() override;
   Timer& AddTimer(std::int32_t intervalMilliseconds, bool enabled) override;
+  LabelControl& AddLabel(const LabelDesign& d) override { return controls.AddLabel(d); }
+  ShapeControl& AddShape(const ShapeDesign& d) override { return controls.AddShape(d); }
+  ScrollBarControl& AddScrollBar(const ScrollBarDesign& d) override { return controls.AddScrollBar(d); }
+  ComboBoxControl& AddComboBox(const ComboBoxDesign& d) override { return controls.AddComboBox(d); }
+  void ShowModal() override;
+  PixelView Canvas() override { return ViewOf(canvas); }
+  void Repaint() override;
   UserControlSurface& AddUserControl(const std::string& className) override;
 
   void Unload(UnloadMode mode);
@@ -116,10 +117,20 @@ class SimForm final : public Form {
   std::vector<std::unique_ptr<SimSurface>> surfaces;
   std::vector<std::unique_ptr<SimImage>> images;
   std::vector<std::unique_ptr<SimTimer>> timers;
+  SimControlSet controls;
+  // The retained image behind the controls, client-sized.
+  Bitmap canvas;
+  // Non-client frame of a dialog form, in pixels.
+  static constexpr std::int32_t kFrameSide = 3, kFrameTop = 22, kFrameBottom = 3;
+  // The outer window rectangle on the screen.
+  RectL OuterRect() const;
   std::vector<std::unique_ptr<SimUserControl>> userControls;
 
  private:
   void SyncWindowRect();
+  // Keeps the canvas at the client size and raises onResize when it changed.
+  void ClientSizeChanged();
+  std::int32_t canvasWidth_ = -1, canvasHeight_ = -1;
 
   SimWindowing& windowing_;
   Hwnd hwnd_ = 0;
@@ -132,13 +143,14 @@ class SimForm final : public Form {
 
 struct SimEvent {
   enum class Kind { Key, Click, MouseMove, Close, EndSession, DestroyForeign, MouseDown, MouseUp, Focus,
-                    DeactivateApp, DisplayChange, DisplayState };
+                    DeactivateApp, DisplayChange, DisplayState, ButtonClick };
   Kind kind;
   std::int64_t time = 0;
   std::int32_t keyCode = 0;
   std::int32_t x = 0, y = 0;
   Hwnd window = 0;
   std::int16_t shift = 0;
+  std::int32_t button = 0;  // ButtonClick: kLeftButton, kRightButton or kMiddleButton
 };
 
 class SimWindowing final : public Windowing {
@@ -162,6 +174,20 @@ class SimWindowing final : public Windowing {
   void PostClose(Hwnd window, std::int64_t at = 0);
   void PostEndSession(std::int64_t at = 0);
   void PostDestroyForeign(Hwnd window, std::int64_t at = 0);
+  // A key with modifiers (1 Shift, 2 Ctrl, 4 Alt).
+  void PostKeyWithShift(std::int32_t keyCode, std::int32_t shift, std::int64_t at = 0);
+  // A press and release of `button` at a screen point: the image or label
+  // under it gets the press, a label also the click (left button only).
+  void PostButtonClick(std::int32_t x, std::int32_t y, std::int32_t button, std::int64_t at = 0);
+
+  // --- Pointer and focus.
+  void SetMousePointer(std::int32_t pointer) override { mousePointer_ = pointer; }
+  std::int32_t MousePointer() const override { return mousePointer_; }
+  // What the pointer shows at a screen point: "hourglass" while the
+  // application-wide setting says so, else the resource of the label under
+  // it, else "" (the default arrow).
+  std::string PointerAt(std::int32_t x, std::int32_t y);
+  Focusable* focus = nullptr;
   // Pointer moves (PostMouseMove), presses and releases at screen pixels go
   // to the control under the point, or to the control that has the capture.
   void PostMouseDown(std::int32_t x, std::int32_t y, std::int16_t button, std::int16_t shift = 0,
@@ -210,6 +236,9 @@ class SimWindowing final : public Windowing {
   const std::vector<SimForm*>& Forms() const { return forms_; }
   SimForm* FormOf(Hwnd window);
   std::size_t LiveForms() const;
+  // Runs the message loop until `done` holds; throws SimHalt when nothing
+  // is left that could make it hold.
+  void RunUntil(const std::function<bool()>& done);
 
   // Called by the forms and controls.
   void Register(SimForm* form) { forms_.push_back(form); }
@@ -228,6 +257,8 @@ class SimWindowing final : public Windowing {
   void CheckHalt();
   // Waits for the pacing timer, dispatching what arrives meanwhile.
   void WaitUntil(std::int64_t due);
+  void DispatchButtonClick(const SimEvent& event);
+  std::int32_t mousePointer_ = 0;
 
   SimClock& clock_;
   SimDesktop& desktop_;

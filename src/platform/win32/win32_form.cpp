@@ -155,6 +155,7 @@ Win32Form::Win32Form(Win32Windowing& windowing, const FormDesign& design)
   // Windows sends the current display state at once, then every change.
   powerNotification_ =
       RegisterPowerSettingNotification(window_, &kConsoleDisplayState, DEVICE_NOTIFY_WINDOW_HANDLE);
+  if (design.fixedDialog) SetUpDialog();
 }
 
 Win32Form::~Win32Form() {
@@ -175,8 +176,14 @@ void Win32Form::Attach(HWND window) {
 
 LRESULT Win32Form::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   HWND window = window_;
+  LRESULT handled = 0;
+  if (controls_.HandleMessage(message, wParam, lParam, handled)) return handled;
   switch (message) {
+    case WM_SIZE:
+      ClientSizeChanged();
+      break;
     case WM_ERASEBKGND: {
+      if (!canvas_.empty()) return 1;  // the retained image covers the client area
       RECT client;
       GetClientRect(window, &client);
       FillRect(reinterpret_cast<HDC>(wParam), &client, backBrush_);
@@ -242,7 +249,14 @@ void Win32Form::Paint() {
   PAINTSTRUCT paint;
   HDC dc = BeginPaint(window_, &paint);
   if (dc) {
+    if (!canvas_.empty()) {
+      GdiFlush();
+      const RECT& area = paint.rcPaint;
+      BitBlt(dc, area.left, area.top, area.right - area.left, area.bottom - area.top, canvas_.dc(), area.left,
+             area.top, SRCCOPY);
+    }
     for (auto& image : images_) image->Paint(dc);
+    controls_.Paint(dc);
   }
   EndPaint(window_, &paint);
 }

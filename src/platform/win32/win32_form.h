@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/win32/win32_api.h"
+#include "platform/win32/win32_controls.h"
 #include "platform/windowing.h"
 
 namespace tolvarin {
@@ -84,6 +85,13 @@ class Win32Form final : public Form {
   PictureSurface& AddPictureSurface(bool visible) override;
   ImageControl& AddImage() override;
   Timer& AddTimer(std::int32_t intervalMilliseconds, bool enabled) override;
+  LabelControl& AddLabel(const LabelDesign& d) override { return controls_.AddLabel(d); }
+  ShapeControl& AddShape(const ShapeDesign& d) override { return controls_.AddShape(d); }
+  ScrollBarControl& AddScrollBar(const ScrollBarDesign& d) override { return controls_.AddScrollBar(d); }
+  ComboBoxControl& AddComboBox(const ComboBoxDesign& d) override { return controls_.AddComboBox(d); }
+  void ShowModal() override;
+  PixelView Canvas() override;
+  void Repaint() override;
   UserControlSurface& AddUserControl(const std::string& className) override;
 
   // For the windowing layer and the controls of this form.
@@ -122,6 +130,14 @@ class Win32Form final : public Form {
   std::vector<std::unique_ptr<Win32ImageControl>> images_;
   std::vector<std::unique_ptr<Win32Timer>> timers_;
   std::vector<std::unique_ptr<Win32UserControl>> userControls_;
+  Win32ControlSet controls_{windowing_, window_};
+  // The retained image of a dialog form, and the client size last reported.
+  Win32Canvas canvas_;
+  std::int32_t reportedWidth_ = -1, reportedHeight_ = -1;
+  // Sizes a dialog form around its client area and gives it its icon.
+  void SetUpDialog();
+  // Raises onResize when the client size differs from the one last reported.
+  void ClientSizeChanged();
 };
 
 }  // namespace tolvarin

@@ -29,7 +29,7 @@ Win32PictureSurface::Win32PictureSurface(Win32Windowing& windowing, Win32Form& f
   memoryDc_ = CreateCompatibleDC(nullptr);
   if (!memoryDc_) throw ProgramError(kErrorOutOfMemory, "Out of memory");
   if (HWND parent = form.window()) {
-    const DWORD style = WS_CHILD | WS_CLIPSIBLINGS | (visible ? WS_VISIBLE : 0);
+    const DWORD style = WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | (visible ? WS_VISIBLE : 0);
     CreateWindowExW(0, windowing.surfaceClass(), L"", style, 0, 0, 0, 0, parent, nullptr,
                     windowing.instance(), this);
   }
@@ -49,6 +49,8 @@ void Win32PictureSurface::Attach(HWND window) { window_ = window; }
 
 LRESULT Win32PictureSurface::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   HWND window = window_;
+  LRESULT handled = 0;
+  if (controls_.HandleMessage(message, wParam, lParam, handled)) return handled;
   switch (message) {
     case WM_ERASEBKGND:
       return 1;  // the retained bitmap covers the whole window
@@ -60,6 +62,7 @@ LRESULT Win32PictureSurface::HandleMessage(UINT message, WPARAM wParam, LPARAM l
         const RECT& area = paint.rcPaint;
         BitBlt(dc, area.left, area.top, area.right - area.left, area.bottom - area.top, memoryDc_,
                area.left, area.top, SRCCOPY);
+        controls_.Paint(dc);
       }
       EndPaint(window, &paint);
       return 0;

@@ -3,6 +3,7 @@
 // is selected into a memory DC. The DIB memory is the retained bitmap, so the
 // portable raster code and GDI draw on the same pixels.
 #include "platform/win32/win32_api.h"
+#include "platform/win32/win32_controls.h"
 #include "platform/windowing.h"
 
 namespace tolvarin {
@@ -25,6 +26,11 @@ class Win32PictureSurface final : public PictureSurface {
   Bitmap Image() override;
   void SetPicture(const Bitmap& picture) override;
   void Refresh() override;
+  ImageControl& AddImage() override { return controls_.AddImage(); }
+  LabelControl& AddLabel(const LabelDesign& d) override { return controls_.AddLabel(d); }
+  ShapeControl& AddShape(const ShapeDesign& d) override { return controls_.AddShape(d); }
+  ScrollBarControl& AddScrollBar(const ScrollBarDesign& d) override { return controls_.AddScrollBar(d); }
+  ComboBoxControl& AddComboBox(const ComboBoxDesign& d) override { return controls_.AddComboBox(d); }
 
   HWND window() const { return window_; }
 
@@ -47,6 +53,7 @@ class Win32PictureSurface final : public PictureSurface {
   std::int32_t width_ = 0;
   std::int32_t height_ = 0;
   int pressedButton_ = 0;  // 0 none, else 1 left, 2 right, 3 middle
+  Win32ControlSet controls_{windowing_, window_};
 };
 
 }  // namespace tolvarin

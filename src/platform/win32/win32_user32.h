@@ -21,6 +21,8 @@ class Win32User32 final : public User32 {
                             std::int32_t cx, std::int32_t cy, std::uint32_t flags) override;
   std::int32_t IsWindow(Hwnd window) override;
   std::int32_t GetCursorPos(PointL& point) override;
+  std::int32_t DrawAnimatedRects(Hwnd window, std::int32_t animation, const RectL& from,
+                                 const RectL& to) override;
   Hwnd WindowFromPoint(PointL point) override;
   std::int32_t GetSystemMetrics(std::int32_t index) override;
 };

@@ -2,6 +2,7 @@
 // The windowing layer on Windows: forms are top-level windows, picture
 // surfaces child windows over DIB sections, timers window timers.
 #include <exception>
+#include <functional>
 #include <unordered_map>
 
 #include "base/errors.h"
@@ -30,6 +31,10 @@ class Win32Windowing final : public Windowing {
   double ScreenHeight() override;
   double TwipsPerPixelX() override;
   double TwipsPerPixelY() override;
+  void SetMousePointer(std::int32_t pointer) override;
+  std::int32_t MousePointer() const override { return mousePointer_; }
+  // Dispatches messages until `done` holds (a modal form has gone).
+  void RunModalLoop(const std::function<bool()>& done);
 
   // Used by the forms and surfaces of this layer.
   HINSTANCE instance() const { return instance_; }
@@ -58,6 +63,7 @@ class Win32Windowing final : public Windowing {
   FramePacer pacer_;
   std::unordered_map<HWND, Win32Form*> forms_;
   bool displayOn_ = true;
+  std::int32_t mousePointer_ = 0;
 };
 
 // The window procedure of a class whose windows each belong to one object,

@@ -66,7 +66,7 @@ TEST(Win32Pictures, TheStatePicturesDecodeAsTheSimulationDecodesThem) {
     ASSERT_TRUE(platform && own) << picture.name;
     EXPECT_EQ(*platform, *own) << picture.name;
   }
-  EXPECT_EQ(found, 6);
+  EXPECT_EQ(found, 7);  // the six button faces and the settings dialog's tile
 }
 
 TEST(Win32UserControl, ButtonFacesEqualTheSimulatedOnes) {
@@ -75,7 +75,7 @@ TEST(Win32UserControl, ButtonFacesEqualTheSimulatedOnes) {
   Win32Gdi32 gdi32;
   Win32Windowing windowing;
   // The real windowing and drawing; the pictures from the same embedded files.
-  Platform real{user32, gdi32, sim.winmm, windowing, sim.process, sim.files, sim.libraries, sim.pictures};
+  Platform real{user32, gdi32, sim.winmm, windowing, sim.process, sim.files, sim.libraries, sim.pictures, sim.shell};
   auto realForm = windowing.CreateForm(FormDesign{"Faces", true, kBack});
   realForm->Move(0, 0, 4500, 3000);
   auto simForm = sim.windowing.CreateForm(FormDesign{"Faces", true, kBack});

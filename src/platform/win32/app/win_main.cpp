@@ -10,6 +10,7 @@
 #include "platform/win32/win32_libraries.h"
 #include "platform/win32/win32_pictures.h"
 #include "platform/win32/win32_process.h"
+#include "platform/win32/win32_shell.h"
 #include "platform/win32/win32_user32.h"
 #include "platform/win32/win32_windowing.h"
 #include "platform/win32/win32_winmm.h"
@@ -23,7 +24,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   tolvarin::Win32FileSystem files;
   tolvarin::Win32Libraries libraries;
   tolvarin::win32::Win32Pictures pictures;
-  tolvarin::Platform platform{user32, gdi32, winmm, windowing, process, files, libraries, pictures};
+  tolvarin::Win32Shell shell;
+  tolvarin::Platform platform{user32, gdi32, winmm, windowing, process, files, libraries, pictures, shell};
   tolvarin::Program program(platform);
 
   // The entry traps nothing: an error there is reported and ends the program.

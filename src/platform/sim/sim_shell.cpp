@@ -1,0 +1,35 @@
+#include "platform/sim/sim_shell.h"
+
+#include "platform/sim/sim_windowing.h"
+
+namespace tolvarin::sim {
+
+std::int32_t SimShell::GetOpenFileNameW(OpenFileNameRecord& record) {
+  chooserCalls.push_back(record);
+  if (record.lStructSize != openFileNameSize) return 0;  // CDERR_STRUCTSIZE: no dialog
+  if (chooserAnswers.empty()) return 0;
+  const ChooserAnswer answer = chooserAnswers.front();
+  chooserAnswers.pop_front();
+  if (answer.kind != ChooserAnswer::Kind::Confirm) return 0;
+  // The platform fills the buffer and refuses a path that does not fit (FNERR_BUFFERTOOSMALL).
+  if (answer.path.size() + 1 > record.nMaxFile) return 0;
+  record.lpstrFile = answer.path;
+  const std::size_t slash = answer.path.find_last_of("\\/:");
+  record.lpstrFileTitle = slash == std::string::npos ? answer.path : answer.path.substr(slash + 1);
+  return 1;
+}
+
+std::intptr_t SimShell::ShellExecuteW(Hwnd window, const std::string& operation, const std::string& file,
+                                      const std::string& parameters, const std::string& folder,
+                                      std::int32_t show) {
+  shellCalls.push_back(ShellCall{window, operation, file, parameters, folder, show, windowing_.MousePointer()});
+  return shellExecuteResult;
+}
+
+std::int32_t SimShell::MessageBoxW(Hwnd owner, const std::string& text, const std::string& caption,
+                                   std::uint32_t flags) {
+  messages.push_back(MessageCall{owner, text, caption, flags});
+  return 1;  // IDOK
+}
+
+}  // namespace tolvarin::sim

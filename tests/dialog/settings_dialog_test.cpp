@@ -1,0 +1,574 @@
+#include "dialog/settings_dialog.h"
+
+#include <cmath>
+
+#include "base/errors.h"
+#include "dialog/dialog_layout.h"
+#include "platform/sim/sim_controls.h"
+#include "support/sim_fixture.h"
+
+namespace tolvarin::testing {
+namespace {
+
+// Key names as code page 932 bytes.
+const std::string kDegreeKey = "\x93\x78\x8D\x87\x82\xA2";
+const std::string kModeKey = "BGM\x8B\xE6\x95\xAA";
+const std::string kRepeatKey = "BGM\xD8\xCB\xDF\xB0\xC4";
+const std::string kFileKey = "BGM\xCC\xA7\xB2\xD9";
+const std::string kIni = "C:\\Program Files\\Tolvarin\\Tolvarin.ini";
+
+std::string SavedFile(const std::string& degree, const std::string& mode, const std::string& repeat,
+                      const std::string& file) {
+  return "[Section]\r\n" + kDegreeKey + "=" + degree + "\r\n" + kModeKey + "=" + mode + "\r\n" + kRepeatKey + "=" +
+         repeat + "\r\n" + kFileKey + "=" + file + "\r\n";
+}
+
+class DialogTest : public SimTest {
+ protected:
+  // A dialog over `settings`, loaded and shown (without its modal loop).
+  SettingsDialog& Open(const SharedSettings& settings, const sim::SimOptions& options = {}) {
+    Make(options);
+    program->state.settings = settings;
+    program->settingsDialog = std::make_unique<SettingsDialog>(*program);
+    dialog().Form_Load();
+    dialog().form().Show();
+    return dialog();
+  }
+  SharedSettings Defaults() const {
+    SharedSettings s;
+    s.effectDegree = 100;
+    s.musicFolder = "C:\\Program Files\\Tolvarin";
+    return s;
+  }
+  SettingsDialog& dialog() { return *program->settingsDialog; }
+  sim::SimForm& form() { return static_cast<sim::SimForm&>(dialog().form()); }
+  sim::SimComboBox& repeatBox() { return static_cast<sim::SimComboBox&>(dialog().BGM_Repeat()); }
+  sim::SimScrollBar& scrollBar() { return static_cast<sim::SimScrollBar&>(dialog().HS_Doai()); }
+  // 0 unselected, 1 selected, -1 neither picture.
+  int Mark(int element) {
+    const Bitmap& shown = static_cast<sim::SimImage&>(dialog().Img_BGM(element)).picture;
+    if (shown == dialog().MarkPicture(0)) return 0;
+    if (shown == dialog().MarkPicture(1)) return 1;
+    return -1;
+  }
+  // A screen point inside a control of the panel.
+  PointL InPanel(std::string_view name, std::int32_t element = -1) {
+    const ControlRect r = PixelRect(LayoutOf(name, element), 15, 15);
+    const RectL client = form().ScreenRect();
+    return PointL{client.left + 12 + r.left + r.width / 2, client.top + 16 + r.top + r.height / 2};
+  }
+  void ClickButton(Command& button) {
+    const RectL client = form().ScreenRect();
+    const std::int32_t x = client.left + std::int32_t(button.surface().Left() / 15) + 5;
+    const std::int32_t y = client.top + std::int32_t(button.surface().Top() / 15) + 5;
+    sim->windowing.PostMouseMove(x, y);
+    sim->windowing.PostMouseDown(x, y, kLeftButton);
+    sim->windowing.PostMouseUp(x, y, kLeftButton);
+    sim->windowing.DoEvents();
+  }
+};
+
+TEST_F(DialogTest, LayoutInPixelsAtNinetySixDotsPerInch) {
+  struct Row {
+    std::string_view name;
+    std::int32_t element;
+    ControlRect pixels;
+  } const rows[] = {
+      {"Pic_C", -1, {12, 16, 469, 165}},     {"Cmd_Set", -1, {324, 200, 77, 25}},
+      {"Cmd_Can", -1, {404, 200, 77, 25}},   {"lbl", 7, {12, 192, 165, 13}},
+      {"lbl_URL", -1, {12, 208, 207, 13}},   {"Pic_Mbl", -1, {8, 312, 556, 20}},
+      {"Img_Ra", 0, {536, 20, 12, 12}},      {"Img_Ra", 1, {536, 40, 12, 12}},
+      {"lbl", 15, {20, 24, 111, 13}},        {"Shape3", 3, {20, 20, 113, 21}},
+      {"lbl", 0, {276, 24, 115, 13}},        {"Shape3", 0, {276, 20, 113, 21}},
+      {"Img_BGM", 1, {28, 56, 13, 13}},      {"lbl_BGM", 1, {44, 56, 43, 13}},
+      {"BGM_Repeat", -1, {112, 52, 41, 20}}, {"lbl", 14, {156, 56, 66, 13}},
+      {"Img_BGM", 0, {28, 76, 13, 13}},      {"lbl_BGM", 0, {44, 76, 22, 13}},
+      {"Img_BGM", 2, {28, 96, 13, 13}},      {"lbl_BGM", 2, {44, 96, 60, 13}},
+      {"Cmd_File", -1, {28, 116, 41, 21}},   {"lbl_Fname", -1, {72, 116, 373, 33}},
+      {"HS_Doai", -1, {328, 52, 89, 17}},    {"lbl_Doai", -1, {328, 72, 89, 13}},
+  };
+  EXPECT_EQ(DialogLayout().size(), std::size(rows));
+  for (const Row& row : rows) {
+    SCOPED_TRACE(std::string(row.name) + " " + std::to_string(row.element));
+    EXPECT_EQ(PixelRect(LayoutOf(row.name, row.element), 15, 15), row.pixels);
+  }
+  EXPECT_THROW(LayoutOf("Img_BGM", 3), ProgramError);
+}
+
+TEST_F(DialogTest, PlacementCentredAndAThirdDown) {
+  struct Row {
+    double screenW, screenH, windowW, windowH;
+    std::int32_t left, top;
+  } const rows[] = {
+      {15360, 11520, 7545, 4065, 3907, 2485},  // 7815 / 2 = 3907.5, 7455 / 3
+      {7546, 4065, 7545, 4065, 0, 0},          // 1 / 2 drops the fraction
+      {100.5, 102.5, 0, 0, 50, 34},            // 100.5 -> 100, 102.5 -> 102: halves to even
+      {7000, 3000, 7545, 4065, -272, -355},    // a small screen: toward zero
+  };
+  for (const Row& row : rows) {
+    const DialogPlacement p = PlaceDialog(row.screenW, row.screenH, row.windowW, row.windowH);
+    EXPECT_EQ(p.left, row.left);
+    EXPECT_EQ(p.top, row.top);
+  }
+}
+
+TEST_F(DialogTest, LoadShowsTheSettings) {
+  struct Row {
+    const char* what;
+    std::int16_t degree, mode, track;
+    const char* file;
+    std::int32_t scrollValue;
+    const char* degreeText;
+    int marks[3];
+    bool repeatEnabled, fileEnabled;
+    const char* repeatText;
+  } const rows[] = {
+      {"audio CD, track 5", 100, 1, 5, "", 100, "100", {0, 1, 0}, true, false, "5"},
+      {"no music", 100, 0, 0, "", 100, "100", {1, 0, 0}, false, false, ""},
+      {"sound file", 40, 2, 0, "C:\\Music\\a.mp3", 40, "40", {0, 0, 1}, false, true, ""},
+      {"unknown mode 7", 100, 7, 30, "", 100, "100", {0, 0, 0}, false, false, "30"},
+      {"degree beyond the bar", 5000, 0, -4, "", 10, "5000", {1, 0, 0}, false, false, "-4"},
+      {"negative degree", -3, 0, 0, "", 10, "-3", {1, 0, 0}, false, false, ""},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    SharedSettings settings = Defaults();
+    settings.effectDegree = row.degree;
+    settings.musicMode = row.mode;
+    settings.repeatTrack = row.track;
+    settings.musicFile = row.file;
+    Open(settings);
+    EXPECT_EQ(dialog().HS_Doai().Value(), row.scrollValue);
+    EXPECT_EQ(dialog().lbl_Doai().Caption(), row.degreeText);
+    // (Builds without a JPEG decoder have no marks to tell apart.)
+    if (sim::SimPictures::CanDecode()) {
+      for (int i = 0; i < 3; ++i) EXPECT_EQ(Mark(i), row.marks[i]) << i;
+    }
+    EXPECT_EQ(repeatBox().enabled, row.repeatEnabled);
+    EXPECT_EQ(dialog().Cmd_File().Enabled(), row.fileEnabled);
+    EXPECT_EQ(repeatBox().text, row.repeatText);
+    EXPECT_EQ(dialog().lbl_Fname().Caption(), row.file);
+    // The list: the empty entry, then 1 to 30, filled once.
+    ASSERT_EQ(repeatBox().items.size(), 31u);
+    EXPECT_EQ(repeatBox().items[0], "");
+    EXPECT_EQ(repeatBox().items[30], "30");
+    // The settings themselves are left as they were.
+    EXPECT_EQ(program->state.settings.musicMode, row.mode);
+    EXPECT_EQ(sim->windowing.MousePointer(), kPointerDefault);
+  }
+}
+
+TEST_F(DialogTest, FormatAndRepeatNumbers) {
+  EXPECT_EQ(FormatHash(0), "");
+  EXPECT_EQ(FormatHash(5), "5");
+  EXPECT_EQ(FormatHash(-12), "-12");
+  struct Row {
+    const char* text;
+    std::int16_t track;
+  } const rows[] = {{"abc", 0}, {"", 0},    {"-", 0},     {"7", 7},         {"2.5", 2},      {"3.5", 4},
+                    {"-1", -1}, {"31", 31}, {" 8 ", 8},   {"1e1", 10},      {"32767.4", 32767},
+                    {"32767.5", 0},         {"-32768", -32768}, {"40000", 0}, {"7x", 0}, {"1e999", 0}};
+  for (const Row& row : rows) EXPECT_EQ(RepeatTrackFromText(row.text), row.track) << row.text;
+}
+
+TEST_F(DialogTest, GradientRowsAndTiledPanel) {
+  Open(Defaults());
+  const PixelView canvas = form().Canvas();
+  ASSERT_EQ(form().ScaleWidth(), 496);
+  ASSERT_EQ(form().ScaleHeight(), 246);
+  // c = |sin(y / (246 / 3.142))| x 220, halves to even; the colour is (c, c, c + 30).
+  struct Row {
+    std::int32_t y, c;
+  } const rows[] = {{0, 0}, {1, 3}, {2, 6}, {61, 155}, {123, 220}, {124, 220}, {200, 122}, {245, 3}};
+  for (const Row& row : rows)
+    for (std::int32_t x : {0, 200, 495}) {
+      const std::uint32_t c = std::uint32_t(row.c);
+      EXPECT_EQ(canvas.row(row.y)[x], (c << 16) | (c << 8) | (c + 30)) << row.y << "," << x;
+    }
+  // Every row is one colour and follows the formula.
+  for (std::int32_t y = 0; y < 246; ++y) {
+    const double c = std::nearbyint(std::fabs(std::sin(y / (246 / 3.142))) * 220);
+    const std::uint32_t expected = (std::uint32_t(c) << 16) | (std::uint32_t(c) << 8) | std::uint32_t(c + 30);
+    for (std::int32_t x = 0; x < 496; ++x) ASSERT_EQ(canvas.row(y)[x], expected) << x << "," << y;
+  }
+
+  // The panel: the tile, column by column from the top, 20 copies; clipped.
+  const Bitmap& tile = static_cast<sim::SimSurface&>(dialog().Pic_Mbl()).bitmap;
+  ASSERT_EQ(tile.width, 556);
+  ASSERT_EQ(tile.height, 20);
+  const Bitmap& panel = static_cast<sim::SimSurface&>(dialog().Pic_C()).bitmap;
+  ASSERT_EQ(panel.width, 469);
+  ASSERT_EQ(panel.height, 165);
+  for (std::int32_t y = 0; y < panel.height; ++y)
+    for (std::int32_t x = 0; x < panel.width; ++x) ASSERT_EQ(panel.at(x, y), tile.at(x, y % 20)) << x << "," << y;
+  std::vector<std::string> blits;
+  for (const std::string& call : sim->desktop.calls)
+    if (call.rfind("BitBlt(", 0) == 0) blits.push_back(call);
+  ASSERT_EQ(blits.size(), 20u);
+  EXPECT_EQ(blits[0], "BitBlt(0,0,556,20,0,0,0xcc0020)");
+  EXPECT_EQ(blits[9], "BitBlt(0,180,556,20,0,0,0xcc0020)");
+  EXPECT_EQ(blits[10], "BitBlt(556,0,556,20,0,0,0xcc0020)");
+  EXPECT_EQ(blits[19], "BitBlt(556,180,556,20,0,0,0xcc0020)");
+
+  // On the screen: the gradient in the margin, the tile in the panel.
+  const RectL client = form().ScreenRect();
+  EXPECT_EQ(sim->desktop.Screen().at(client.left + 2, client.top + 123), 0x00DCDCFAu);
+  EXPECT_EQ(sim->desktop.Screen().at(client.left + 12 + 3, client.top + 16 + 3), tile.at(3, 3));
+}
+
+TEST_F(DialogTest, MinimisedClientAreaIsSkippedAndRestoreRedraws) {
+  Open(Defaults());
+  PixelView canvas = form().Canvas();
+  for (std::int32_t y = 0; y < canvas.height; ++y) std::fill(canvas.row(y), canvas.row(y) + canvas.width, 0u);
+  form().SetWindowState(1);  // no client area: the division by zero is skipped
+  EXPECT_EQ(form().Canvas().row(123)[5], 0u);
+  form().SetWindowState(0);
+  canvas = form().Canvas();
+  EXPECT_EQ(canvas.row(123)[5], 0x00DCDCFAu);
+  EXPECT_EQ(canvas.row(245)[5], 0x00030321u);
+}
+
+TEST_F(DialogTest, MusicModeFollowsAnyButtonOnMarksAndLabels) {
+  struct Row {
+    const char* control;
+    std::int32_t element, button, mode;
+    bool repeatEnabled, fileEnabled;
+  } const rows[] = {
+      {"lbl_BGM", 0, kRightButton, 0, false, false}, {"Img_BGM", 1, kLeftButton, 1, true, false},
+      {"lbl_BGM", 2, kMiddleButton, 2, false, true}, {"Img_BGM", 0, kLeftButton, 0, false, false},
+      {"lbl_BGM", 1, kRightButton, 1, true, false},  {"Img_BGM", 2, kRightButton, 2, false, true},
+  };
+  SharedSettings settings = Defaults();
+  settings.musicMode = 2;
+  settings.musicFile = "C:\\Music\\a.mp3";
+  Open(settings);
+  for (const Row& row : rows) {
+    SCOPED_TRACE(std::string(row.control) + " " + std::to_string(row.element));
+    const PointL at = InPanel(row.control, row.element);
+    sim->windowing.PostButtonClick(at.x, at.y, row.button);
+    sim->windowing.DoEvents();
+    EXPECT_EQ(program->state.settings.musicMode, row.mode);
+    if (sim::SimPictures::CanDecode()) {
+      for (int i = 0; i < 3; ++i) EXPECT_EQ(Mark(i), i == row.mode ? 1 : 0);
+    }
+    EXPECT_EQ(repeatBox().enabled, row.repeatEnabled);
+    EXPECT_EQ(dialog().Cmd_File().Enabled(), row.fileEnabled);
+    EXPECT_EQ(dialog().lbl_Fname().Caption(), "C:\\Music\\a.mp3");
+  }
+}
+
+TEST_F(DialogTest, DegreeNumberFollowsTheScrollBar) {
+  Open(Defaults());
+  scrollBar().ClickBesideThumb(+1);
+  EXPECT_EQ(dialog().lbl_Doai().Caption(), "110");
+  scrollBar().ClickArrow(-1);
+  EXPECT_EQ(dialog().lbl_Doai().Caption(), "109");
+  std::vector<std::string> seen;
+  dialog().HS_Doai().onScroll = [&] {
+    dialog().HS_Doai_Change();
+    seen.push_back(dialog().lbl_Doai().Caption());
+  };
+  scrollBar().DragThumb({300, 700, 2000});
+  EXPECT_EQ(seen, (std::vector<std::string>{"300", "700", "1024"}));
+  scrollBar().DragThumb({0});
+  scrollBar().ClickArrow(-1);  // the lower bound holds
+  EXPECT_EQ(dialog().lbl_Doai().Caption(), "0");
+  EXPECT_EQ(program->state.settings.effectDegree, 100);  // only the file gets the new value
+}
+
+TEST_F(DialogTest, SaveWritesFourKeysInOneReplacement) {
+  struct Row {
+    const char* what;
+    const char* before;  // nullptr: no file
+    std::int16_t mode;
+    const char* repeatText;
+    std::int32_t degree;
+    std::string expected;
+  } const rows[] = {
+      {"new file", nullptr, 1, "7", 100, SavedFile(" 100", " 1", " 7", "")},
+      {"negative track, no blank", nullptr, 0, "-1", 0, SavedFile(" 0", " 0", "-1", "")},
+      {"not a number", nullptr, 2, "abc", 1024, SavedFile(" 1024", " 2", " 0", "")},
+      {"comments and other sections kept", "; mine\n[Other]\nx=1\n[Section]\n" "\x93\x78\x8D\x87\x82\xA2" "=5\n\n[Z]\ny=2\n",
+       0, "", 5,
+       "; mine\n[Other]\nx=1\n[Section]\n" + kDegreeKey + "= 5\n" + kModeKey + "= 0\n" + kRepeatKey + "= 0\n" + kFileKey +
+           "=\n\n[Z]\ny=2\n"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    SharedSettings settings = Defaults();
+    Make();
+    if (row.before) sim->files.AddFile(kIni, row.before);
+    settings.musicMode = row.mode;
+    settings.effectDegree = std::int16_t(row.degree);
+    Open(settings);
+    if (row.before) sim->files.AddFile(kIni, row.before);
+    sim->files.ClearOperations();
+    repeatBox().text = row.repeatText;
+    ClickButton(dialog().Cmd_Set());
+    EXPECT_EQ(sim->files.FileBytes(kIni), row.expected);
+    // One temporary file, one rename.
+    std::size_t renames = 0;
+    for (const auto& op : sim->files.Operations()) renames += op.kind == sim::FileOperation::Kind::Rename;
+    EXPECT_EQ(renames, 1u);
+    EXPECT_TRUE(form().Destroyed());
+    EXPECT_EQ(sim->shell.messages.size(), 0u);
+    EXPECT_EQ(program->state.settings.repeatTrack, RepeatTrackFromText(row.repeatText));
+  }
+}
+
+TEST_F(DialogTest, FailedSaveKeepsTheFileAndTheDialog) {
+  // (A folder that takes no new file gets the file written in place instead.)
+  for (auto fault : {sim::WriteFault::DiskFull, sim::WriteFault::CannotRename}) {
+    SharedSettings settings = Defaults();
+    Open(settings);
+    const std::string before = "[Section]\r\n" + kModeKey + "=1\r\n";
+    sim->files.AddFile(kIni, before);
+    sim->files.SetWriteFault("C:\\Program Files\\Tolvarin", fault);
+    ClickButton(dialog().Cmd_Set());
+    EXPECT_EQ(sim->files.FileBytes(kIni), before);
+    EXPECT_FALSE(form().Destroyed());
+    ASSERT_EQ(sim->shell.messages.size(), 1u);
+    EXPECT_EQ(sim->shell.messages[0].text, SaveFailedMessage(kIni));
+    EXPECT_NE(sim->shell.messages[0].text.find(kIni), std::string::npos);
+    EXPECT_EQ(sim->shell.messages[0].owner, form().hWnd());
+    // The user can still leave without saving.
+    ClickButton(dialog().Cmd_Can());
+    EXPECT_TRUE(form().Destroyed());
+    EXPECT_EQ(sim->files.FileBytes(kIni), before);
+  }
+  // An unreadable file is not replaced either.
+  Open(Defaults());
+  sim->files.AddFile(kIni, "x");
+  sim->files.SetUnreadable(kIni);
+  dialog().SaveAndClose();
+  EXPECT_FALSE(form().Destroyed());
+  EXPECT_EQ(sim->shell.messages.size(), 1u);
+}
+
+TEST_F(DialogTest, CancelEscapeAndTitleBarLeaveTheFileUntouched) {
+  for (int way = 0; way < 3; ++way) {
+    SCOPED_TRACE(way);
+    Open(Defaults());
+    sim->files.AddFile(kIni, "[Section]\n");
+    sim->files.ClearOperations();
+    sim->shell.chooserAnswers.push_back({sim::SimShell::ChooserAnswer::Kind::Confirm, "C:\\b.wav"});
+    dialog().SelectMusicMode(2);
+    dialog().ChooseMusicFile();
+    if (way == 0) ClickButton(dialog().Cmd_Can());
+    if (way == 1) sim->windowing.PostKey(27);
+    if (way == 2) sim->windowing.PostClose(form().hWnd());
+    sim->windowing.DoEvents();
+    EXPECT_TRUE(form().Destroyed());
+    EXPECT_TRUE(sim->files.Operations().empty());
+    EXPECT_EQ(sim->files.FileBytes(kIni), "[Section]\n");
+    EXPECT_EQ(sim->desktop.animations.size(), 2u);  // opened and closed
+  }
+}
+
+TEST_F(DialogTest, ChosenPathThatCodePage932CannotHoldTurnsTheFileIntoUtf16) {
+  Open(Defaults());
+  sim->files.AddFile(kIni, "; \x89\xB9\x8A\x79\r\n[Section]\r\n" + kDegreeKey + "=9\r\n");
+  const std::string path = "C:\\Música\\Café ♪.mp3";
+  sim->shell.chooserAnswers.push_back({sim::SimShell::ChooserAnswer::Kind::Confirm, path});
+  dialog().SelectMusicMode(2);
+  dialog().ChooseMusicFile();
+  dialog().SaveAndClose();
+  const std::string bytes = *sim->files.FileBytes(kIni);
+  ASSERT_GE(bytes.size(), 2u);
+  EXPECT_EQ(bytes.substr(0, 2), "\xFF\xFE");
+  // Read back through the settings reader: every key, the path exact.
+  EXPECT_EQ(ReadIniString(sim->files, "Section", kKeyMusicFile, kIni), path);
+  EXPECT_EQ(ReadIniString(sim->files, "Section", kKeyEffectDegree, kIni), "100");
+  EXPECT_EQ(ReadIniString(sim->files, "Section", kKeyMusicMode, kIni), "2");
+  // The comment line keeps its text (音楽).
+  EXPECT_NE(bytes.find(std::string("\xF3\x97\x7D\x69", 4)), std::string::npos);
+}
+
+TEST_F(DialogTest, FileChooserRecordAndAnswers) {
+  SharedSettings settings = Defaults();
+  settings.musicMode = 2;
+  settings.musicFile = "D:\\Old\\x.mp3";
+  settings.musicFolder = "D:\\Old";
+  Open(settings);
+  sim->shell.openFileNameSize = 136;
+  using Kind = sim::SimShell::ChooserAnswer::Kind;
+  sim->shell.chooserAnswers = {{Kind::Cancel, ""}, {Kind::Fail, ""}, {Kind::Confirm, "E:\\New\\missing.wav"}};
+  for (int i = 0; i < 2; ++i) {
+    dialog().ChooseMusicFile();
+    EXPECT_EQ(program->state.settings.musicFile, "D:\\Old\\x.mp3");
+    EXPECT_EQ(program->state.settings.musicFolder, "D:\\Old");
+  }
+  dialog().ChooseMusicFile();
+  EXPECT_EQ(program->state.settings.musicFile, "E:\\New\\missing.wav");
+  EXPECT_EQ(dialog().lbl_Fname().Caption(), "E:\\New\\missing.wav");
+  EXPECT_EQ(program->state.settings.musicFolder, "E:\\New");
+  const OpenFileNameRecord& record = sim->shell.chooserCalls.at(0);
+  EXPECT_EQ(record.lStructSize, 136u);
+  EXPECT_EQ(record.hwndOwner, form().hWnd());
+  EXPECT_EQ(record.hInstance, sim->shell.InstanceHandle());
+  static const char kFilter[] = "BGMﾌｧｲﾙ (MP3 WAV)\0*.MP3;*.WAV\0";
+  EXPECT_EQ(record.lpstrFilter, std::string(kFilter, sizeof kFilter));
+  EXPECT_EQ(record.lpstrFile, std::string(255, '\0'));
+  EXPECT_EQ(record.nMaxFile, 255u);
+  EXPECT_EQ(record.nMaxFileTitle, 255u);
+  EXPECT_EQ(record.lpstrInitialDir, "D:\\Old");
+  EXPECT_EQ(record.lpstrTitle, "ﾌｧｲﾙを開く");
+  EXPECT_EQ(record.Flags, 0u);
+}
+
+TEST_F(DialogTest, AnimationOpensFromAndClosesIntoTheLoadTimePoint) {
+  for (bool cursorKnown : {true, false}) {
+    Make();
+    sim->desktop.cursor = PointL{300, 200};
+    sim->desktop.cursorPosAvailable = cursorKnown;
+    program->state.settings = Defaults();
+    program->settingsDialog = std::make_unique<SettingsDialog>(*program);
+    dialog().Form_Load();
+    sim->desktop.cursor = PointL{5, 7};
+    dialog().form().Show();
+    dialog().Cmd_Can_Click();
+    const RectL point = cursorKnown ? RectL{300, 200, 300, 200} : RectL{0, 0, 0, 0};
+    ASSERT_EQ(sim->desktop.animations.size(), 2u);
+    const auto& open = sim->desktop.animations[0];
+    const auto& close = sim->desktop.animations[1];
+    const RectL window = form().OuterRect();
+    for (const auto& [a, b] : {std::pair{open.from, point}, {open.to, window}, {close.from, window}, {close.to, point}}) {
+      EXPECT_EQ(a.left, b.left);
+      EXPECT_EQ(a.top, b.top);
+      EXPECT_EQ(a.right, b.right);
+      EXPECT_EQ(a.bottom, b.bottom);
+    }
+    EXPECT_EQ(open.kind, 3);
+    EXPECT_EQ(open.window, form().hWnd());
+    // Placed before it opens: centred, a third down (1024 x 768 screen,
+    // a 502 x 271 window): 3915 and 2485 twips.
+    EXPECT_EQ(window.left, 261);
+    EXPECT_EQ(window.top, 166);
+  }
+}
+
+TEST_F(DialogTest, HomePageShowsTheHourglassWhileTheShellWorks) {
+  Open(Defaults());
+  const PointL link = [&] {
+    const RectL client = form().ScreenRect();
+    return PointL{client.left + 20, client.top + 214};
+  }();
+  EXPECT_EQ(sim->windowing.PointerAt(link.x, link.y), "LINK");
+  EXPECT_EQ(sim->windowing.PointerAt(link.x, link.y - 30), "");
+  sim->windowing.PostButtonClick(link.x, link.y, kLeftButton);
+  sim->windowing.DoEvents();
+  ASSERT_EQ(sim->shell.shellCalls.size(), 1u);
+  const auto& call = sim->shell.shellCalls[0];
+  EXPECT_EQ(call.pointerDuringCall, kPointerHourglass);
+  EXPECT_EQ(call.operation, "open");
+  EXPECT_EQ(call.file, kHomePageAddress);
+  EXPECT_EQ(call.parameters, "");
+  EXPECT_EQ(call.folder, "");
+  EXPECT_EQ(call.show, 1);
+  EXPECT_EQ(sim->windowing.MousePointer(), kPointerDefault);
+  EXPECT_FALSE(form().Destroyed());
+  // A right press is no click.
+  sim->windowing.PostButtonClick(link.x, link.y, kRightButton);
+  sim->windowing.DoEvents();
+  EXPECT_EQ(sim->shell.shellCalls.size(), 1u);
+}
+
+TEST_F(DialogTest, TabMovesTheFocusInTabIndexOrder) {
+  SharedSettings settings = Defaults();
+  settings.musicMode = 1;  // repeat box on, file button off
+  Open(settings);
+  auto focused = [&]() -> std::string {
+    if (repeatBox().HasFocus()) return "BGM_Repeat";
+    if (scrollBar().HasFocus()) return "HS_Doai";
+    if (sim->windowing.Focused() == &static_cast<sim::SimUserControl&>(dialog().Cmd_Set().surface())) return "Cmd_Set";
+    if (sim->windowing.Focused() == &static_cast<sim::SimUserControl&>(dialog().Cmd_Can().surface())) return "Cmd_Can";
+    if (sim->windowing.Focused() == &static_cast<sim::SimUserControl&>(dialog().Cmd_File().surface())) return "Cmd_File";
+    return "";
+  };
+  std::vector<std::string> forward, backward;
+  for (int i = 0; i < 5; ++i) {
+    dialog().Form_KeyDown(9, 0);
+    forward.push_back(focused());
+  }
+  EXPECT_EQ(forward, (std::vector<std::string>{"BGM_Repeat", "Cmd_Set", "Cmd_Can", "HS_Doai", "BGM_Repeat"}));
+  dialog().SelectMusicMode(2);  // now the other way round
+  for (int i = 0; i < 4; ++i) {
+    dialog().Form_KeyDown(9, kShiftMask);
+    backward.push_back(focused());
+  }
+  EXPECT_EQ(backward, (std::vector<std::string>{"HS_Doai", "Cmd_Can", "Cmd_Set", "Cmd_File"}));
+}
+
+TEST_F(DialogTest, LayoutAtOneHundredTwentyDotsPerInchStillFits) {
+  sim::SimOptions options;
+  options.twipsPerPixel = 12;
+  Open(Defaults(), options);
+  const std::int32_t width = std::int32_t(form().ScaleWidth()), height = std::int32_t(form().ScaleHeight());
+  EXPECT_EQ(width, 620);
+  EXPECT_EQ(height, 308);
+  const ControlRect panel = PixelRect(LayoutOf("Pic_C"), 12, 12);
+  for (const ControlLayout& layout : DialogLayout()) {
+    if (layout.name == "Pic_Mbl" || layout.name == "Img_Ra") continue;  // kept out of sight by design
+    SCOPED_TRACE(std::string(layout.name) + " " + std::to_string(layout.element));
+    const ControlRect r = PixelRect(layout, 12, 12);
+    const std::int32_t w = layout.inPanel ? panel.width : width, h = layout.inPanel ? panel.height : height;
+    EXPECT_GE(r.left, 0);
+    EXPECT_GE(r.top, 0);
+    EXPECT_LE(r.left + r.width, w);
+    EXPECT_LE(r.top + r.height, h);
+  }
+  // The tiles still meet: the holder takes the tile's own size.
+  const Bitmap& panelImage = static_cast<sim::SimSurface&>(dialog().Pic_C()).bitmap;
+  const Bitmap& tile = static_cast<sim::SimSurface&>(dialog().Pic_Mbl()).bitmap;
+  EXPECT_EQ(tile.width, 556);
+  EXPECT_EQ(panelImage.at(560, 25), tile.at(4, 5));
+}
+
+TEST_F(DialogTest, PicturesHaveTheirSizesAndTheTileMeetsItself) {
+  auto bytesOf = [](const char* name) -> std::span<const unsigned char> {
+    for (const sim::EmbeddedPicture& p : sim::EmbeddedPictures())
+      if (std::string_view(p.name) == name) return {p.bytes, p.size};
+    return {};
+  };
+  const auto icon = bytesOf("TOLVARIN_P");
+  ASSERT_EQ(icon.size(), 2238u);
+  EXPECT_EQ(icon[2], 1);                 // an icon
+  EXPECT_EQ(icon[6], 32);                // 32 x 32
+  EXPECT_EQ(icon[12], 8);                // 256 colours
+  const auto pointer = bytesOf("LINK");
+  ASSERT_EQ(pointer.size(), 326u);
+  EXPECT_EQ(pointer[2], 2);              // a cursor
+  EXPECT_EQ(pointer[8], 2);              // two colours
+  EXPECT_EQ(pointer[10] | pointer[11] << 8, 12);  // hot spot
+  EXPECT_EQ(pointer[12] | pointer[13] << 8, 10);
+  EXPECT_EQ(bytesOf("TILE").size(), 33414u);
+  for (const char* mark : {"MARK_OFF", "MARK_ON"}) EXPECT_LT(bytesOf(mark).size(), 1200u) << mark;
+
+  Make();
+  const auto tile = sim->pictures.LoadPictureResource("TILE");
+  ASSERT_TRUE(tile);
+  // Where tiles meet, neighbouring pixels differ no more than inside the tile.
+  auto step = [&](std::int32_t x0, std::int32_t y0, std::int32_t x1, std::int32_t y1) {
+    const std::uint32_t a = tile->at(x0, y0), b = tile->at(x1, y1);
+    int most = 0;
+    for (int shift : {0, 8, 16}) most = std::max(most, std::abs(int((a >> shift) & 0xFF) - int((b >> shift) & 0xFF)));
+    return most;
+  };
+  int inside = 0, seams = 0;
+  for (std::int32_t x = 0; x < 556; ++x)
+    for (std::int32_t y = 0; y + 1 < 20; ++y) inside = std::max(inside, step(x, y, x, y + 1));
+  for (std::int32_t x = 0; x < 556; ++x) seams = std::max(seams, step(x, 19, x, 0));
+  for (std::int32_t y = 0; y < 20; ++y) seams = std::max(seams, step(555, y, 0, y));
+  EXPECT_LE(seams, inside);
+  // Light enough for black text: every pixel at least 200 in each channel.
+  for (std::uint32_t p : tile->pixels) ASSERT_GE(std::min({p >> 16 & 0xFF, p >> 8 & 0xFF, p & 0xFF}), 200u);
+  if (sim::SimPictures::CanDecode()) {
+    const auto mark = sim->pictures.LoadPictureResource("MARK_ON");
+    ASSERT_TRUE(mark);
+    EXPECT_EQ(mark->width, 12);
+    EXPECT_EQ(mark->height, 12);
+  }
+}
+
+}  // namespace
+}  // namespace tolvarin::testing
