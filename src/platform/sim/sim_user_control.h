@@ -16,7 +16,7 @@ class SimLabel final : public WindowlessLabel {
  public:
   void SetCaption(const std::string& text) override { caption = text; }
   std::string Caption() const override { return caption; }
-  void SetFont(const FontSpec& spec) override { font = spec; }
+  void SetFont(const FontSpec& value) override { font = value; }
   FontSpec Font() const override { return font; }
   void SetForeColor(std::uint32_t color) override;
   std::uint32_t ForeColor() const override { return foreColor; }

@@ -6,6 +6,7 @@
 #include <windowsx.h>
 
 #include "base/errors.h"
+#include "platform/win32/win32_dib.h"
 #include "platform/win32/win32_text.h"
 #include "platform/win32/win32_windowing.h"
 
@@ -50,16 +51,8 @@ void Win32Canvas::EnsureSize(std::int32_t width, std::int32_t height, std::uint3
   if (width <= 0 || height <= 0) return;
   if (!dc_) dc_ = CreateCompatibleDC(nullptr);
   if (!dc_) throw ProgramError(kErrorOutOfMemory, "Out of memory");
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = -height;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
   void* bits = nullptr;
-  HBITMAP dib = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  if (!dib || !bits) throw ProgramError(kErrorOutOfMemory, "Out of memory");
+  HBITMAP dib = CreateTopDownDib(width, height, bits);
   const PixelView fresh{static_cast<std::uint32_t*>(bits), width, height, width};
   Fill(fresh, fill);
   GdiFlush();

@@ -6,6 +6,7 @@
 
 #include "base/checked.h"
 #include "base/errors.h"
+#include "platform/win32/win32_dib.h"
 #include "platform/win32/win32_form.h"
 #include "platform/win32/win32_windowing.h"
 
@@ -18,9 +19,6 @@ int SurfacePixels(double value) {
   if (pixels < 0) throw ProgramError(kErrorInvalidPropertyValue, "Invalid property value");
   return pixels;
 }
-
-// GDI caps a DIB section's size well below what 32-bit sizes allow.
-constexpr std::int64_t kMaxDibBytes = std::int64_t(1) << 30;
 
 }  // namespace
 
@@ -114,17 +112,7 @@ void Win32PictureSurface::SetSize(double width, double height) {
   HBITMAP dib = nullptr;
   void* bits = nullptr;
   if (newWidth > 0 && newHeight > 0) {
-    if (std::int64_t(newWidth) * newHeight * 4 > kMaxDibBytes)
-      throw ProgramError(kErrorOutOfMemory, "Out of memory");
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = newWidth;
-    info.bmiHeader.biHeight = -newHeight;  // top-down
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    dib = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    if (!dib || !bits) throw ProgramError(kErrorOutOfMemory, "Out of memory");
+    dib = CreateTopDownDib(newWidth, newHeight, bits);
   }
   GdiFlush();
   const PixelView old = View();

@@ -6,6 +6,7 @@
 
 #include "base/errors.h"
 #include "base/picture_copy.h"
+#include "platform/win32/win32_dib.h"
 #include "platform/win32/win32_form.h"
 #include "platform/win32/win32_text.h"
 #include "platform/win32/win32_windowing.h"
@@ -191,15 +192,7 @@ void Win32UserControl::Move(double left, double top, double width, double height
     HBITMAP dib = nullptr;
     void* bits = nullptr;
     if (w > 0 && h > 0) {
-      BITMAPINFO info{};
-      info.bmiHeader.biSize = sizeof info.bmiHeader;
-      info.bmiHeader.biWidth = w;
-      info.bmiHeader.biHeight = -h;  // top-down
-      info.bmiHeader.biPlanes = 1;
-      info.bmiHeader.biBitCount = 32;
-      info.bmiHeader.biCompression = BI_RGB;
-      dib = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-      if (!dib || !bits) throw ProgramError(kErrorOutOfMemory, "Out of memory");
+      dib = CreateTopDownDib(w, h, bits);
     }
     GdiFlush();
     const PixelView fresh{static_cast<std::uint32_t*>(bits), w, h, w};
