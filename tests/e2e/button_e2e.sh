@@ -18,15 +18,8 @@ shots=${SHOTS:-$root/shots}
 scr=$build/bin/Tolvarin.scr
 host=$build/bin/button_host.exe
 
-passed=0
-failed=0
-ok() { echo "ok $1"; passed=$((passed + 1)); }
-fail() { echo "FAIL $1${2:+: $2}"; failed=$((failed + 1)); }
-finish() {
-  echo "button e2e: $passed passed, $failed failed"
-  [ "$failed" -eq 0 ]
-  exit
-}
+suite="button"
+. "$root/tests/e2e/e2e_tally.sh"
 
 for file in "$scr" "$host"; do
   [ -f "$file" ] || fail setup "missing $file (build the win64 preset first)"

@@ -17,16 +17,8 @@ root=$(cd "$(dirname "$0")/../.." && pwd)
 build=$(cd "${1:-$root/build/win64}" 2>/dev/null && pwd) || build=${1:-$root/build/win64}
 shots=${SHOTS:-$root/shots}
 
-passed=0
-failed=0
-ok() { echo "ok $1"; passed=$((passed + 1)); }
-fail() { echo "FAIL $1${2:+: $2}"; failed=$((failed + 1)); }
-check() { if [ "$2" -eq 0 ]; then ok "$1"; else fail "$1" "$3"; fi; }
-finish() {
-  echo "dialog e2e: $passed passed, $failed failed"
-  [ "$failed" -eq 0 ]
-  exit
-}
+suite="dialog"
+. "$root/tests/e2e/e2e_tally.sh"
 
 for tool in Xvfb wine wineserver xdotool convert import setpriv; do
   command -v "$tool" >/dev/null 2>&1 || fail setup "missing tool $tool"

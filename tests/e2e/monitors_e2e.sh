@@ -17,16 +17,8 @@ build=$(cd "${1:-$root/build/win64}" 2>/dev/null && pwd) || build=${1:-$root/bui
 shots=${E2E_SHOTS:-$root/build/e2e-shots}
 scr=$build/bin/Tolvarin.scr
 
-passed=0
-failed=0
-ok() { echo "ok $1${2:+ ($2)}"; passed=$((passed + 1)); }
-fail() { echo "FAIL $1${2:+: $2}"; failed=$((failed + 1)); }
-check() { if [ "$2" -eq 0 ]; then ok "$1"; else fail "$1" "$3"; fi; }
-finish() {
-  echo "monitors e2e: $passed passed, $failed failed"
-  [ "$failed" -eq 0 ]
-  exit
-}
+suite="monitors"
+. "$root/tests/e2e/e2e_tally.sh"
 
 for tool in Xorg xrandr xdotool wine import convert x86_64-w64-mingw32-g++-posix; do
   command -v "$tool" >/dev/null 2>&1 || fail setup "missing tool $tool"

@@ -17,15 +17,8 @@ root=$(cd "$(dirname "$0")/../.." && pwd)
 build=$(cd "${1:-$root/build/win64}" 2>/dev/null && pwd) || build=${1:-$root/build/win64}
 scr=$build/bin/Tolvarin.scr
 
-passed=0
-failed=0
-ok() { echo "ok $1${2:+ ($2)}"; passed=$((passed + 1)); }
-fail() { echo "FAIL $1${2:+: $2}"; failed=$((failed + 1)); }
-finish() {
-  echo "pacing e2e: $passed passed, $failed failed"
-  [ "$failed" -eq 0 ]
-  exit
-}
+suite="pacing"
+. "$root/tests/e2e/e2e_tally.sh"
 
 [ -f "$scr" ] || fail setup "missing $scr (build the win64 preset first)"
 [ "$failed" -eq 0 ] || finish

@@ -15,15 +15,8 @@ shots=${SHOTS:-$root/shots}
 scr=$build/bin/Tolvarin.scr
 host=$build/bin/preview_host.exe
 
-passed=0
-failed=0
-ok() { echo "ok $1"; passed=$((passed + 1)); }
-fail() { echo "FAIL $1${2:+: $2}"; failed=$((failed + 1)); }
-finish() {
-  echo "preview e2e: $passed passed, $failed failed"
-  [ "$failed" -eq 0 ]
-  exit
-}
+suite="preview"
+. "$root/tests/e2e/e2e_tally.sh"
 
 for file in "$scr" "$host" "$build/bin/r_vold_graphics.dll"; do
   [ -f "$file" ] || fail setup "missing $file (build the win64 preset first)"

@@ -21,18 +21,8 @@ library=$build/bin/r_vold_graphics.dll
 width=1024
 height=768
 
-passed=0
-failed=0
-ok() { echo "ok $1${2:+ ($2)}"; passed=$((passed + 1)); }
-fail() { echo "FAIL $1${2:+: $2}"; failed=$((failed + 1)); }
-check() { # NAME CONDITION-STATUS WHY
-  if [ "$2" -eq 0 ]; then ok "$1"; else fail "$1" "$3"; fi
-}
-finish() {
-  echo "e2e: $passed passed, $failed failed"
-  [ "$failed" -eq 0 ]
-  exit
-}
+suite="saver"
+. "$root/tests/e2e/e2e_tally.sh"
 
 # ---- Setup -------------------------------------------------------------------
 

@@ -21,15 +21,8 @@ shots=${E2E_SHOTS:-$root/build/e2e-shots}
 warmup_s=${SPEED_WARMUP_S:-2}
 interval_s=${SPEED_INTERVAL_S:-4}
 
-passed=0
-failed=0
-ok() { echo "ok $1${2:+ ($2)}"; passed=$((passed + 1)); }
-fail() { echo "FAIL $1${2:+: $2}"; failed=$((failed + 1)); }
-finish() {
-  echo "saver speed e2e: $passed passed, $failed failed"
-  [ "$failed" -eq 0 ]
-  exit
-}
+suite="saver speed"
+. "$root/tests/e2e/e2e_tally.sh"
 
 for file in Tolvarin.scr r_vold_graphics.dll r_vold_graphics_timing.dll fragment_timing.exe; do
   [ -f "$bin/$file" ] || fail setup "missing $bin/$file (build the win64 preset first)"
