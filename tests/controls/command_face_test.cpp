@@ -153,20 +153,6 @@ TEST_F(CommandFaceTest, EveryPictureInEveryStateOnBothSizes) {
   }
 }
 
-TEST_F(CommandFaceTest, ThePictureCentreIsNeverUsed) {
-  Command& button = Place();
-  const Bitmap before = Surface(button).bitmap;
-  Bitmap& picture = button.StatePicture(FacePicture::Normal);
-  for (std::int32_t y = 4; y < 21; ++y)
-    for (std::int32_t x = 4; x < 60; ++x) picture.at(x, y) = 0x00FF00FF;
-  button.DrawFace(FacePicture::Normal);
-  EXPECT_EQ(Surface(button).bitmap, before);
-  // The ring is used: one changed ring pixel shows.
-  picture.at(0, 12) = 0x0000FF00;
-  button.DrawFace(FacePicture::Normal);
-  EXPECT_NE(Surface(button).bitmap, before);
-}
-
 TEST_F(CommandFaceTest, LooksPaintedByResizeAndProperties) {
   Command& button = Place();
   button.Initialize();
