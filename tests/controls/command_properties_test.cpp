@@ -41,6 +41,7 @@ TEST(PropertyBag, AWriteEqualToItsDefaultStoresNothing) {
   }
 }
 
+// Values as text show in the saving table.
 TEST(PropertyBag, ConversionsToTheTargetTypes) {
   EXPECT_EQ(ToBoolean(std::string("True")), true);
   EXPECT_EQ(ToBoolean(std::string(" false ")), false);
@@ -48,9 +49,6 @@ TEST(PropertyBag, ConversionsToTheTargetTypes) {
   EXPECT_EQ(ToBoolean(0.0), false);
   EXPECT_EQ(ToBoolean(std::string("yes")), std::nullopt);
   EXPECT_EQ(ToBoolean(CommandDesignFont()), std::nullopt);
-  EXPECT_EQ(ToText(12.0), "12");
-  EXPECT_EQ(ToText(true), "True");
-  EXPECT_EQ(ToText(CommandDesignFont()), "ＭＳ Ｐゴシック");
   EXPECT_EQ(ToByte(std::string("255")), 255);
   EXPECT_EQ(ToByte(std::string("256")), std::nullopt);
   EXPECT_EQ(ToByte(-0.4), 0);
