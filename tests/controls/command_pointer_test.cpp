@@ -112,8 +112,7 @@ TEST_F(CommandPointerTest, StateTable) {
     Release(600, 500);
     Pump();
     Command& button = Place();
-    Command& other = *Command::Place(sim.platform(), *form, PropertyBag{}, 300, 1200, 1155, 375).release();
-    std::unique_ptr<Command> keep(&other);
+    const auto other = Command::Place(sim.platform(), *form, PropertyBag{}, 300, 1200, 1155, 375);
     Run(button, c.script);
     EXPECT_EQ(button.State(), c.expect.state);
     EXPECT_EQ(clicks, c.expect.clicks);
@@ -123,7 +122,6 @@ TEST_F(CommandPointerTest, StateTable) {
     if (script.find("down:") != std::string::npos && script.find("up:") != std::string::npos) {
       EXPECT_FALSE(button.MouseIsDown());
     }
-    keep.reset();
   }
 }
 

@@ -60,10 +60,6 @@ GPX_FragmentFn BoundByName() {
   return reinterpret_cast<GPX_FragmentFn>(reinterpret_cast<void*>(GetProcAddress(library, "GPX_Fragment")));
 }
 
-// Draws `frame` from `source` into `target` through `fragment`: the overlap must
-// match the reference drawn from a copy of the source; the source (whose
-// corner pixels the row-order probe marks) and the target outside the overlap
-// must come back unchanged.
 // The section's pixels, top row first.
 Image Snapshot(const DibDc& dib) {
   Image image(dib.width, dib.height);
@@ -73,6 +69,9 @@ Image Snapshot(const DibDc& dib) {
   return image;
 }
 
+// Draws `frame` from `source` into `target` through `fragment`: the overlap must
+// match the reference drawn from a copy of the source; the source and the
+// target outside the overlap must come back unchanged.
 void ExpectFrameMatchesReference(GPX_FragmentFn fragment, DibDc& target, DibDc& source, int frame) {
   const std::vector<unsigned char> source_before = source.Bytes();
   Image copy = Snapshot(source);

@@ -1,4 +1,5 @@
 #include "music/bgm.h"
+#include "music/reply_number.h"
 
 #include <gtest/gtest.h>
 
@@ -6,10 +7,10 @@
 #include <utility>
 #include <vector>
 
+#include "base/errors.h"
 #include "base/utf16_text.h"
 #include "platform/sim/sim_clock.h"
 #include "platform/sim/sim_filesystem.h"
-#include "platform/sim/sim_process.h"
 #include "platform/sim/sim_winmm.h"
 #include "startup/process_state.h"
 
@@ -197,7 +198,27 @@ TEST_F(BgmTest, NoDriveNoDiscAFailedTrackCountOrAnErrReplyEndPolling) {
   EXPECT_EQ(winmm.Commands().size(), 3u);
 }
 
-// How a reply reads as a number is checked with ReplyAsNumber itself.
+TEST(ReplyAsNumberTest, ReadsTheWholeTextAsADecimalNumber) {
+  const std::pair<const char*, double> cases[] = {
+      {"3", 3},     {"03", 3},   {" 12\t", 12}, {"+3", 3},   {"-2", -2},  {"3.0", 3},     {"3.5", 3.5},
+      {".5", 0.5},  {"7.", 7},   {"1e1", 10},   {"1D1", 10}, {"0", 0},    {"25E-1", 2.5}, {"-0", 0},
+  };
+  for (const auto& [text, value] : cases) EXPECT_EQ(ReplyAsNumber(text), value) << text;
+}
+
+TEST(ReplyAsNumberTest, AnythingElseIsATypeMismatchAndTooLargeOverflows) {
+  for (const char* text : {"", "  ", "abc", "3a", "a3", "3 4", "0x3", "1e", "1e+", ".", "+", "-", "--3", "inf",
+                           "nan", "3:00", "\xef\xbc\x93" /* full-width 3 */, "1e999"}) {
+    try {
+      ReplyAsNumber(text);
+      ADD_FAILURE() << "accepted \"" << text << "\"";
+    } catch (const ProgramError& error) {
+      EXPECT_EQ(error.number(), std::string(text) == "1e999" ? kErrorOverflow : kErrorTypeMismatch) << text;
+    }
+  }
+}
+
+// How a reply reads as a number is checked with ReplyAsNumber above.
 TEST_F(BgmTest, CurrentTrackIsReadWholeAsANumberWhenATrackRepeats) {
   winmm.InsertDisc({30000, 30000, 30000});
   state.settings.repeatTrack = 3;
@@ -225,19 +246,14 @@ TEST_F(BgmTest, CurrentTrackIsReadWholeAsANumberWhenATrackRepeats) {
 // --- MP3 and WAV -------------------------------------------------------------
 
 // Characters code page 932 lacks (é, Hangul), one whose code page 932 form
-// ends in 0x5C, the path separator's byte (表), and blanks inside the quotes;
-// the path comes from a UTF-16 settings file.
-TEST_F(BgmTest, MusicFilePathFromAUtf16SettingsFileReachesTheDeviceWhole) {
-  sim::SimProcess process;
-  const std::string path = "D:\\My Café 노래\\表 a.mp3", wav = "D:\\My Café 노래\\表 a.wav";
+// ends in 0x5C, the path separator's byte (表), and blanks inside the quotes.
+constexpr const char* kWav = "D:\\My Café 노래\\表 a.wav";
+
+TEST_F(BgmTest, Mp3PathReachesTheDeviceWhole) {
+  const std::string path = "D:\\My Café 노래\\表 a.mp3";
   files.AddFile(path, "ID3");
-  files.AddFile(wav, "RIFF");
-  files.AddFile(process.appFolder + "\\Tolvarin.ini",
-                "\xFF\xFE" + Utf8ToUtf16Le("[Section]\r\nBGM区分=2\r\nBGMﾌｧｲﾙ=" + path + "\r\n"));
-  LoadSettings(files, process, state.settings);
-  ASSERT_EQ(state.settings.musicFile, path);
   state.lastApiResult = 55;
-  bgm.Mp3Start();
+  StartMp3(path);
   EXPECT_TRUE(bgm.Mp3IsPlaying());
   bgm.Mp3Close();
   EXPECT_EQ(Sent(), (Lines{"open \"" + path + kOpenMp3Suffix, "play MP3Play", "status MP3Play mode [30]",
@@ -245,14 +261,6 @@ TEST_F(BgmTest, MusicFilePathFromAUtf16SettingsFileReachesTheDeviceWhole) {
   for (const MciCall& call : winmm.MciCalls()) EXPECT_EQ(call.result, 0u) << call.command;
   EXPECT_TRUE(winmm.OpenAliases().empty());
   EXPECT_EQ(state.lastApiResult, 55);
-
-  state.settings.musicFile = wav;
-  bgm.WavStart();
-  EXPECT_EQ(state.lastApiResult, 1);
-  EXPECT_EQ(winmm.SoundPlaying(), wav);
-  ASSERT_EQ(winmm.PlaySoundCalls().size(), 1u);
-  EXPECT_EQ(winmm.PlaySoundCalls()[0].flags, 9u);
-  EXPECT_EQ(winmm.PlaySoundCalls()[0].module, 0);
 }
 
 TEST_F(BgmTest, Mp3StartsAgainWithinASecondOfItsEndOrOfAPause) {
@@ -293,13 +301,15 @@ TEST_F(BgmTest, Mp3ThatCannotBeOpenedIsNeverPlayedButStillPolled) {
   for (std::size_t i = 1; i < winmm.MciCalls().size(); ++i) EXPECT_EQ(winmm.MciCalls()[i].result, 263u);
 }
 
-// --- WAV -------------------------------------------------------------------
-
-TEST_F(BgmTest, WavStopsWithoutASoundAndNeedsAWaveDevice) {
-  files.AddFile("C:\\a.wav", "RIFF");
-  state.settings.musicFile = "C:\\a.wav";
+TEST_F(BgmTest, WavPlaysByPathStopsWithoutASoundAndNeedsAWaveDevice) {
+  files.AddFile(kWav, "RIFF");
+  state.settings.musicFile = kWav;
   bgm.WavStart();
-  ASSERT_TRUE(winmm.SoundPlaying().has_value());
+  EXPECT_EQ(state.lastApiResult, 1);
+  EXPECT_EQ(winmm.SoundPlaying(), kWav);
+  ASSERT_EQ(winmm.PlaySoundCalls().size(), 1u);
+  EXPECT_EQ(winmm.PlaySoundCalls()[0].flags, 9u);
+  EXPECT_EQ(winmm.PlaySoundCalls()[0].module, 0);
   state.lastApiResult = 0;
   bgm.WavStop();
   EXPECT_EQ(state.lastApiResult, 1);
