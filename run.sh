@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the Windows program and runs it under Wine: ./run.sh /s for the
-# saver; any other command line is passed on (a preview, /p HWND, needs a
-# host window: tests/e2e/preview_e2e.sh makes one).
+# saver, ./run.sh /c for the settings dialog; any other command line is passed
+# on (a preview, /p HWND, needs a host window: tests/e2e/preview_e2e.sh makes
+# one).
 # With no display it runs on a private Xvfb, puts a sample desktop on the
 # screen, takes screenshots while it runs and saves them in ./shots.
 set -euo pipefail
@@ -53,6 +54,10 @@ for i in 1 2 3 4; do
   sleep 0.7
   import -window root "$shots/run-$i.png"
 done
-xdotool key shift 2>/dev/null || true
+# End it as a user would: the pointer over its window, then Escape (a key ends
+# the saver; Escape cancels the settings dialog).
+xdotool mousemove 512 300 key Escape 2>/dev/null || true
+for _ in $(seq 1 100); do kill -0 $saver 2>/dev/null || break; sleep 0.1; done
+kill -0 $saver 2>/dev/null && wineserver -k
 wait $saver || true
 echo "Screenshots in $shots"
