@@ -29,4 +29,15 @@ HBITMAP CreateTopDownDib(std::int32_t width, std::int32_t height, void*& bits) {
   return dib;
 }
 
+void SelectDib(HDC memoryDc, HBITMAP dib, HBITMAP& current, HGDIOBJ& original) {
+  if (dib) {
+    HGDIOBJ previous = SelectObject(memoryDc, dib);
+    if (!original) original = previous;
+  } else if (original) {
+    SelectObject(memoryDc, original);
+  }
+  if (current) DeleteObject(current);
+  current = dib;
+}
+
 }  // namespace tolvarin

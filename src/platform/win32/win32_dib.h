@@ -11,4 +11,8 @@ namespace tolvarin {
 // `bits`. Raises the out-of-memory error when GDI cannot make it.
 HBITMAP CreateTopDownDib(std::int32_t width, std::int32_t height, void*& bits);
 
+// Puts `dib` into the memory DC in place of `current`, which is deleted; a
+// null `dib` puts back the DC's own bitmap, kept in `original` on first use.
+void SelectDib(HDC memoryDc, HBITMAP dib, HBITMAP& current, HGDIOBJ& original);
+
 }  // namespace tolvarin

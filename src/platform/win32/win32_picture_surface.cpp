@@ -120,14 +120,7 @@ void Win32PictureSurface::SetSize(double width, double height) {
   // New area shows the form's background; the old picture keeps its overlap.
   Fill(fresh, form_.BackgroundPixel());
   CopyBlock(fresh, 0, 0, old.width, old.height, old, 0, 0);
-  if (dib) {
-    HGDIOBJ previous = SelectObject(memoryDc_, dib);
-    if (!originalBitmap_) originalBitmap_ = previous;
-  } else if (originalBitmap_) {
-    SelectObject(memoryDc_, originalBitmap_);
-  }
-  if (dib_) DeleteObject(dib_);
-  dib_ = dib;
+  SelectDib(memoryDc_, dib, dib_, originalBitmap_);
   bits_ = static_cast<std::uint32_t*>(bits);
   width_ = newWidth;
   height_ = newHeight;

@@ -198,14 +198,7 @@ void Win32UserControl::Move(double left, double top, double width, double height
     const PixelView fresh{static_cast<std::uint32_t*>(bits), w, h, w};
     Fill(fresh, PixelOf(Resolve(backColor_)));
     CopyBlock(fresh, 0, 0, pixelWidth_, pixelHeight_, View(), 0, 0);
-    if (dib) {
-      HGDIOBJ previous = SelectObject(memoryDc_, dib);
-      if (!originalBitmap_) originalBitmap_ = previous;
-    } else if (originalBitmap_) {
-      SelectObject(memoryDc_, originalBitmap_);
-    }
-    if (dib_) DeleteObject(dib_);
-    dib_ = dib;
+    SelectDib(memoryDc_, dib, dib_, originalBitmap_);
     bits_ = static_cast<std::uint32_t*>(bits);
     pixelWidth_ = w;
     pixelHeight_ = h;
