@@ -65,6 +65,19 @@ count_plain() {
     "$(sed -E 's/.*\b([0-9]+) passed, ([0-9]+) failed.*/\2/' <<<"$line")" "$2"
 }
 
+# Runs each executable script given, with its checks shown and counted.
+run_scripts() {
+  local suite name
+  for suite in "$@"; do
+    [ -x "$suite" ] || continue
+    name=$(basename "$suite" .sh)
+    echo "== $name"
+    "$suite" >"$logs/$name.log" 2>&1
+    grep -E '^(ok|FAIL) ' "$logs/$name.log"
+    count_plain "$logs/$name.log" "$name"
+  done
+}
+
 start=$(date +%s)
 
 if build native; then
@@ -82,14 +95,7 @@ if build sanitize; then
 fi
 
 # Build-folder histories that must not leave a Windows build unoptimised.
-for suite in tests/build/*_test.sh; do
-  [ -x "$suite" ] || continue
-  name=$(basename "$suite" .sh)
-  echo "== $name"
-  "$suite" >"$logs/$name.log" 2>&1
-  grep -E '^(ok|FAIL) ' "$logs/$name.log"
-  count_plain "$logs/$name.log" "$name"
-done
+run_scripts tests/build/*_test.sh
 
 build win32 || true
 
@@ -101,14 +107,7 @@ if build win64; then
   grep -E '^\[  (PASSED|FAILED)  \]' "$logs/unit-win64.log" | head -n 20
   count_gtest "$logs/unit-win64.log" "unit tests (win64 under Wine)"
 
-  for suite in tests/e2e/*_e2e.sh; do
-    [ -x "$suite" ] || continue
-    name=$(basename "$suite" .sh)
-    echo "== $name"
-    "$suite" >"$logs/$name.log" 2>&1
-    grep -E '^(ok|FAIL) ' "$logs/$name.log"
-    count_plain "$logs/$name.log" "$name"
-  done
+  run_scripts tests/e2e/*_e2e.sh
 fi
 
 if [ -x tests/fuzz/run_fuzz.sh ]; then
