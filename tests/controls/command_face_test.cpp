@@ -49,15 +49,12 @@ TEST(Bmp, RoundTripAndRefusals) {
   EXPECT_EQ(DecodeBmp24(bytes.data(), bytes.size()), picture);
   // Cut short, not a BMP, another depth, compressed: refused.
   EXPECT_FALSE(DecodeBmp24(bytes.data(), bytes.size() - 1));
-  std::vector<unsigned char> bad = bytes;
-  bad[0] = 'X';
-  EXPECT_FALSE(DecodeBmp24(bad.data(), bad.size()));
-  bad = bytes;
-  bad[28] = 32;
-  EXPECT_FALSE(DecodeBmp24(bad.data(), bad.size()));
-  bad = bytes;
-  bad[30] = 1;
-  EXPECT_FALSE(DecodeBmp24(bad.data(), bad.size()));
+  const std::pair<std::size_t, unsigned char> damage[] = {{0, 'X'}, {28, 32}, {30, 1}};
+  for (const auto& [at, value] : damage) {
+    std::vector<unsigned char> bad = bytes;
+    bad[at] = value;
+    EXPECT_FALSE(DecodeBmp24(bad.data(), bad.size())) << "byte " << at;
+  }
   EXPECT_FALSE(DecodeBmp24(nullptr, 0));
 }
 
@@ -76,88 +73,41 @@ TEST(GradientFill, RefusesBadVerticesModesAndDeviceContexts) {
   EXPECT_EQ(sim.desktop.GradientFill(0x1234, vertices, 2, &rect, 1, kGradientFillRectV), 0);
 }
 
-// Faces by state and picture, for both of the dialog's button sizes.
+// Every picture on both of the dialog's button sizes, drawn by an idle
+// (state 1) and a hovered (state 2) button; which state reverses the
+// gradient is the pointer tests' state table.
 class CommandFaceTest : public CommandTest {};
 
-TEST_F(CommandFaceTest, EveryPictureInEveryStateOnBothSizes) {
+TEST_F(CommandFaceTest, EveryPictureInBothDirectionsOnBothSizes) {
   struct Size {
     double width, height;
     std::int32_t pixelsWide, pixelsHigh;
     double captionTop;
   };
   const Size sizes[] = {{1155, 375, 77, 25, 80}, {615, 315, 41, 21, 50}};
-  // How a button reaches its state, and the gradient direction a draw then takes.
-  struct Scenario {
-    const char* name;
-    std::vector<void (Command::*)()> steps;
-    std::uint8_t state;
-    bool reversed;
-  };
-  const Scenario scenarios[] = {
-      {"not initialised", {}, 0, false},
-      {"normal", {&Command::Initialize}, 1, false},
-      {"normal after a tick", {&Command::Initialize, &Command::TmrMouse_Timer}, 1, false},
-      {"focused", {&Command::Initialize, &Command::UserControl_GotFocus}, 3, false},
-      {"focus after hover", {&Command::Initialize, nullptr, &Command::UserControl_GotFocus}, 4, true},
-      {"hover after focus", {&Command::Initialize, &Command::UserControl_GotFocus, nullptr}, 4, false},
-      {"hovered", {&Command::Initialize, nullptr}, 2, true},
-  };
   for (const Size& size : sizes) {
-    for (const Scenario& scenario : scenarios) {
-      for (FacePicture picture : kAllPictures) {
-        Command& button = Place(size.width, size.height);
-        sim::SimUserControl& surface = Surface(button);
-        ASSERT_EQ(surface.bitmap.width, size.pixelsWide);
-        ASSERT_EQ(surface.bitmap.height, size.pixelsHigh);
-        // A null step is a pointer move over the button.
-        for (auto step : scenario.steps) {
-          if (step)
-            (button.*step)();
-          else
-            button.UserControl_MouseMove(0, 0, 0, 0);
-        }
-        ASSERT_EQ(button.State(), scenario.state) << scenario.name;
-        button.DrawFace(picture);
-        EXPECT_EQ(surface.bitmap, Face(button, picture, scenario.reversed))
-            << size.pixelsWide << " wide, " << scenario.name << ", picture " << int(picture);
-        EXPECT_EQ(button.LblMsg().Top(), size.captionTop);
-        EXPECT_EQ(button.LblMsg().Left(), 0);
-        EXPECT_EQ(button.LblMsg().Width(), size.width);
-        EXPECT_EQ(button.LblMsg().Height(), 195);
-        EXPECT_EQ(surface.ScaleMode(), ScaleUnit::Twips) << "the scale goes back to twips";
-      }
-    }
-    // The pressed look follows the state's direction: reversed in state 2 only.
     for (bool hovered : {false, true}) {
+      SCOPED_TRACE(std::to_string(size.pixelsWide) + (hovered ? " wide, hovered" : " wide, idle"));
       Command& button = Place(size.width, size.height);
+      sim::SimUserControl& surface = Surface(button);
+      ASSERT_EQ(surface.bitmap.width, size.pixelsWide);
+      ASSERT_EQ(surface.bitmap.height, size.pixelsHigh);
       button.Initialize();
       if (hovered) button.UserControl_MouseMove(0, 0, 0, 0);
+      // A left press paints Pressed in the state's direction.
       button.UserControl_MouseDown(kLeftButton, 0, 0, 0);
-      EXPECT_EQ(Surface(button).bitmap, Face(button, FacePicture::Pressed, hovered));
+      EXPECT_EQ(surface.bitmap, Face(button, FacePicture::Pressed, hovered));
+      for (FacePicture picture : kAllPictures) {
+        button.DrawFace(picture);
+        EXPECT_EQ(surface.bitmap, Face(button, picture, hovered)) << "picture " << int(picture);
+      }
+      EXPECT_EQ(button.LblMsg().Top(), size.captionTop);
+      EXPECT_EQ(button.LblMsg().Left(), 0);
+      EXPECT_EQ(button.LblMsg().Width(), size.width);
+      EXPECT_EQ(button.LblMsg().Height(), 195);
+      EXPECT_EQ(surface.ScaleMode(), ScaleUnit::Twips) << "the scale goes back to twips";
     }
   }
-}
-
-TEST_F(CommandFaceTest, LooksPaintedByResizeAndProperties) {
-  Command& button = Place();
-  button.Initialize();
-  // A hovered button resized paints Normal (State stays 2); disabled, Disable.
-  button.UserControl_MouseMove(0, 0, 0, 0);
-  button.Move(300, 300, 1200, 390);
-  EXPECT_EQ(button.State(), 2);
-  EXPECT_EQ(Surface(button).bitmap, Face(button, FacePicture::Normal, true));
-  button.SetEnabled(false);
-  EXPECT_EQ(Surface(button).bitmap, Face(button, FacePicture::Disable, true));
-  EXPECT_FALSE(button.LblMsg().Enabled());
-  button.Move(300, 300, 1155, 375);
-  EXPECT_EQ(Surface(button).bitmap, Face(button, FacePicture::Disable, true));
-  // Disabled: reading FontColour repaints nothing, the new colour still shows on the label.
-  const Bitmap disabled = Surface(button).bitmap;
-  const auto refreshes = Surface(button).refreshCount;
-  button.SetFontColour(0x000000FF);
-  EXPECT_EQ(button.LblMsg().ForeColor(), 0x000000FFu);
-  EXPECT_EQ(Surface(button).refreshCount, refreshes);
-  EXPECT_EQ(Surface(button).bitmap, disabled);
 }
 
 TEST_F(CommandFaceTest, NarrowAndHugeSurfacesNeverFailTheDraw) {

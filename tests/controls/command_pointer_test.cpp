@@ -125,53 +125,5 @@ TEST_F(CommandPointerTest, StateTable) {
   }
 }
 
-TEST_F(CommandPointerTest, AClickRunsTheHostHandlerInsideTheRelease) {
-  Command& button = Place();
-  button.Initialize();
-  std::vector<std::string> seen;
-  button.Click = [&] { seen.push_back("click, state " + std::to_string(button.State())); };
-  MoveTo(22, 22);
-  Press(22, 22);
-  Release(22, 22);
-  MoveTo(22, 22);
-  Pump();
-  EXPECT_EQ(seen, (std::vector<std::string>{"click, state 4"}));
-  // A tick over the button and a new move paint nothing new.
-  const auto refreshes = Surface(button).refreshCount;
-  Pump(300);
-  EXPECT_EQ(Surface(button).refreshCount, refreshes);
-}
-
-TEST_F(CommandPointerTest, CaptureKeepsPointerEventsComingUntilTheRelease) {
-  UserControlSurface& probe = form->AddUserControl("Probe");
-  probe.Move(1500, 1500, 600, 300);  // pixels (100, 100) to (140, 120)
-  std::vector<std::string> events;
-  const auto record = [&](const char* what) {
-    return [&, what](std::int16_t button, std::int16_t, float x, float y) {
-      events.push_back(std::string(what) + " " + std::to_string(button) + " " + std::to_string(int(x)) + "," +
-                       std::to_string(int(y)));
-    };
-  };
-  probe.onMouseDown = record("down");
-  probe.onMouseMove = record("move");
-  probe.onMouseUp = record("up");
-  probe.SetScaleMode(ScaleUnit::Pixels);
-  MoveTo(50, 50);      // elsewhere: nothing
-  MoveTo(101, 102);    // over it
-  Press(101, 102);
-  MoveTo(300, 250);    // off it, held: still comes
-  Release(300, 250);
-  MoveTo(310, 250);    // released: no longer
-  Pump();
-  EXPECT_EQ(events, (std::vector<std::string>{"move 0 1,2", "down 1 1,2", "move 1 200,150", "up 1 200,150"}));
-  EXPECT_EQ(sim.windowing.Focused(), &static_cast<sim::SimUserControl&>(probe)) << "a left press takes the focus";
-  PointL point;
-  sim.desktop.GetCursorPos(point);
-  EXPECT_EQ(point.x, 310);
-  EXPECT_EQ(sim.desktop.WindowFromPoint(PointL{101, 102}), probe.hWnd());
-  EXPECT_EQ(sim.desktop.WindowFromPoint(PointL{99, 99}), form->hWnd());
-  EXPECT_EQ(sim.desktop.WindowFromPoint(PointL{900, 700}), sim.desktop.GetDesktopWindow());
-}
-
 }  // namespace
 }  // namespace tolvarin::testing

@@ -65,19 +65,6 @@ TEST(PropertyBag, ConversionsToTheTargetTypes) {
 
 class CommandPropertiesTest : public CommandTest {};
 
-TEST_F(CommandPropertiesTest, LoadingASetWithOnlyCaptionAndFont) {
-  Command& button = Place();
-  EXPECT_TRUE(button.Enabled());
-  EXPECT_EQ(button.FirstRun(), 1);
-  EXPECT_EQ(button.Caption(), "設定");
-  EXPECT_EQ(button.FontColour(), 0u);
-  EXPECT_EQ(button.Visible(), 255);
-  // Only the stored font's name: the caption keeps 9.75 pt, Shift-JIS.
-  EXPECT_EQ(button.Font(), CommandDesignFont());
-  EXPECT_EQ(button.State(), 0);
-  EXPECT_EQ(Surface(button).bitmap, Face(button, FacePicture::Normal, false));
-}
-
 TEST_F(CommandPropertiesTest, LoadingTableWithBadAndMissingValues) {
   FontSpec big;
   big.name = "Arial";
@@ -212,12 +199,18 @@ TEST_F(CommandPropertiesTest, PropertiesNotifyAndRepaintAsTheirTableSays) {
   EXPECT_EQ(button.State(), 2);
   EXPECT_FALSE(button.Enabled());
   EXPECT_EQ(Surface(button).bitmap, Face(button, FacePicture::Disable, true));
+  EXPECT_FALSE(button.LblMsg().Enabled());
+  // Disabled: a new colour reaches the caption without a repaint.
+  refreshes = Surface(button).refreshCount;
+  button.SetFontColour(0x00FF00);
+  EXPECT_EQ(button.LblMsg().ForeColor(), 0x00FF00u);
+  EXPECT_EQ(Surface(button).refreshCount, refreshes);
   button.Initialize();
   EXPECT_EQ(button.State(), 1) << "Initialize works on a disabled button";
   EXPECT_TRUE(button.TmrMouse().Enabled());
   EXPECT_EQ(button.TmrMouse().Interval(), 100);
   EXPECT_EQ(notified, (std::vector<std::string>{"Caption", "Font", "Visible", "Visible", "Visible", "FontColour",
-                                                "Enabled"}));
+                                                "Enabled", "FontColour"}));
 }
 
 TEST_F(CommandPropertiesTest, AFailingRefreshStepTurnsTheCaptionBlackAndGoesOn) {
