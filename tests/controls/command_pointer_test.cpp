@@ -28,7 +28,6 @@ const Case kCases[] = {
     {"pointer enters", "init move:in", {2, FacePicture::HighLight, true, 0}},
     {"pointer enters over the caption", "init move:label", {2, FacePicture::HighLight, true, 0}},
     {"pointer leaves to the host, next tick", "init move:in move:host tick", {1, FacePicture::Normal, false, 0}},
-    {"pointer leaves the program, next tick", "init move:in move:away tick", {1, FacePicture::Normal, false, 0}},
     {"pointer onto another button, next tick", "init move:in move:other tick", {1, FacePicture::Normal, false, 0}},
     {"no tick yet: still hovered", "init move:in move:host", {2, FacePicture::HighLight, true, 0}},
     {"a tick over the button changes nothing", "init move:in tick tick", {2, FacePicture::HighLight, true, 0}},
