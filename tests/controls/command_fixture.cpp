@@ -64,14 +64,6 @@ Bitmap CommandTest::Face(Command& button, FacePicture picture, bool reversed) {
   return ExpectedFace(Picture(picture), image.width, image.height, reversed);
 }
 
-void CommandTest::MoveTo(std::int32_t x, std::int32_t y) { sim.windowing.PostMouseMove(x, y); }
-void CommandTest::Press(std::int32_t x, std::int32_t y, std::int16_t button) {
-  sim.windowing.PostMouseDown(x, y, button);
-}
-void CommandTest::Release(std::int32_t x, std::int32_t y, std::int16_t button) {
-  sim.windowing.PostMouseUp(x, y, button);
-}
-
 void CommandTest::Pump(std::int64_t milliseconds) {
   sim.windowing.DoEvents();
   const std::int64_t end = sim.clock.Now() + milliseconds * 1000;

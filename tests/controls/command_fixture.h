@@ -27,10 +27,6 @@ class CommandTest : public ::testing::Test {
   sim::SimUserControl& Surface(Command& button);
   Bitmap Picture(FacePicture picture);
   Bitmap Face(Command& button, FacePicture picture, bool reversed);
-  // Screen pixels: the form's client area starts at (0, 0).
-  void MoveTo(std::int32_t x, std::int32_t y);
-  void Press(std::int32_t x, std::int32_t y, std::int16_t button = kLeftButton);
-  void Release(std::int32_t x, std::int32_t y, std::int16_t button = kLeftButton);
   // Runs the platform's queued events, then lets `milliseconds` pass with its timers.
   void Pump(std::int64_t milliseconds = 0);
 

@@ -65,6 +65,7 @@ const Case kCases[] = {
 
 class CommandPointerTest : public CommandTest {
  protected:
+  // Screen pixels: the form's client area starts at (0, 0).
   void Point(const std::string& where, std::int32_t& x, std::int32_t& y) {
     // The button covers pixels (20, 20) to (97, 45); its caption rows 25 to 37.
     if (where == "in") x = 22, y = 22;
@@ -72,6 +73,10 @@ class CommandPointerTest : public CommandTest {
     else if (where == "host") x = 200, y = 200;
     else if (where == "other") x = 30, y = 90;
     else x = 600, y = 500;
+  }
+
+  static std::int16_t ButtonOf(const std::string& verb) {
+    return verb[0] == 'r' ? kRightButton : verb[0] == 'm' ? kMiddleButton : kLeftButton;
   }
 
   void Run(Command& button, const std::string& script) {
@@ -88,13 +93,10 @@ class CommandPointerTest : public CommandTest {
       else if (verb == "focus") sim.windowing.PostFocus(button.hWnd());
       else if (verb == "blur") sim.windowing.PostFocus(0);
       else if (verb == "cover") sim.AddForeignWindow("Another program", RectL{10, 10, 120, 60});
-      else if (verb == "move") MoveTo(x, y);
-      else if (verb == "down") Press(x, y);
-      else if (verb == "up") Release(x, y);
-      else if (verb == "rdown") Press(x, y, kRightButton);
-      else if (verb == "rup") Release(x, y, kRightButton);
-      else if (verb == "mdown") Press(x, y, kMiddleButton);
-      else if (verb == "mup") Release(x, y, kMiddleButton);
+      else if (verb == "move") sim.windowing.PostMouseMove(x, y);
+      // down and up with the left button; rdown, rup, mdown and mup with the right and the middle.
+      else if (verb.ends_with("down")) sim.windowing.PostMouseDown(x, y, ButtonOf(verb));
+      else if (verb.ends_with("up")) sim.windowing.PostMouseUp(x, y, ButtonOf(verb));
       else FAIL() << "unknown word " << word;
       Pump();
     }
@@ -108,7 +110,7 @@ TEST_F(CommandPointerTest, StateTable) {
     clicks = 0;
     // No focus and no capture left over from the case before.
     sim.windowing.PostFocus(0);
-    Release(600, 500);
+    sim.windowing.PostMouseUp(600, 500, kLeftButton);
     Pump();
     Command& button = Place();
     const auto other = Command::Place(sim.platform(), *form, PropertyBag{}, 300, 1200, 1155, 375);
