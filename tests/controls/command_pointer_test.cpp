@@ -126,5 +126,14 @@ TEST_F(CommandPointerTest, StateTable) {
   }
 }
 
+// The tracking tick runs while the pointer rests on the button: it must not repaint.
+TEST_F(CommandPointerTest, TicksOverAHoveredButtonRepaintNothing) {
+  Command& button = Place();
+  Run(button, "init move:in");
+  const auto refreshes = Surface(button).refreshCount;
+  Run(button, "tick tick tick move:in");
+  EXPECT_EQ(Surface(button).refreshCount, refreshes);
+}
+
 }  // namespace
 }  // namespace tolvarin::testing
