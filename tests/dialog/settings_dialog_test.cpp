@@ -177,7 +177,9 @@ TEST_F(DialogTest, GradientRowsAndTiledPanel) {
   // c = |sin(y / (246 / 3.142))| x 220, halves to even; all of row y is (c, c, c + 30).
   struct Row {
     std::int32_t y, c;
-  } const rows[] = {{0, 0}, {1, 3}, {2, 6}, {61, 155}, {123, 220}, {124, 220}, {200, 122}, {245, 3}};
+  } const rows[] = {{0, 0},     {1, 3},     {2, 6},     {61, 155}, {123, 220},
+                    {124, 220}, {200, 122}, {245, 3},
+                    {109, 217}, {137, 216}};  // 216.5002 and 216.4842: 3.142 exactly, not pi
   for (const Row& row : rows) {
     const std::uint32_t c = std::uint32_t(row.c);
     for (std::int32_t x = 0; x < 496; ++x) ASSERT_EQ(canvas.row(row.y)[x], (c << 16) | (c << 8) | (c + 30)) << x;
