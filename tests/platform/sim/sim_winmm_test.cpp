@@ -10,6 +10,10 @@
 #include "platform/sim/sim_clock.h"
 #include "platform/sim/sim_filesystem.h"
 
+#ifdef _WIN32
+#include "platform/win32/win32_winmm.h"
+#endif
+
 namespace tolvarin::sim {
 namespace {
 
@@ -75,12 +79,31 @@ TEST_F(SimWinmmTest, CdOpensForOneCommandAndMp3OnlyForAFileItCanPlay) {
   EXPECT_TRUE(winmm.OpenAliases().empty());
 }
 
-// Error texts and PlaySoundW are checked through the music player's tests.
-TEST_F(SimWinmmTest, ErrorTextsAreCutToTheBufferAndUnknownCodesHaveNone) {
-  char16_t text[16];
-  EXPECT_EQ(winmm.mciGetErrorStringW(263, text, 8), 1);
-  EXPECT_EQ(std::u16string(text), u"The spe");
-  for (const std::uint32_t unknown : {0u, 256u, 258u, 999u}) EXPECT_EQ(winmm.mciGetErrorStringW(unknown, text, 16), 0);
+// What both backends do alike: a failed command leaves an empty reply, error
+// texts are cut to the buffer, unknown codes have none, and PlaySoundW(NULL)
+// stops without a sound playing. The rest of error texts and PlaySoundW is
+// checked through the music player's tests.
+TEST(WinmmContract, FailuresLeaveEmptyRepliesAndErrorTextsAreCutToTheBuffer) {
+  SimClock clock;
+  SimFileSystem files;
+  SimWinmm simulated{clock, files};
+  std::vector<std::pair<const char*, Winmm*>> backends{{"sim", &simulated}};
+#ifdef _WIN32
+  Win32Winmm windows;
+  backends.emplace_back("Windows", &windows);
+#endif
+  for (const auto& [name, winmm] : backends) {
+    SCOPED_TRACE(name);
+    std::u16string reply(8, u'x');
+    EXPECT_NE(winmm->mciSendStringW(u"status tolvarin_nothing mode", reply.data(), 8, 0), 0u);
+    EXPECT_EQ(reply[0], u'\0');
+    char16_t text[16];
+    EXPECT_EQ(winmm->mciGetErrorStringW(263, text, 8), 1);
+    EXPECT_EQ(std::u16string(text), u"The spe");
+    EXPECT_EQ(winmm->mciGetErrorStringW(263, text, 0), 0);
+    for (const std::uint32_t unknown : {0u, 256u, 258u, 999u}) EXPECT_EQ(winmm->mciGetErrorStringW(unknown, text, 16), 0);
+    EXPECT_NE(winmm->PlaySoundW(nullptr, 0, 0), 0);
+  }
 }
 
 }  // namespace
