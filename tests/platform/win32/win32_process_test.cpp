@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include "platform/win32/win32_api.h"
 #include "platform/win32/win32_process.h"
 #include "platform/win32/win32_text.h"
 
@@ -31,6 +30,8 @@ TEST(Win32CommandTail, SkipsTheProgramNameAndTheBlanksAfterIt) {
   }
 }
 
+// The settings file beside the running program, found through its folder, is
+// read and written by tests/e2e/dialog_e2e.sh.
 TEST(Win32ModuleFolder, FolderWithoutTrailingSeparatorExceptARoot) {
   EXPECT_EQ(FolderOfModulePath(L"C:\\Games\\Saver\\Tolvarin.scr"), L"C:\\Games\\Saver");
   EXPECT_EQ(FolderOfModulePath(L"\\\\server\\share\\Tolvarin.scr"), L"\\\\server\\share");
@@ -38,24 +39,6 @@ TEST(Win32ModuleFolder, FolderWithoutTrailingSeparatorExceptARoot) {
   EXPECT_EQ(FolderOfModulePath(L"C:\\Tolvarin.scr"), L"C:\\");
   EXPECT_EQ(FolderOfModulePath(L"D:/Tolvarin.scr"), L"D:\\");
   EXPECT_EQ(FolderOfModulePath(L"Tolvarin.scr"), L"");
-
-  // The running program lies in its application folder.
-  const std::string folder = Win32Process().AppFolder();
-  ASSERT_FALSE(folder.empty());
-  EXPECT_NE(folder.back(), '\\');
-  const std::wstring beside = Utf8ToWide(folder) + L"\\tolvarin_tests.exe";
-  EXPECT_NE(GetFileAttributesW(beside.c_str()), INVALID_FILE_ATTRIBUTES);
-}
-
-TEST(Win32Text, JapaneseRoundTripAndBadInput) {
-  EXPECT_EQ(Utf8ToWide("度合い"), std::wstring(L"\u5EA6\u5408\u3044"));
-  // Half-width katakana and a character outside the basic plane.
-  const std::string other = "BGMﾘﾋﾟｰﾄ \U0001F600";
-  EXPECT_EQ(WideToUtf8(Utf8ToWide(other)), other);
-  EXPECT_EQ(Utf8ToWide(std::string("a\xFF" "b")), std::wstring(L"a\uFFFDb"));
-  EXPECT_EQ(WideToUtf8(std::wstring(L"a\xD800" L"b")), "a\xEF\xBF\xBD" "b");
-  EXPECT_EQ(Utf8ToWide(""), L"");
-  EXPECT_EQ(WideToUtf8(L""), "");
 }
 
 }  // namespace
