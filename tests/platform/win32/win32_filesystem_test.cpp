@@ -120,14 +120,10 @@ TEST_F(Win32FileSystemTest, FolderPathsLongerThanMaxPathWork) {
     ASSERT_TRUE(CreateDirectoryW(Long(deep).c_str(), nullptr));
   }
   const std::string ini = deep + "\\Tolvarin.ini";
-  std::int32_t result = 0;
-  WriteIniString(files, kSettingsSection, kKeyEffectDegree, " 7", ini, result);
-  EXPECT_EQ(result, 1);
-  WriteIniString(files, kSettingsSection, kKeyMusicMode, " 1", ini, result);
-  EXPECT_EQ(result, 1);
-  EXPECT_TRUE(FileExists(files, ini));
-  EXPECT_EQ(ReadIniString(files, kSettingsSection, kKeyEffectDegree, ini), "7");
-  EXPECT_EQ(ReadIniString(files, kSettingsSection, kKeyMusicMode, ini), "1");
+  ASSERT_TRUE(files.ReplaceFileBytes(ini, "old"));
+  ASSERT_TRUE(files.ReplaceFileBytes(ini, "new"));
+  EXPECT_TRUE(files.CanOpenForReading(ini));
+  EXPECT_EQ(files.ReadFileBytes(ini, 100), "new");
   EXPECT_EQ(NamesIn(deep), std::vector<std::string>{"Tolvarin.ini"});
 }
 
