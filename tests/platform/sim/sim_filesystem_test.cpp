@@ -11,6 +11,9 @@
 namespace tolvarin::sim {
 namespace {
 
+// Unreadable files, and the write steps and faults, are checked through the
+// settings file tests.
+
 // Rows of a path and the bytes read through it; nullptr when it names no readable file.
 void ExpectReads(SimFileSystem& files, std::initializer_list<std::pair<const char*, const char*>> rows) {
   for (const auto& [path, bytes] : rows) {
@@ -54,22 +57,11 @@ TEST(SimFileSystem, FoldersTrailingSeparatorsAndInvalidNamesAreNoFiles) {
     EXPECT_FALSE(files.ReadFileBytes(path, 10).has_value()) << path;
     EXPECT_FALSE(files.ReplaceFileBytes(path, "x")) << path;
   }
+  EXPECT_EQ(files.ReadFileBytes("C:\\Music\\a.mp3", 2), "ab");  // up to the limit
   EXPECT_TRUE(files.IsFolder("C:\\Music"));
   EXPECT_EQ(files.FilesIn("C:\\Music"), std::vector<std::string>{"C:\\Music\\a.mp3"});
   for (const char* path : {"C:\\Music", "C:\\Music\\a.mp3\\b", "C:\\a?.mp3"})
     EXPECT_THROW(files.AddFile(path, "x"), std::invalid_argument) << path;
-}
-
-// The write steps and faults are checked through the settings file tests.
-TEST(SimFileSystem, ReadsUpToTheLimitAndHonoursUnreadable) {
-  SimFileSystem files;
-  files.AddFile("C:\\f.bin", "0123456789");
-  EXPECT_EQ(files.ReadFileBytes("C:\\f.bin", 4), "0123");
-  files.SetUnreadable("c:\\F.BIN");
-  ExpectReads(files, {{"C:\\f.bin", nullptr}});
-  EXPECT_TRUE(files.IsFile("C:\\f.bin"));
-  files.SetUnreadable("C:\\f.bin", false);
-  ExpectReads(files, {{"C:\\f.bin", "0123456789"}});
 }
 
 }  // namespace
