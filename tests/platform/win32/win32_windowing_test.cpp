@@ -94,8 +94,8 @@ class Win32WindowingTest : public ::testing::Test {
                                 bool keyPreview = true) {
     return windowing.CreateForm(FormDesign{caption, borderless, 0x00302010, keyPreview});
   }
-  PictureSurface& NewSurface(Form& form, int width, int height, bool visible = true) {
-    PictureSurface& surface = form.AddPictureSurface(visible);
+  PictureSurface& NewSurface(Form& form, int width, int height) {
+    PictureSurface& surface = form.AddPictureSurface(true);
     surface.SetSize(width, height);
     return surface;
   }
