@@ -34,6 +34,14 @@ void SimTest::Make(const sim::SimOptions& options) {
   InstallRecordingEffect();
 }
 
+void SimTest::MakeScreen(std::int32_t width, std::int32_t height, const std::string& commandTail) {
+  sim::SimOptions options;
+  options.screenWidth = width;
+  options.screenHeight = height;
+  options.commandTail = commandTail;
+  Make(options);
+}
+
 void SimTest::InstallRecordingEffect() {
   RecordingEffect::Calls().clear();
   sim->libraries.Install("r_vold_graphics.dll",

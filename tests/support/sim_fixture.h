@@ -35,6 +35,8 @@ class SimTest : public ::testing::Test {
  protected:
   // Builds the platform and program; the effect library is the recording one.
   void Make(const sim::SimOptions& options = {});
+  // The same on a screen of this size, started with this command tail.
+  void MakeScreen(std::int32_t width, std::int32_t height, const std::string& commandTail = "/s");
   sim::RunOutcome Run() { return sim::RunProgram(*sim, *program); }
   void InstallRecordingEffect();
   SaverWindow& saver() { return *program->saverWindow; }
