@@ -6,104 +6,83 @@
 namespace tolvarin::testing {
 namespace {
 
+using Lines = std::vector<std::string>;
+
 class SaverMusicTest : public SimTest {
  protected:
   // Starts a saver whose settings file holds these music settings.
-  void Start(int musicMode, int repeatTrack, const std::string& musicFile) {
-    sim::SimOptions options;
-    options.screenWidth = 16;
-    options.screenHeight = 8;
-    Make(options);
+  void Start(int musicMode, const std::string& musicFile, bool disc) {
+    MakeScreen(16, 8);
     if (!musicFile.empty()) sim->files.AddFile(musicFile, "music");
+    if (disc) sim->winmm.InsertDisc({60'000, 60'000});
     const std::string ini = "[Section]\r\n度合い= 100\r\nBGM区分= " + std::to_string(musicMode) +
-                            "\r\nBGMﾘﾋﾟｰﾄ= " + std::to_string(repeatTrack) + "\r\nBGMﾌｧｲﾙ=" + musicFile + "\r\n";
-    sim->files.AddFile(options.appFolder + "\\Tolvarin.ini", Utf8ToCp932(ini));
+                            "\r\nBGMﾘﾋﾟｰﾄ= 0\r\nBGMﾌｧｲﾙ=" + musicFile + "\r\n";
+    sim->files.AddFile(sim::SimOptions().appFolder + "\\Tolvarin.ini", Utf8ToCp932(ini));
     Main(*program);
   }
-  // Lets the saver run until `micros` of virtual time, then ends it with a key.
-  sim::RunOutcome RunThenKey(std::int64_t micros) {
-    sim->windowing.PostKey(0x41, micros);
-    return sim::ContinueRun(*sim);
-  }
-  bool Sent(const std::string& command) const {
-    const auto commands = sim->winmm.Commands();
-    return std::find(commands.begin(), commands.end(), command) != commands.end();
+  // "sound flags" for each PlaySound call; "-" for no sound.
+  Lines Sounds() const {
+    Lines out;
+    for (const auto& call : sim->winmm.PlaySoundCalls())
+      out.push_back(call.sound.value_or("-") + " " + std::to_string(call.flags));
+    return out;
   }
 };
 
-TEST_F(SaverMusicTest, AudioCdWithoutADiscStopsPollingAndSkipsTheClose) {
-  Start(1, 0, "");
-  EXPECT_TRUE(saver().Timer2().Enabled());
-  EXPECT_TRUE(Sent("open cdaudio"));
-  EXPECT_TRUE(Sent("set cdaudio time format tmst"));
-  EXPECT_TRUE(RunThenKey(1'000'000).ended);
-  EXPECT_FALSE(saver().Timer2().Enabled());
-  EXPECT_FALSE(Sent("stop cdaudio"));
-  EXPECT_FALSE(Sent("close cdaudio"));
-  // Polled once, at the first 200 ms tick.
-  const auto commands = sim->winmm.Commands();
-  EXPECT_EQ(std::count(commands.begin(), commands.end(), "status cdaudio current track"), 1);
-  EXPECT_EQ(sim->desktop.CursorCounter(), 0);
-}
-
-TEST_F(SaverMusicTest, AudioCdKeepsPlayingAndIsClosedAtTheEnd) {
-  Start(1, 0, "");
-  sim->winmm.InsertDisc({60'000, 60'000});
-  EXPECT_TRUE(RunThenKey(1'100'000).ended);
-  EXPECT_FALSE(saver().Timer2().Enabled());
-  const auto& calls = sim->winmm.MciCalls();
-  auto play = std::find_if(calls.begin(), calls.end(), [](const sim::MciCall& c) { return c.command == "play cdaudio"; });
-  ASSERT_NE(play, calls.end());
-  EXPECT_GE(play->time, 200'000);
-  EXPECT_LT(play->time, 400'000);
-  // Polls every 200 ms while it runs: five ticks in 1.1 s.
-  const auto commands = sim->winmm.Commands();
-  EXPECT_EQ(std::count(commands.begin(), commands.end(), "status cdaudio mode"), 5);
-  ASSERT_GE(commands.size(), 2u);
-  EXPECT_EQ(commands[commands.size() - 2], "stop cdaudio");
-  EXPECT_EQ(commands.back(), "close cdaudio");
-}
-
-TEST_F(SaverMusicTest, Mp3InLowerCaseStartsAndIsPolledEverySecond) {
-  Start(2, 0, "C:\\music\\song.mp3");
-  EXPECT_TRUE(saver().Timer1().Enabled());
-  EXPECT_FALSE(saver().Timer2().Enabled());
-  EXPECT_TRUE(Sent("open \"C:\\music\\song.mp3\" type MPEGVideo Alias MP3Play"));
-  EXPECT_TRUE(Sent("play MP3Play"));
-  EXPECT_TRUE(RunThenKey(3'500'000).ended);
-  const auto commands = sim->winmm.Commands();
-  EXPECT_EQ(std::count(commands.begin(), commands.end(), "status MP3Play mode"), 3);
-  EXPECT_FALSE(saver().Timer1().Enabled());
-  ASSERT_GE(commands.size(), 2u);
-  EXPECT_EQ(commands[commands.size() - 2], "stop MP3Play");
-  EXPECT_EQ(commands.back(), "close MP3Play");
-  EXPECT_TRUE(sim->winmm.OpenAliases().empty());
-}
-
-TEST_F(SaverMusicTest, WaveFileLoopsUntilTheEnd) {
-  Start(2, 0, "C:\\Music\\loop.Wav");
-  EXPECT_FALSE(saver().Timer1().Enabled());
-  ASSERT_EQ(sim->winmm.PlaySoundCalls().size(), 1u);
-  EXPECT_EQ(sim->winmm.PlaySoundCalls()[0].sound, "C:\\Music\\loop.Wav");
-  EXPECT_EQ(sim->winmm.PlaySoundCalls()[0].flags, 9u);
-  EXPECT_TRUE(RunThenKey(500'000).ended);
-  ASSERT_EQ(sim->winmm.PlaySoundCalls().size(), 2u);
-  EXPECT_FALSE(sim->winmm.PlaySoundCalls()[1].sound.has_value());
-  EXPECT_EQ(sim->winmm.PlaySoundCalls()[1].flags, 0u);
-  EXPECT_FALSE(sim->winmm.SoundPlaying().has_value());
-}
-
-TEST_F(SaverMusicTest, OtherFilesAndModesPlayNothing) {
-  struct Case { int mode; const char* file; };
-  for (const Case c : {Case{2, "C:\\Music\\a.wave"}, Case{2, "C:\\Music\\a.ogg"}, Case{7, "C:\\Music\\a.mp3"},
-                       Case{0, "C:\\Music\\a.wav"}}) {
-    SCOPED_TRACE(c.file);
-    Start(c.mode, 0, c.file);
+// What each kind of music sends when the saver starts, while it runs (polls
+// counted) and when a key ends the run.
+TEST_F(SaverMusicTest, EachKindOfMusicStartsIsPolledAndEndsWithTheRun) {
+  const Lines cdOpen{"open cdaudio", "set cdaudio time format tmst"};
+  const Lines mp3Open{"open \"C:\\music\\song.mp3\" type MPEGVideo Alias MP3Play", "play MP3Play"};
+  const struct {
+    const char* name;
+    int mode;
+    const char* file;
+    bool disc;
+    std::int64_t keyAt;
+    bool timer1, timer2;  // enabled once started
+    Lines opening;
+    const char* poll;
+    int polls;
+    Lines closing;  // the last commands sent
+    Lines sounds;
+  } rows[] = {
+      // Without a disc the first 200 ms poll fails: no more polls, and no close.
+      {"cd without disc", 1, "", false, 1'000'000, false, true, cdOpen, "status cdaudio current track", 1,
+       {"status cdaudio current track"}, {}},
+      {"cd", 1, "", true, 1'100'000, false, true, cdOpen, "status cdaudio mode", 5, {"stop cdaudio", "close cdaudio"},
+       {}},
+      // The file's ending in any case; MP3 is polled every second.
+      {"mp3", 2, "C:\\music\\song.mp3", false, 3'500'000, true, false, mp3Open, "status MP3Play mode", 3,
+       {"stop MP3Play", "close MP3Play"}, {}},
+      {"wav", 2, "C:\\Music\\loop.Wav", false, 500'000, false, false, {}, "", 0, {},
+       {"C:\\Music\\loop.Wav 9", "- 0"}},
+      {"wave", 2, "C:\\Music\\a.wave", false, 1'500'000, false, false, {}, "", 0, {}, {}},
+      {"ogg", 2, "C:\\Music\\a.ogg", false, 1'500'000, false, false, {}, "", 0, {}, {}},
+      {"mode 7", 7, "C:\\Music\\a.mp3", false, 1'500'000, false, false, {}, "", 0, {}, {}},
+      {"mode 0", 0, "C:\\Music\\a.wav", false, 1'500'000, false, false, {}, "", 0, {}, {}},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    Start(row.mode, row.file, row.disc);
+    EXPECT_EQ(saver().Timer1().Enabled(), row.timer1);
+    EXPECT_EQ(saver().Timer2().Enabled(), row.timer2);
+    EXPECT_EQ(sim->winmm.Commands(), row.opening);
+    sim->windowing.PostKey(0x41, row.keyAt);
+    EXPECT_TRUE(sim::ContinueRun(*sim).ended);
     EXPECT_FALSE(saver().Timer1().Enabled());
     EXPECT_FALSE(saver().Timer2().Enabled());
-    EXPECT_TRUE(RunThenKey(1'500'000).ended);
-    EXPECT_TRUE(sim->winmm.MciCalls().empty());
-    EXPECT_TRUE(sim->winmm.PlaySoundCalls().empty());
+    const Lines commands = sim->winmm.Commands();
+    EXPECT_EQ(std::count(commands.begin(), commands.end(), row.poll), row.polls);
+    if (row.opening.empty()) {
+      EXPECT_TRUE(commands.empty());
+    }
+    ASSERT_GE(commands.size(), row.closing.size());
+    EXPECT_EQ(Lines(commands.end() - std::ptrdiff_t(row.closing.size()), commands.end()), row.closing);
+    EXPECT_TRUE(sim->winmm.OpenAliases().empty());
+    EXPECT_EQ(Sounds(), row.sounds);
+    EXPECT_FALSE(sim->winmm.SoundPlaying().has_value());
+    EXPECT_EQ(sim->desktop.CursorCounter(), 0);
   }
 }
 
