@@ -9,11 +9,7 @@ namespace {
 class EntryTest : public SimTest {
  protected:
   sim::RunOutcome Start(const std::string& tail) {
-    sim::SimOptions options;
-    options.screenWidth = 64;
-    options.screenHeight = 48;
-    options.commandTail = tail;
-    Make(options);
+    MakeScreen(64, 48, tail);
     // Stop the saver's endless loop after a few frames.
     sim->windowing.haltAfterRefreshes = 3;
     return Run();
@@ -79,9 +75,7 @@ TEST_F(EntryTest, OtherTailsEndAfterLoadingTheSettings) {
 TEST_F(EntryTest, SettingsModeShowsTheDialogAndEndsWhenItCloses) {
   for (const char* tail : {"/c", "/C", "/c:1234"}) {
     SCOPED_TRACE(tail);
-    sim::SimOptions options;
-    options.commandTail = tail;
-    Make(options);
+    MakeScreen(1024, 768, tail);
     // Escape closes the dialog like its cancel button.
     sim->windowing.PostKey(27, 1000);
     const auto outcome = Run();
@@ -101,9 +95,7 @@ TEST_F(EntryTest, SecondInstanceEndsAtOnceInEveryMode) {
   for (const char* title : {"Tolvarin_Main", "<Tolvarin>"}) {
     for (const char* tail : {"/s", "/c", "/p 1234", ""}) {
       SCOPED_TRACE(std::string(title) + " " + tail);
-      sim::SimOptions options;
-      options.commandTail = tail;
-      Make(options);
+      MakeScreen(1024, 768, tail);
       sim->AddForeignWindow(title, RectL{0, 0, 10, 10});
       const auto outcome = Run();
       EXPECT_TRUE(outcome.ended);
@@ -120,10 +112,7 @@ TEST_F(EntryTest, SecondInstanceEndsAtOnceInEveryMode) {
 }
 
 TEST_F(EntryTest, ChildWindowWithTheSaverTitleIsNotASecondInstance) {
-  sim::SimOptions options;
-  options.screenWidth = 32;
-  options.screenHeight = 24;
-  Make(options);
+  MakeScreen(32, 24);
   const Hwnd host = sim->AddForeignWindow("Host", RectL{0, 0, 10, 10});
   const Hwnd child = sim->AddForeignWindow("Tolvarin_Main", RectL{0, 0, 5, 5});
   sim->desktop.SetParent(child, host);
