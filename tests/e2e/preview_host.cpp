@@ -17,8 +17,6 @@
 #include <string>
 #include <vector>
 
-#include "platform/win32/win32_pictures.h"
-
 namespace {
 
 int failures = 0;
@@ -91,9 +89,17 @@ Host MakeHost(int width, int height) {
   return host;
 }
 
+// Tolvarin.scr started with this command tail; ended with the check if still running.
 struct Started {
   PROCESS_INFORMATION info{};
   bool ok = false;
+  Started(const std::wstring& scr, const std::wstring& tail) {
+    std::wstring command = L"\"" + scr + L"\" " + tail;
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    ok = CreateProcessW(scr.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &info) != 0;
+  }
   ~Started() {
     if (info.hProcess) {
       if (WaitForSingleObject(info.hProcess, 0) == WAIT_TIMEOUT) TerminateProcess(info.hProcess, 99);
@@ -103,39 +109,30 @@ struct Started {
   }
 };
 
-void Start(Started& started, const std::wstring& scr, const std::wstring& tail) {
-  std::wstring command = L"\"" + scr + L"\" " + tail;
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  started.ok = CreateProcessW(scr.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                              &startup, &started.info) != 0;
-}
-
 std::wstring HandleText(HWND window) {
   return std::to_wstring(static_cast<long long>(reinterpret_cast<LONG_PTR>(window)));
 }
 
-// The child windows of `parent` that belong to process `pid`.
-std::vector<HWND> ChildrenOf(HWND parent, DWORD pid) {
+// The visible windows of process `pid`: the children of `parent`, or without
+// a parent the top-level ones.
+std::vector<HWND> VisibleWindowsOf(DWORD pid, HWND parent = nullptr) {
   struct Search {
     DWORD pid;
     std::vector<HWND> found;
   } search{pid, {}};
-  EnumChildWindows(
-      parent,
-      [](HWND window, LPARAM data) -> BOOL {
-        auto* s = reinterpret_cast<Search*>(data);
-        DWORD owner = 0;
-        GetWindowThreadProcessId(window, &owner);
-        if (owner == s->pid) s->found.push_back(window);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&search));
+  const WNDENUMPROC collect = [](HWND window, LPARAM data) -> BOOL {
+    auto* s = reinterpret_cast<Search*>(data);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner == s->pid && IsWindowVisible(window)) s->found.push_back(window);
+    return TRUE;
+  };
+  if (parent) {
+    EnumChildWindows(parent, collect, reinterpret_cast<LPARAM>(&search));
+  } else {
+    EnumWindows(collect, reinterpret_cast<LPARAM>(&search));
+  }
   return search.found;
-}
-
-bool SameRect(const RECT& a, const RECT& b) {
-  return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
 }
 
 std::string RectText(const RECT& r) {
@@ -145,29 +142,19 @@ std::string RectText(const RECT& r) {
   return text;
 }
 
-// Holds a preview that shows its picture on screen for the screenshot, once.
-void HoldForScreenshot(DWORD& hold) {
-  if (hold == 0) return;
-  std::printf("hold\n");
-  std::fflush(stdout);
-  PumpUntil(hold, nullptr);
-  hold = 0;
-}
-
 // Runs Tolvarin.scr's preview in a host area of the given size and checks it.
 void CheckPreview(const std::wstring& scr, int width, int height, DWORD hold) {
   Host host = MakeHost(width, height);
   SetForegroundWindow(host.frame);
   SetFocus(host.frame);
-  Started started;
-  Start(started, scr, L"/p " + HandleText(host.area));
+  Started started(scr, L"/p " + HandleText(host.area));
   Report("starts", started.ok, "CreateProcessW failed");
   if (!started.ok) return;
 
   HWND preview = nullptr;
   const bool appeared = PumpUntil(15000, [&] {
-    for (HWND child : ChildrenOf(host.area, started.info.dwProcessId))
-      if (GetAncestor(child, GA_PARENT) == host.area && IsWindowVisible(child)) preview = child;
+    for (HWND child : VisibleWindowsOf(started.info.dwProcessId, host.area))
+      if (GetAncestor(child, GA_PARENT) == host.area) preview = child;
     return preview != nullptr;
   });
   Report("child-window-appears", appeared, "no visible child window of the host area");
@@ -175,13 +162,18 @@ void CheckPreview(const std::wstring& scr, int width, int height, DWORD hold) {
     RECT area{}, own{};
     GetWindowRect(host.area, &area);
     GetWindowRect(preview, &own);
-    Report("child-covers-host", SameRect(area, own), "host " + RectText(area) + ", preview " + RectText(own));
+    Report("child-covers-host", EqualRect(&area, &own), "host " + RectText(area) + ", preview " + RectText(own));
     // WS_POPUP beside WS_CHILD would make it no child to Windows: it would take the focus.
     const LONG style = GetWindowLongW(preview, GWL_STYLE);
     Report("child-style", (style & (WS_CHILD | WS_POPUP)) == WS_CHILD, "style " + std::to_string(style));
     Report("host-keeps-focus", GetForegroundWindow() == host.frame && GetFocus() == host.frame,
            "the preview took the activation or the focus");
-    HoldForScreenshot(hold);
+    // Holds the preview on screen for the screenshot.
+    if (hold > 0) {
+      std::printf("hold\n");
+      std::fflush(stdout);
+      PumpUntil(hold, nullptr);
+    }
   }
 
   // The display settings close the preview by destroying its area.
@@ -194,29 +186,17 @@ void CheckPreview(const std::wstring& scr, int width, int height, DWORD hold) {
 
 // A handle beyond 32 bits is an overflow: the error report, a message box.
 void CheckOverflow(const std::wstring& scr) {
-  Started started;
-  Start(started, scr, L"/p 4294967296");
+  Started started(scr, L"/p 4294967296");
   if (!started.ok) {
     Report("overflow-reports-error", false, "CreateProcessW failed");
     return;
   }
-  struct Search {
-    DWORD pid;
-    HWND box;
-  } search{started.info.dwProcessId, nullptr};
+  HWND box = nullptr;
   PumpUntil(15000, [&] {
-    EnumWindows(
-        [](HWND window, LPARAM data) -> BOOL {
-          auto* s = reinterpret_cast<Search*>(data);
-          DWORD owner = 0;
-          GetWindowThreadProcessId(window, &owner);
-          if (owner == s->pid && IsWindowVisible(window)) s->box = window;
-          return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.box != nullptr || WaitForSingleObject(started.info.hProcess, 0) == WAIT_OBJECT_0;
+    const std::vector<HWND> shown = VisibleWindowsOf(started.info.dwProcessId);
+    if (!shown.empty()) box = shown.back();
+    return box != nullptr || WaitForSingleObject(started.info.hProcess, 0) == WAIT_OBJECT_0;
   });
-  HWND box = search.box;
   wchar_t text[256] = L"";
   if (box) GetDlgItemTextW(box, 0xFFFF, text, 256);
   const std::wstring shown(text);
@@ -237,13 +217,8 @@ int wmain(int argc, wchar_t** argv) {
     return 2;
   }
   const std::wstring scr = argv[1];
-  DWORD hold = argc > 2 ? DWORD(std::wcstoul(argv[2], nullptr, 10)) : 0;
-  HMODULE scrModule = LoadLibraryExW(scr.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
-  const auto picture = tolvarin::win32::Win32Pictures(scrModule).LoadPictureResource("PREVIEW");
-  Report("program-holds-picture", picture && picture->width == 152 && picture->height == 112,
-         "Tolvarin.scr has no 152 x 112 PREVIEW resource");
+  const DWORD hold = argc > 2 ? DWORD(std::wcstoul(argv[2], nullptr, 10)) : 0;
   CheckPreview(scr, 200, 150, hold);
   CheckOverflow(scr);
-  if (scrModule) FreeLibrary(scrModule);
   return failures == 0 ? 0 : 1;
 }
