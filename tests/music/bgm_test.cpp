@@ -91,7 +91,6 @@ TEST_F(BgmTest, SendGivesTheReplyTheErrorTextOrAFixedText) {
   EXPECT_EQ(reply, "停止 🎵");
   EXPECT_EQ(state.lastApiResult, 0);
   EXPECT_EQ(Sent(), Lines{"status cdaudio mode [512]"});
-  EXPECT_EQ(std::u16string(state.player.mciReply.data()), u"停止 🎵");
 
   EXPECT_EQ(bgm.MciSend("status MP3Play mode", reply), 263);
   EXPECT_EQ(reply, "The specified device is not open or is not recognized by MCI.");
@@ -134,11 +133,9 @@ TEST_F(BgmTest, WholeDiscPlaysOnStopStartsAgainAtItsEndAndCloses) {
   EXPECT_TRUE(state.player.cdPollOk);
   EXPECT_EQ(Timed("play "), (Lines{"200 play cdaudio", "180200 play cdaudio"}));
   EXPECT_EQ(Status("status cdaudio mode"), "playing");
-  winmm.ClearLog();
+  // What the close sends is checked with the saver's music.
   bgm.CdClose();
   EXPECT_EQ(state.lastApiResult, 0);
-  EXPECT_EQ(Sent(), (Lines{"stop cdaudio", "close cdaudio"}));
-  EXPECT_TRUE(winmm.OpenAliases().empty());
 }
 
 TEST_F(BgmTest, RepeatTrackJumpsBackWithinOnePollOfTheNextTrack) {
@@ -248,25 +245,15 @@ TEST_F(BgmTest, CurrentTrackIsReadWholeAsANumberWhenATrackRepeats) {
 // Characters code page 932 lacks (é, Hangul), one whose code page 932 form
 // ends in 0x5C, the path separator's byte (表), and blanks inside the quotes.
 constexpr const char* kWav = "D:\\My Café 노래\\表 a.wav";
+constexpr const char* kMp3 = "D:\\My Café 노래\\表 a.mp3";
 
-TEST_F(BgmTest, Mp3PathReachesTheDeviceWhole) {
-  const std::string path = "D:\\My Café 노래\\表 a.mp3";
-  files.AddFile(path, "ID3");
+// The MP3 commands leave no result behind.
+TEST_F(BgmTest, Mp3PathReachesTheDeviceWholeAndStartsAgainWithinASecondOfItsEndOrOfAPause) {
+  files.AddFile(kMp3, "ID3");
+  winmm.SetMediaLength(kMp3, 2500);
   state.lastApiResult = 55;
-  StartMp3(path);
-  EXPECT_TRUE(bgm.Mp3IsPlaying());
-  bgm.Mp3Close();
-  EXPECT_EQ(Sent(), (Lines{"open \"" + path + kOpenMp3Suffix, "play MP3Play", "status MP3Play mode [30]",
-                           "stop MP3Play", "close MP3Play"}));
-  for (const MciCall& call : winmm.MciCalls()) EXPECT_EQ(call.result, 0u) << call.command;
-  EXPECT_TRUE(winmm.OpenAliases().empty());
-  EXPECT_EQ(state.lastApiResult, 55);
-}
-
-TEST_F(BgmTest, Mp3StartsAgainWithinASecondOfItsEndOrOfAPause) {
-  files.AddFile("C:\\a.mp3", "ID3");
-  winmm.SetMediaLength("C:\\a.mp3", 2500);
-  StartMp3("C:\\a.mp3");
+  StartMp3(kMp3);
+  EXPECT_EQ(Sent(), (Lines{std::string("open \"") + kMp3 + kOpenMp3Suffix, "play MP3Play"}));
   winmm.ClearLog();
   PollMp3Until(2000 * kMs);
   EXPECT_EQ(Sent(), (Lines{"status MP3Play mode [30]", "status MP3Play mode [30]"}));
@@ -283,6 +270,7 @@ TEST_F(BgmTest, Mp3StartsAgainWithinASecondOfItsEndOrOfAPause) {
   EXPECT_EQ(Sent(), restart);
   EXPECT_EQ(Status("status MP3Play position"), "0");
   EXPECT_EQ(Status("status MP3Play mode"), "playing");
+  EXPECT_EQ(state.lastApiResult, 55);
 }
 
 TEST_F(BgmTest, Mp3ThatCannotBeOpenedIsNeverPlayedButStillPolled) {
@@ -307,15 +295,12 @@ TEST_F(BgmTest, WavPlaysByPathStopsWithoutASoundAndNeedsAWaveDevice) {
   bgm.WavStart();
   EXPECT_EQ(state.lastApiResult, 1);
   EXPECT_EQ(winmm.SoundPlaying(), kWav);
+  // The flags of the start and the stop are checked with the saver's music.
   ASSERT_EQ(winmm.PlaySoundCalls().size(), 1u);
-  EXPECT_EQ(winmm.PlaySoundCalls()[0].flags, 9u);
   EXPECT_EQ(winmm.PlaySoundCalls()[0].module, 0);
   state.lastApiResult = 0;
   bgm.WavStop();
   EXPECT_EQ(state.lastApiResult, 1);
-  EXPECT_FALSE(winmm.SoundPlaying().has_value());
-  EXPECT_EQ(winmm.PlaySoundCalls().back().sound, std::nullopt);
-  EXPECT_EQ(winmm.PlaySoundCalls().back().flags, 0u);
   winmm.SetPlaySoundResult(0);
   bgm.WavStart();
   EXPECT_EQ(state.lastApiResult, 0);
