@@ -37,22 +37,6 @@ TEST(PreviewHostHandleTest, LeadingNumberFromTheFourthCharacter) {
   }
 }
 
-// The preview reads no settings: any file access is recorded and fails.
-class NoFiles final : public FileSystem {
- public:
-  std::vector<std::string> accesses;
-  bool CanOpenForReading(const std::string& path) override { return Touch(path); }
-  bool PathExists(const std::string& path) override { return Touch(path); }
-  std::optional<std::string> ReadFileBytes(const std::string& path, std::uint64_t) override {
-    Touch(path);
-    return std::nullopt;
-  }
-  bool ReplaceFileBytes(const std::string& path, const std::string&) override { return Touch(path); }
-
- private:
-  bool Touch(const std::string& path) { return accesses.push_back(path), false; }
-};
-
 // Img_Prev's picture is loaded after the window is made and before it is put
 // in the host: the hook acts at that moment.
 class HookedPictures final : public Pictures {
@@ -76,11 +60,10 @@ class PreviewTest : public SimTest {
     Make(options);
     host = sim->AddForeignWindow("Display Properties", rect);
     sim->process.commandTail = "/p " + std::to_string(host);
-    files = std::make_unique<NoFiles>();
     pictures = std::make_unique<HookedPictures>();
     if (withPicture) pictures->inner = &sim->pictures;
     watched = std::make_unique<Platform>(Platform{sim->desktop, sim->desktop, sim->winmm, sim->windowing,
-                                                  sim->process, *files, sim->libraries, *pictures, sim->shell});
+                                                  sim->process, sim->files, sim->libraries, *pictures, sim->shell});
     program = std::make_unique<Program>(*watched);
   }
 
@@ -97,7 +80,6 @@ class PreviewTest : public SimTest {
   }
 
   Hwnd host = 0;
-  std::unique_ptr<NoFiles> files;
   std::unique_ptr<HookedPictures> pictures;
   std::unique_ptr<Platform> watched;
 };
@@ -116,8 +98,8 @@ TEST_F(PreviewTest, BecomesAChildOfTheHostInTheCallOrder) {
   EXPECT_EQ(window()->parent, host);
   // A child window is not a second instance to a later start.
   EXPECT_EQ(sim->desktop.FindWindowA("Preview Window"), 0);
-  // No settings read, no cursor hidden.
-  EXPECT_TRUE(files->accesses.empty());
+  // No settings read (read, even without a file, they give degree 100), no cursor hidden.
+  EXPECT_EQ(program->state.settings.effectDegree, 0);
   EXPECT_EQ(sim->desktop.CursorCounter(), 0);
 
   std::vector<std::string> calls;
