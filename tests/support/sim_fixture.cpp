@@ -16,7 +16,8 @@ std::int32_t GPX_CALL RecordingEffect::Fragment(GPX_Handle destination, GPX_Hand
   return 1;
 }
 
-Bitmap PatternPicture(std::int32_t width, std::int32_t height) {
+// A desktop picture that no two pixels of a row or column share by accident.
+static Bitmap PatternPicture(std::int32_t width, std::int32_t height) {
   Bitmap picture(width, height);
   for (std::int32_t y = 0; y < height; ++y)
     for (std::int32_t x = 0; x < width; ++x)
@@ -31,7 +32,9 @@ void SimTest::Make(const sim::SimOptions& options) {
   program = std::make_unique<Program>(sim->platform());
   wallpaper = PatternPicture(sim->desktop.Screen().width, sim->desktop.Screen().height);
   sim->desktop.SetWallpaper(wallpaper);
-  InstallRecordingEffect();
+  RecordingEffect::Calls().clear();
+  sim->libraries.Install("r_vold_graphics.dll",
+                         {{"GPX_Fragment", reinterpret_cast<void*>(&RecordingEffect::Fragment)}});
 }
 
 void SimTest::MakeScreen(std::int32_t width, std::int32_t height, const std::string& commandTail) {
@@ -40,12 +43,6 @@ void SimTest::MakeScreen(std::int32_t width, std::int32_t height, const std::str
   options.screenHeight = height;
   options.commandTail = commandTail;
   Make(options);
-}
-
-void SimTest::InstallRecordingEffect() {
-  RecordingEffect::Calls().clear();
-  sim->libraries.Install("r_vold_graphics.dll",
-                         {{"GPX_Fragment", reinterpret_cast<void*>(&RecordingEffect::Fragment)}});
 }
 
 }  // namespace tolvarin::testing

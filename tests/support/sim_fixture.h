@@ -28,17 +28,14 @@ struct RecordingEffect {
                                         std::int32_t* result);
 };
 
-// A desktop picture that no two pixels of a row or column share by accident.
-Bitmap PatternPicture(std::int32_t width, std::int32_t height);
-
 class SimTest : public ::testing::Test {
  protected:
-  // Builds the platform and program; the effect library is the recording one.
+  // Builds the platform and program over a patterned desktop picture; the
+  // effect library is the recording one.
   void Make(const sim::SimOptions& options = {});
   // The same on a screen of this size, started with this command tail.
   void MakeScreen(std::int32_t width, std::int32_t height, const std::string& commandTail = "/s");
   sim::RunOutcome Run() { return sim::RunProgram(*sim, *program); }
-  void InstallRecordingEffect();
   SaverWindow& saver() { return *program->saverWindow; }
 
   std::unique_ptr<sim::SimPlatform> sim;
