@@ -52,32 +52,24 @@ bool WaitForEnd(HANDLE process, DWORD milliseconds) {
   return PumpUntil(milliseconds, [&] { return WaitForSingleObject(process, 0) == WAIT_OBJECT_0; });
 }
 
-LRESULT CALLBACK FrameProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  return DefWindowProcW(window, message, wParam, lParam);
-}
-
 struct Host {
   HWND frame = nullptr;
   HWND area = nullptr;
 };
 
-// A frame with the preview area inside it, black where nothing covers it.
+// A frame with the preview area inside it, black where nothing covers it. Made once.
 Host MakeHost(int width, int height) {
-  static bool registered = false;
   HINSTANCE instance = GetModuleHandleW(nullptr);
-  if (!registered) {
-    WNDCLASSW frameClass{};
-    frameClass.lpfnWndProc = FrameProc;
-    frameClass.hInstance = instance;
-    frameClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
-    frameClass.lpszClassName = L"PreviewHostFrame";
-    RegisterClassW(&frameClass);
-    WNDCLASSW areaClass = frameClass;
-    areaClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
-    areaClass.lpszClassName = L"PreviewHostArea";
-    RegisterClassW(&areaClass);
-    registered = true;
-  }
+  WNDCLASSW frameClass{};
+  frameClass.lpfnWndProc = DefWindowProcW;
+  frameClass.hInstance = instance;
+  frameClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+  frameClass.lpszClassName = L"PreviewHostFrame";
+  RegisterClassW(&frameClass);
+  WNDCLASSW areaClass = frameClass;
+  areaClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+  areaClass.lpszClassName = L"PreviewHostArea";
+  RegisterClassW(&areaClass);
   Host host;
   host.frame = CreateWindowExW(0, L"PreviewHostFrame", L"Preview host", WS_POPUP | WS_VISIBLE, 60, 60,
                                width + 40, height + 40, nullptr, nullptr, instance, nullptr);
