@@ -178,25 +178,5 @@ TEST_F(EffectLoopTest, MissingLibraryOrFunctionLeavesTheStillCopy) {
   }
 }
 
-TEST_F(EffectLoopTest, RealEffectLibraryDrawsTheReferenceFrame) {
-#ifdef _WIN32
-  GTEST_SKIP() << "the Windows library takes device contexts, not the simulation's surface records";
-#endif
-  MakeScreen(40, 30);
-  sim->libraries.Install("r_vold_graphics.dll",
-                         {{"GPX_Fragment", reinterpret_cast<void*>(&::GPX_Fragment)}});
-  Main(*program);
-  sim->windowing.haltAfterRefreshes = 6;  // frames 0..5; the screen shows frame 5
-  sim::ContinueRun(*sim);
-  Bitmap expected(40, 30);
-  GPX_Surface to{GPX_SURFACE_MAGIC, 40, 30, 160, expected.pixels.data()};
-  GPX_Surface from{GPX_SURFACE_MAGIC, 40, 30, 160, wallpaper.pixels.data()};
-  std::int32_t result = 0;
-  ::GPX_Fragment(&to, &from, 5, &result);
-  ASSERT_EQ(result, 1);
-  EXPECT_EQ(sim->desktop.Screen(), expected);
-  EXPECT_NE(expected, wallpaper);
-}
-
 }  // namespace
 }  // namespace tolvarin::testing
