@@ -161,17 +161,6 @@ TEST_F(SettingsTest, DialogSavesWriteTheExactFileThenChangeOnlyTheValues) {
   EXPECT_EQ(Of(Load()), (Fields{-3, 2, 12, "C:\\Café 노래\\a.mp3", "C:\\Café 노래"}));
 }
 
-// IniUpdate's own tests show the other encodings and line breaks kept.
-TEST_F(SettingsTest, AUtf16FileFromAnotherEditorIsReadAndStaysUtf16) {
-  files.AddFile("C:\\Music\\a.mp3", "ID3");
-  files.AddFile(kIni, Utf16File("[Section]\r\n度合い=40\r\nBGMﾌｧｲﾙ=C:\\Music\\a.mp3\r\n"));
-  EXPECT_EQ(Of(Load()), (Fields{40, 0, 0, "C:\\Music\\a.mp3", "C:\\Music"}));
-  EXPECT_EQ(Write(kKeyEffectDegree, " 100"), 1);
-  EXPECT_EQ(Write(kKeyMusicMode, " 2"), 1);
-  EXPECT_EQ(files.FileBytes(kIni),
-            Utf16File("[Section]\r\n度合い= 100\r\nBGMﾌｧｲﾙ=C:\\Music\\a.mp3\r\nBGM区分= 2\r\n"));
-}
-
 TEST_F(SettingsTest, FailedWriteLeavesTheOldFileAndAFolderWithoutNewFilesIsWrittenInPlace) {
   SettingsFile("[Section]\r\n度合い=1\r\n");
   const std::string before = *files.FileBytes(kIni);
