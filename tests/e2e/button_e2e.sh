@@ -110,7 +110,9 @@ expect_clicks() {
 }
 
 # shot_check STEP N PICTURE_DIRECTION: the button on screen against the
-# simulated face, with the caption's text box masked in both.
+# simulated face, with the caption's text box masked in both (the text's
+# width in pixels in the Japanese font wine_display.sh maps; text in a wider
+# font spills past the mask and fails the check).
 shot_check() {
   local step=$1 n=$2 face=$3 l t r b text w h top bottom x0 x1 diff
   case $n in
@@ -141,11 +143,6 @@ shot_check() {
 # ---- Wine without window-manager mode: focus stays where the program puts it.
 tolvarin_wine_managed no
 if start_host unmanaged; then
-  font=$(grep '^font ' "$log" | tr -d '\r' | cut -d' ' -f2-)
-  if [ "$font" = "ＭＳ Ｐゴシック" ]; then ok "unmanaged: caption font"; else fail "unmanaged: caption font" "Wine gave \"$font\""; fi
-  widths=$(grep '^width ' "$log" | tr -d '\r' | awk '{print $NF}' | tr '\n' ' ')
-  if [ "$widths" = "26 35 45 63 " ]; then ok "unmanaged: caption widths"; else fail "unmanaged: caption widths" "$widths"; fi
-
   expect_face start 1 "Normal normal"
   expect_face start 2 "Normal normal"
   shot_check start 1 Normal_normal

@@ -5,7 +5,6 @@
 //
 // The state pictures come from Tolvarin.scr's resources. Standard output,
 // one line each:
-//   font FACE / width TEXT PIXELS   the caption font Wine gives us, and text widths
 //   button N LEFT TOP RIGHT BOTTOM  each button's window on the screen
 //   ready                           both buttons are placed and initialised
 //   face N PICTURE DIRECTION        button N now shows the face of PICTURE with the
@@ -83,29 +82,6 @@ std::vector<KnownFace> SimulatedFaces(int number, const Layout& layout, const st
   return faces;
 }
 
-void ReportFont() {
-  HDC dc = GetDC(nullptr);
-  LOGFONTW logFont{};
-  logFont.lfHeight = -MulDiv(975, GetDeviceCaps(dc, LOGPIXELSY), 7200);
-  logFont.lfWeight = FW_NORMAL;
-  logFont.lfCharSet = SHIFTJIS_CHARSET;
-  lstrcpynW(logFont.lfFaceName, Utf8ToWide("ＭＳ Ｐゴシック").c_str(), LF_FACESIZE);
-  HFONT font = CreateFontIndirectW(&logFont);
-  HGDIOBJ previous = SelectObject(dc, font);
-  wchar_t face[LF_FACESIZE] = {};
-  GetTextFaceW(dc, LF_FACESIZE, face);
-  std::printf("font %s\n", WideToUtf8(face).c_str());
-  for (const char* text : {"設定", "ｷｬﾝｾﾙ", "音楽CD", "MP3、WAV"}) {
-    const std::wstring wide = Utf8ToWide(text);
-    SIZE size{};
-    GetTextExtentPoint32W(dc, wide.c_str(), int(wide.size()), &size);
-    std::printf("width %s %ld\n", text, long(size.cx));
-  }
-  SelectObject(dc, previous);
-  DeleteObject(font);
-  ReleaseDC(nullptr, dc);
-}
-
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -133,7 +109,6 @@ int wmain(int argc, wchar_t** argv) {
   Win32Shell shell;
   Platform platform{user32, gdi32, winmm, windowing, process, files, libraries, pictures, shell};
 
-  ReportFont();
   std::vector<KnownFace> known[3];
   for (int i = 0; i < 3; ++i) known[i] = SimulatedFaces(i + 1, kLayouts[i], folder);
 
