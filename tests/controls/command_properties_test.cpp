@@ -203,10 +203,6 @@ TEST_F(CommandPropertiesTest, PropertiesNotifyAndRepaintAsTheirTableSays) {
   button.SetFontColour(0x00FF00);
   EXPECT_EQ(button.LblMsg().ForeColor(), 0x00FF00u);
   EXPECT_EQ(Surface(button).refreshCount, refreshes);
-  button.Initialize();
-  EXPECT_EQ(button.State(), 1) << "Initialize works on a disabled button";
-  EXPECT_TRUE(button.TmrMouse().Enabled());
-  EXPECT_EQ(button.TmrMouse().Interval(), 100);
   EXPECT_EQ(notified, (std::vector<std::string>{"Caption", "Font", "Visible", "Visible", "Visible", "FontColour",
                                                 "Enabled", "FontColour"}));
 }
