@@ -96,7 +96,6 @@ TEST_F(CommandFaceTest, EveryPictureInBothDirectionsOnBothSizes) {
       EXPECT_EQ(button.LblMsg().Top(), size.captionTop);
       EXPECT_EQ(button.LblMsg().Left(), 0);
       EXPECT_EQ(button.LblMsg().Width(), size.width);
-      EXPECT_EQ(surface.ScaleMode(), ScaleUnit::Twips) << "the scale goes back to twips";
     }
   }
 }

@@ -1,24 +1,21 @@
 #include "controls/command_fixture.h"
 
+#include "base/picture_copy.h"
+
 namespace tolvarin::testing {
 
-std::uint32_t GradientRow(std::uint32_t top, std::uint32_t bottom, std::int32_t y, std::int32_t height) {
-  const std::int64_t len = height - 1;
-  std::uint32_t pixel = 0;
-  for (int shift = 0; shift <= 16; shift += 8) {
-    const std::int64_t c0 = std::int64_t((top >> shift) & 0xFF) << 8;
-    const std::int64_t c1 = std::int64_t((bottom >> shift) & 0xFF) << 8;
-    pixel |= std::uint32_t(((c0 * (len - y) + c1 * y) / len) / 256) << shift;
-  }
-  return pixel;
-}
+namespace {
 
+// The face of a w x h pixel button cut from `picture`, on the platform's
+// vertical gradient from white to RGB(198, 197, 215), or back when reversed.
 Bitmap ExpectedFace(const Bitmap& picture, std::int32_t w, std::int32_t h, bool reversed) {
-  const std::uint32_t light = 0xFFFFFF, dark = 0xC6C5D7;
+  const TriVertex light{0, 0, 0xFF00, 0xFF00, 0xFF00, 0}, dark{0, 0, 0xC600, 0xC500, 0xD700, 0};
+  TriVertex vertices[2] = {reversed ? dark : light, reversed ? light : dark};
+  vertices[1].x = w - 1;
+  vertices[1].y = h - 1;
+  const GradientRect rect{0, 1};
   Bitmap face(w, h);
-  for (std::int32_t y = 0; y < h; ++y)
-    for (std::int32_t x = 0; x < w; ++x)
-      face.at(x, y) = GradientRow(reversed ? dark : light, reversed ? light : dark, y, h);
+  GradientFillPixels(ViewOf(face), vertices, 2, &rect, 1, kGradientFillRectV);
   // Picture column or row for a face column or row: corners one to one, the
   // middle stretched by nearest pixel centre from the picture's middle.
   const auto source = [](std::int32_t i, std::int32_t size, std::int32_t pictureSize) {
@@ -33,6 +30,8 @@ Bitmap ExpectedFace(const Bitmap& picture, std::int32_t w, std::int32_t h, bool 
         face.at(x, y) = picture.at(source(x, w, picture.width), source(y, h, picture.height));
   return face;
 }
+
+}  // namespace
 
 CommandTest::CommandTest() {
   form = sim.windowing.CreateForm(FormDesign{"Host", true, 0x00808080});

@@ -1,6 +1,6 @@
 #pragma once
 // A simulated form holding Command buttons, and the faces the buttons must
-// show, built pixel by pixel from the looks' rules.
+// show, built from the looks' rules.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -10,13 +10,6 @@
 #include "platform/sim/sim_platform.h"
 
 namespace tolvarin::testing {
-
-// The gradient row colour of a face H pixels high, from `top` to `bottom`
-// (8-bit channels in 0x00RRGGBB pixels) as the platform fills it.
-std::uint32_t GradientRow(std::uint32_t top, std::uint32_t bottom, std::int32_t y, std::int32_t height);
-
-// The face of a w x h pixel button cut from `picture`, gradient reversed or not.
-Bitmap ExpectedFace(const Bitmap& picture, std::int32_t w, std::int32_t h, bool reversed);
 
 class CommandTest : public ::testing::Test {
  protected:

@@ -122,8 +122,7 @@ TEST_F(CommandPropertiesTest, SavingTable) {
     std::vector<std::string> written;
   };
   const Row rows[] = {
-      {"a set-up button with design values writes only its font", [](Command&) {}, {"Font=ＭＳ Ｐゴシック"}},
-      {"caption exactly Command is not written", [](Command& c) { c.SetCaption("Command"); }, {"Font=ＭＳ Ｐゴシック"}},
+      {"design values and caption exactly Command: only the font", [](Command&) {}, {"Font=ＭＳ Ｐゴシック"}},
       {"caption Command1 is written", [](Command& c) { c.SetCaption("Command1"); },
        {"Caption=Command1", "Font=ＭＳ Ｐゴシック"}},
       {"disabled, coloured, transparent",
