@@ -8,6 +8,7 @@
 #include <vector>
 
 #ifdef _WIN32
+#include "base/bmp.h"
 #include "platform/win32/win32_pictures.h"
 #endif
 
@@ -93,15 +94,29 @@ TEST(PictureDecoders, ReadThePreviewAlikeAndDamagedBytesAreNoPicture) {
   }
 }
 
+// The preview found and decoded is checked by the preview window's tests.
 TEST(SimPicturesTest, PreviewIsFoundByItsNameInAnyCase) {
   if (!SimPictures::CanDecode()) GTEST_SKIP() << "this build of the sim decodes no pictures";
   SimPictures pictures;
-  const auto picture = pictures.LoadPictureResource("PREVIEW");
-  const std::vector<unsigned char> whole = PreviewBytes();
-  EXPECT_EQ(picture, SimPictures::DecodeJpeg(whole.data(), whole.size()));
-  EXPECT_EQ(pictures.LoadPictureResource("preview"), picture);
+  EXPECT_TRUE(pictures.LoadPictureResource("preview"));
   for (const char* name : {"PREVIEWS", "PREVIE", ""}) EXPECT_FALSE(pictures.LoadPictureResource(name)) << name;
 }
+
+#ifdef _WIN32
+// The program file's resources are read by the preview and button end-to-end runs.
+TEST(Win32PicturesTest, TheStatePicturesDecodeAsTheSimulationDecodesThem) {
+  int found = 0;
+  for (const EmbeddedPicture& picture : EmbeddedPictures()) {
+    if (picture.size < 2 || picture.bytes[0] != 'B') continue;
+    ++found;
+    const auto platform = win32::Win32Pictures::DecodePicture(picture.bytes, picture.size);
+    const auto own = DecodeBmp24(picture.bytes, picture.size);
+    ASSERT_TRUE(platform && own) << picture.name;
+    EXPECT_EQ(*platform, *own) << picture.name;
+  }
+  EXPECT_EQ(found, 7);  // the six button faces and the settings dialog's tile
+}
+#endif
 
 }  // namespace
 }  // namespace tolvarin::sim
