@@ -128,13 +128,12 @@ TEST_F(Win32WindowingTest, FormSizesRoundToPixelsAndABorderTakesFromTheClientAre
   EXPECT_EQ(ErrorOf([&] { form->SetWindowState(3); }), 380);
 }
 
-TEST_F(Win32WindowingTest, FormIsCreatedHiddenBorderlessAndOutOfTheTaskbar) {
+TEST_F(Win32WindowingTest, FormIsCreatedHiddenAndOutOfTheTaskbar) {
   auto form = NewForm();
   const HWND window = ToHwnd(form->hWnd());
   ASSERT_TRUE(IsWindow(window));
   EXPECT_FALSE(form->Visible());
   EXPECT_FALSE(IsWindowVisible(window));
-  EXPECT_EQ(GetWindowLongW(window, GWL_STYLE) & (WS_POPUP | WS_CAPTION), WS_POPUP);
   EXPECT_TRUE(GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_TOOLWINDOW);
 }
 
