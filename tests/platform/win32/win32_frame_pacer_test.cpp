@@ -8,7 +8,6 @@ namespace {
 TEST(Win32FramePacer, RefreshIntervalFollowsTheDisplayRate) {
   EXPECT_EQ(RefreshIntervalMicroseconds(60), 16667);
   EXPECT_EQ(RefreshIntervalMicroseconds(144), 6944);
-  EXPECT_EQ(RefreshIntervalMicroseconds(75), 13333);
   // 0 and 1 stand for the hardware's default rate.
   EXPECT_EQ(RefreshIntervalMicroseconds(0), 16667);
   EXPECT_EQ(RefreshIntervalMicroseconds(1), 16667);
