@@ -1,8 +1,9 @@
 // Hosts Tolvarin.scr's preview the way the display settings do: a window with
 // a borderless preview area, whose handle goes on the command line after /p.
-// Checks that the preview appears as a real child covering the area, leaves
-// the host the focus and ends with it, and that an overflowing handle gives
-// the error report. Its pixels are the unit tests' (the simulated preview,
+// Checks that the program holds its 152 x 112 preview picture, that the
+// preview appears as a real child covering the area, leaves the host the focus
+// and ends with it, and that an overflowing handle gives the error report. Its
+// pixels are the unit tests' (the simulated preview,
 // and Windows image controls): Wine 8 draws no child of another process.
 //
 // Usage: preview_host.exe PATH\Tolvarin.scr [HOLD_MS]
@@ -16,6 +17,8 @@
 #include <functional>
 #include <string>
 #include <vector>
+
+#include "platform/win32/win32_pictures.h"
 
 namespace {
 
@@ -210,7 +213,12 @@ int wmain(int argc, wchar_t** argv) {
   }
   const std::wstring scr = argv[1];
   const DWORD hold = argc > 2 ? DWORD(std::wcstoul(argv[2], nullptr, 10)) : 0;
+  HMODULE scrModule = LoadLibraryExW(scr.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+  const auto picture = tolvarin::win32::Win32Pictures(scrModule).LoadPictureResource("PREVIEW");
+  Report("program-holds-picture", picture && picture->width == 152 && picture->height == 112,
+         "Tolvarin.scr has no 152 x 112 PREVIEW resource");
   CheckPreview(scr, 200, 150, hold);
   CheckOverflow(scr);
+  if (scrModule) FreeLibrary(scrModule);
   return failures == 0 ? 0 : 1;
 }
