@@ -38,11 +38,7 @@ void SimTest::Make(const sim::SimOptions& options) {
 }
 
 void SimTest::MakeScreen(std::int32_t width, std::int32_t height, const std::string& commandTail) {
-  sim::SimOptions options;
-  options.screenWidth = width;
-  options.screenHeight = height;
-  options.commandTail = commandTail;
-  Make(options);
+  Make(sim::SimOptions{width, height, 15, {}, commandTail});
 }
 
 }  // namespace tolvarin::testing
