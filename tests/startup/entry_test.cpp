@@ -81,15 +81,5 @@ TEST_F(EntryTest, SecondInstanceEndsAtOnceInEveryMode) {
   }
 }
 
-TEST_F(EntryTest, ChildWindowWithTheSaverTitleIsNotASecondInstance) {
-  MakeScreen(32, 24);
-  const Hwnd host = sim->AddForeignWindow("Host", RectL{0, 0, 10, 10});
-  const Hwnd child = sim->AddForeignWindow("Tolvarin_Main", RectL{0, 0, 5, 5});
-  sim->desktop.SetParent(child, host);
-  sim->windowing.haltAfterRefreshes = 1;
-  EXPECT_TRUE(Run().halted);
-  EXPECT_TRUE(program->saverWindow);
-}
-
 }  // namespace
 }  // namespace tolvarin::testing

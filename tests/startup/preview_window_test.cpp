@@ -52,11 +52,7 @@ class PreviewTest : public SimTest {
  protected:
   // A fresh simulation with a host window at `rect` named by the tail.
   void Prepare(const RectL& rect, double twipsPerPixel = 15, bool withPicture = true) {
-    sim::SimOptions options;
-    options.screenWidth = 320;
-    options.screenHeight = 240;
-    options.twipsPerPixel = twipsPerPixel;
-    Make(options);
+    Make(sim::SimOptions{320, 240, twipsPerPixel, {}});
     host = sim->AddForeignWindow("Display Properties", rect);
     sim->process.commandTail = "/p " + std::to_string(host);
     pictures = std::make_unique<HookedPictures>();
@@ -139,7 +135,6 @@ TEST_F(PreviewTest, PlacementInTwipsAndThePictureStretchedToTheHostOrTheGreyBack
     if (w != picture->width || h != picture->height) {
       expected = Bitmap(w, h);
       StretchNearest(ViewOf(expected), ViewOf(const_cast<Bitmap&>(*picture)));
-      EXPECT_EQ(expected.at(w - 1, h - 1), picture->at(151, 111));
     }
     EXPECT_EQ(HostArea(row.host), expected);
   }
