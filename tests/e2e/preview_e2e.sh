@@ -3,15 +3,14 @@
 # virtual display, hosted by preview_host.exe as the display settings would.
 #
 # Usage: tests/e2e/preview_e2e.sh [BUILD_DIR]      (default: build/win64)
-# Needs: Xvfb, wine (64-bit), ImageMagick's import. Leaves a screenshot of the
-# preview inside its host in $SHOTS (default: shots/) as preview_in_host.png.
-# Prints "ok NAME" or "FAIL NAME: why" per check, then a count line; the exit
-# status is 1 when any check failed.
+# Needs: Xvfb, wine (64-bit). No screenshot: Wine 8 draws no child window of
+# another process, so the preview's pixels are the unit tests'. Prints "ok
+# NAME" or "FAIL NAME: why" per check, then a count line; the exit status is 1
+# when any check failed.
 set -u
 
 root=$(cd "$(dirname "$0")/../.." && pwd)
 build=$(cd "${1:-$root/build/win64}" 2>/dev/null && pwd) || build=${1:-$root/build/win64}
-shots=${SHOTS:-$root/shots}
 scr=$build/bin/Tolvarin.scr
 host=$build/bin/preview_host.exe
 
@@ -35,22 +34,8 @@ start_wine_display 800x600 || finish
 
 scr_w=$(winepath -w "$scr" 2>/dev/null)
 
-# The host holds the in-process preview on screen for the screenshot.
-wine "$host" "$scr_w" 3000 >"$work/host.log" 2>"$work/host.err" &
+wine "$host" "$scr_w" >"$work/host.log" 2>"$work/host.err" &
 host_pid=$!
-shot_taken=0
-for _ in $(seq 1 600); do
-  if grep -q '^hold' "$work/host.log"; then
-    mkdir -p "$shots"
-    sleep 0.5
-    if import -window root "$shots/preview_in_host.png" 2>"$work/import.err"; then
-      shot_taken=1
-    fi
-    break
-  fi
-  kill -0 "$host_pid" 2>/dev/null || break
-  sleep 0.1
-done
 # Every check of the host ends well within this.
 for _ in $(seq 1 1200); do
   kill -0 "$host_pid" 2>/dev/null || break
@@ -72,10 +57,5 @@ while IFS= read -r line; do
 done <"$work/host.log"
 if [ "$host_status" -ne 0 ] && [ "$failed" -eq 0 ]; then
   fail host-exit "preview_host.exe exited with $host_status: $(head -c 300 "$work/host.err")"
-fi
-if [ "$shot_taken" -eq 1 ]; then
-  ok screenshot
-else
-  fail screenshot "no screenshot of the preview was taken"
 fi
 finish

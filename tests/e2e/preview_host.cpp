@@ -6,14 +6,12 @@
 // pixels are the unit tests' (the simulated preview,
 // and Windows image controls): Wine 8 draws no child of another process.
 //
-// Usage: preview_host.exe PATH\Tolvarin.scr [HOLD_MS]
-// With HOLD_MS it prints "hold" while the preview is in the host and keeps it
-// there that long, for a screenshot. Prints "ok NAME" or "FAIL NAME: why" per
-// check; the exit status is 1 when any check failed.
+// Usage: preview_host.exe PATH\Tolvarin.scr
+// Prints "ok NAME" or "FAIL NAME: why" per check; the exit status is 1 when
+// any check failed.
 #include "platform/win32/win32_api.h"
 
 #include <cstdio>
-#include <cstdlib>
 #include <functional>
 #include <string>
 #include <vector>
@@ -138,7 +136,7 @@ std::string RectText(const RECT& r) {
 }
 
 // Runs Tolvarin.scr's preview in a host area of the given size and checks it.
-void CheckPreview(const std::wstring& scr, int width, int height, DWORD hold) {
+void CheckPreview(const std::wstring& scr, int width, int height) {
   Host host = MakeHost(width, height);
   SetForegroundWindow(host.frame);
   SetFocus(host.frame);
@@ -163,12 +161,6 @@ void CheckPreview(const std::wstring& scr, int width, int height, DWORD hold) {
     Report("child-style", (style & (WS_CHILD | WS_POPUP)) == WS_CHILD, "style " + std::to_string(style));
     Report("host-keeps-focus", GetForegroundWindow() == host.frame && GetFocus() == host.frame,
            "the preview took the activation or the focus");
-    // Holds the preview on screen for the screenshot.
-    if (hold > 0) {
-      std::printf("hold\n");
-      std::fflush(stdout);
-      PumpUntil(hold, nullptr);
-    }
   }
 
   // The display settings close the preview by destroying its area.
@@ -208,16 +200,15 @@ void CheckOverflow(const std::wstring& scr) {
 
 int wmain(int argc, wchar_t** argv) {
   if (argc < 2) {
-    std::fprintf(stderr, "usage: preview_host.exe Tolvarin.scr [hold-ms]\n");
+    std::fprintf(stderr, "usage: preview_host.exe Tolvarin.scr\n");
     return 2;
   }
   const std::wstring scr = argv[1];
-  const DWORD hold = argc > 2 ? DWORD(std::wcstoul(argv[2], nullptr, 10)) : 0;
   HMODULE scrModule = LoadLibraryExW(scr.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
   const auto picture = tolvarin::win32::Win32Pictures(scrModule).LoadPictureResource("PREVIEW");
   Report("program-holds-picture", picture && picture->width == 152 && picture->height == 112,
          "Tolvarin.scr has no 152 x 112 PREVIEW resource");
-  CheckPreview(scr, 200, 150, hold);
+  CheckPreview(scr, 200, 150);
   CheckOverflow(scr);
   if (scrModule) FreeLibrary(scrModule);
   return failures == 0 ? 0 : 1;
