@@ -20,7 +20,6 @@ using sim::MciCall;
 using Lines = std::vector<std::string>;
 
 constexpr std::int64_t kMs = 1000;
-constexpr const char* kOpenMp3Suffix = "\" type MPEGVideo Alias MP3Play";
 
 class BgmTest : public ::testing::Test {
  protected:
@@ -166,16 +165,13 @@ TEST_F(BgmTest, EachPollEndsOnAnErrorAndReadsTheCurrentTrackWholeWhenATrackRepea
 
 // --- MP3 and WAV -------------------------------------------------------------
 
-// Characters code page 932 lacks (é, Hangul), one whose code page 932 form
-// ends in 0x5C, the path separator's byte (表), and blanks inside the quotes.
-constexpr const char* kWav = "D:\\My Café 노래\\表 a.wav";
-constexpr const char* kMp3 = "D:\\My Café 노래\\表 a.mp3";
-
-TEST_F(BgmTest, Mp3PathReachesTheDeviceWholeAndStartsAgainWithinASecondOfItsEndOrOfAPause) {
-  files.AddFile(kMp3, "ID3");
-  winmm.SetMediaLength(kMp3, 2500);
-  StartMp3(kMp3);
-  EXPECT_EQ(Sent(), (Lines{std::string("open \"") + kMp3 + kOpenMp3Suffix, "play MP3Play"}));
+// What the saver sends to open and close an MP3 is its music table's; that a
+// path no ANSI code page holds reaches the device whole, and that a file that
+// cannot be opened is never played but still polled, the run under Wine checks.
+TEST_F(BgmTest, Mp3StartsAgainWithinASecondOfItsEndOrOfAPause) {
+  files.AddFile("C:\\song.mp3", "ID3");
+  winmm.SetMediaLength("C:\\song.mp3", 2500);
+  StartMp3("C:\\song.mp3");
   winmm.ClearLog();
   PollMp3Until(2000 * kMs);
   EXPECT_EQ(Sent(), (Lines{"status MP3Play mode [30]", "status MP3Play mode [30]"}));
@@ -189,17 +185,16 @@ TEST_F(BgmTest, Mp3PathReachesTheDeviceWholeAndStartsAgainWithinASecondOfItsEndO
   EXPECT_EQ(Sent(), restart);
 }
 
-TEST_F(BgmTest, Mp3ThatCannotBeOpenedIsNeverPlayedButStillPolled) {
+// A quote would end the name early and let "x.mp3" be read as a command word.
+TEST_F(BgmTest, Mp3PathWithAQuoteIsNeverSent) {
   files.AddFile("C:\\a.mp3", "ID3");
-  // A quote would end the name early and let "x.mp3" be read as a command word.
   StartMp3("C:\\a.mp3\" x.mp3");
   EXPECT_TRUE(winmm.MciCalls().empty());
-  StartMp3("C:\\missing.mp3");
-  EXPECT_EQ(Sent(), Lines{std::string("open \"C:\\missing.mp3") + kOpenMp3Suffix});
-  PollMp3Until(2000 * kMs);
-  EXPECT_EQ(Sent(1), (Lines{"status MP3Play mode [30]", "stop MP3Play", "play MP3Play from 0",
-                            "status MP3Play mode [30]", "stop MP3Play", "play MP3Play from 0"}));
 }
+
+// Characters code page 932 lacks (é, Hangul), one whose code page 932 form
+// ends in 0x5C, the path separator's byte (表), and blanks.
+constexpr const char* kWav = "D:\\My Café 노래\\表 a.wav";
 
 // The flags of the start and the stop are checked with the saver's music.
 TEST_F(BgmTest, WavPlaysByPathAndNeedsAWaveDevice) {
