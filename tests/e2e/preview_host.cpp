@@ -102,10 +102,6 @@ struct Started {
   }
 };
 
-std::wstring HandleText(HWND window) {
-  return std::to_wstring(static_cast<long long>(reinterpret_cast<LONG_PTR>(window)));
-}
-
 // The visible windows of process `pid`: the children of `parent`, or without
 // a parent the top-level ones.
 std::vector<HWND> VisibleWindowsOf(DWORD pid, HWND parent = nullptr) {
@@ -140,7 +136,7 @@ void CheckPreview(const std::wstring& scr, int width, int height) {
   Host host = MakeHost(width, height);
   SetForegroundWindow(host.frame);
   SetFocus(host.frame);
-  Started started(scr, L"/p " + HandleText(host.area));
+  Started started(scr, L"/p " + std::to_wstring(static_cast<long long>(reinterpret_cast<LONG_PTR>(host.area))));
   Report("starts", started.ok, "CreateProcessW failed");
   if (!started.ok) return;
 
