@@ -16,8 +16,7 @@ std::int32_t GPX_CALL RecordingEffect::Fragment(GPX_Handle destination, GPX_Hand
   return 1;
 }
 
-// A desktop picture that no two pixels of a row or column share by accident.
-static Bitmap PatternPicture(std::int32_t width, std::int32_t height) {
+Bitmap PatternPicture(std::int32_t width, std::int32_t height) {
   Bitmap picture(width, height);
   for (std::int32_t y = 0; y < height; ++y)
     for (std::int32_t x = 0; x < width; ++x)

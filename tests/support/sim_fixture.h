@@ -28,6 +28,9 @@ struct RecordingEffect {
                                         std::int32_t* result);
 };
 
+// A picture that no two pixels of a row or column share by accident.
+Bitmap PatternPicture(std::int32_t width, std::int32_t height);
+
 class SimTest : public ::testing::Test {
  protected:
   // Builds the platform and program over a patterned desktop picture; the
