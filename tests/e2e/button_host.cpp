@@ -42,8 +42,7 @@ struct Layout {
   const char* caption;
   double left, top, width, height;
 };
-// The third button is disabled.
-const Layout kLayouts[3] = {{"設定", 300, 300, 1155, 375}, {"ｷｬﾝｾﾙ", 300, 1200, 615, 315}, {"音楽CD", 300, 2000, 1155, 375}};
+const Layout kLayouts[2] = {{"設定", 300, 300, 1155, 375}, {"ｷｬﾝｾﾙ", 300, 1200, 615, 315}};
 
 PropertyBag StoredSet(const Layout& layout) {
   FontSpec font;
@@ -109,8 +108,8 @@ int wmain(int argc, wchar_t** argv) {
   Win32Shell shell;
   Platform platform{user32, gdi32, winmm, windowing, process, files, libraries, pictures, shell};
 
-  std::vector<KnownFace> known[3];
-  for (int i = 0; i < 3; ++i) known[i] = SimulatedFaces(i + 1, kLayouts[i], folder);
+  std::vector<KnownFace> known[2];
+  for (int i = 0; i < 2; ++i) known[i] = SimulatedFaces(i + 1, kLayouts[i], folder);
 
   FormDesign design;
   design.caption = "Button host";
@@ -120,21 +119,20 @@ int wmain(int argc, wchar_t** argv) {
   form->Move(1500, 1500, 4500, 3000);
   form->Show();
 
-  std::unique_ptr<Command> buttons[3];
-  Bitmap shown[3];
-  for (int i = 0; i < 3; ++i) {
+  std::unique_ptr<Command> buttons[2];
+  Bitmap shown[2];
+  for (int i = 0; i < 2; ++i) {
     const Layout& layout = kLayouts[i];
     buttons[i] = Command::Place(platform, *form, StoredSet(layout), layout.left, layout.top, layout.width,
                                 layout.height);
     buttons[i]->Click = [i] { std::printf("click %d\n", i + 1); };
   }
-  buttons[2]->SetEnabled(false);
   for (auto& button : buttons) button->Initialize();
 
   // Reports each new face as the simulated face it equals.
   Timer& watch = form->AddTimer(15, true);
   watch.onTimer = [&] {
-    for (int i = 0; i < 3; ++i) {
+    for (int i = 0; i < 2; ++i) {
       Bitmap image = buttons[i]->surface().Image();
       if (image == shown[i]) continue;
       shown[i] = std::move(image);
@@ -149,7 +147,7 @@ int wmain(int argc, wchar_t** argv) {
       form->Unload();
     }
   };
-  for (int i = 0; i < 3; ++i) {
+  for (int i = 0; i < 2; ++i) {
     RECT rect{};
     GetWindowRect(ToHwnd(buttons[i]->hWnd()), &rect);
     std::printf("button %d %ld %ld %ld %ld\n", i + 1, long(rect.left), long(rect.top), long(rect.right),
@@ -157,6 +155,5 @@ int wmain(int argc, wchar_t** argv) {
   }
   std::printf("ready\n");
   windowing.RunMessageLoop();
-  std::printf("done\n");
   return 0;
 }
