@@ -100,16 +100,6 @@ TEST_F(CommandFaceTest, EveryPictureInBothDirectionsOnBothSizes) {
   }
 }
 
-// A resize paints Normal even on a hovered button, which stays hovered.
-TEST_F(CommandFaceTest, AResizePaintsNormalEvenOnAHoveredButton) {
-  Command& button = Place();
-  button.Initialize();
-  button.UserControl_MouseMove(0, 0, 0, 0);
-  button.Move(300, 300, 1200, 390);
-  EXPECT_EQ(button.State(), 2);
-  EXPECT_EQ(Surface(button).bitmap, Face(button, FacePicture::Normal, true));
-}
-
 TEST_F(CommandFaceTest, NarrowAndHugeSurfacesNeverFailTheDraw) {
   Command& button = Place(90, 90);  // 6 x 6 pixels: the middle sizes go negative
   EXPECT_EQ(Surface(button).bitmap.width, 6);

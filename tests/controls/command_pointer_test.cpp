@@ -18,7 +18,7 @@ struct Expect {
 
 struct Case {
   const char* name;
-  // Words: init, disable, tick, focus, cover, move:P, down:P, up:P,
+  // Words: init, disable, resize, tick, focus, cover, move:P, down:P, up:P,
   // rdown:P, rup:P, mdown:P, mup:P with P one of in, label, host.
   const char* script;
   Expect expect;
@@ -43,6 +43,7 @@ const Case kCases[] = {
     {"not initialised: moves paint nothing, ticks never run", "move:in tick", {0, FacePicture::Normal, false, 0}},
     {"not initialised: a release clicks", "move:in rup:in", {0, FacePicture::Normal, false, 1}},
     {"not initialised: focus gives state 3", "move:in focus", {3, FacePicture::Selected, false, 0}},
+    {"a resize paints Normal, still hovered", "init move:in resize", {2, FacePicture::Normal, true, 0}},
     {"disabled ignores everything", "disable init move:in down:in move:host tick up:in focus rup:in",
      {1, FacePicture::Disable, false, 0}},
     {"another program's window over the button", "init move:in cover tick", {1, FacePicture::Normal, false, 0}},
@@ -74,6 +75,7 @@ class CommandPointerTest : public CommandTest {
       else if (verb == "disable") button.SetEnabled(false);
       else if (verb == "tick") Pump(100);
       else if (verb == "focus") sim.windowing.PostFocus(button.hWnd());
+      else if (verb == "resize") button.Move(300, 300, 1200, 390);
       else if (verb == "cover") sim.AddForeignWindow("Another program", RectL{10, 10, 120, 60});
       else if (verb == "move") sim.windowing.PostMouseMove(x, y);
       // down and up with the left button; rdown, rup, mdown and mup with the right and the middle.
