@@ -49,8 +49,8 @@ TEST(Bmp, RoundTripAndRefusals) {
   EXPECT_FALSE(DecodeBmp24(nullptr, 0));
 }
 
-// The rows themselves are checked against the real call in the Win32
-// user-control tests, and show in every face below.
+// The rows themselves are checked against the real call by the button's
+// end-to-end run, which compares every face on screen with the simulated one.
 TEST(GradientFill, RefusesBadVerticesModesAndDeviceContexts) {
   sim::SimPlatform sim;
   auto form = sim.windowing.CreateForm(FormDesign{});
