@@ -76,13 +76,18 @@ start_dialog() {
   done
   [ -n "$window" ] || return 1
   sleep 1.5
-  eval "$(xdotool getwindowgeometry --shell "$window")"
-  wx=$X wy=$Y ww=$WIDTH wh=$HEIGHT
-  # The client area starts where the gradient's first row, RGB(0, 0, 30), is.
+  # The client area starts where the gradient's first row, RGB(0, 0, 30), is;
+  # on a busy machine the first paint can come late.
   cx= cy=
-  local row
-  row=$(import -window root -crop "1x60+$((wx + ww / 2))+$wy" +repage -depth 8 txt:- 2>/dev/null |
-    grep '#00001E' | head -n 1 | sed 's/^0,\([0-9]*\):.*/\1/')
+  local row=
+  for _ in $(seq 1 30); do
+    eval "$(xdotool getwindowgeometry --shell "$window")"
+    wx=$X wy=$Y ww=$WIDTH wh=$HEIGHT
+    row=$(import -window root -crop "1x60+$((wx + ww / 2))+$wy" +repage -depth 8 txt:- 2>/dev/null |
+      grep '#00001E' | head -n 1 | sed 's/^0,\([0-9]*\):.*/\1/')
+    [ -n "$row" ] && break
+    sleep 0.2
+  done
   [ -n "$row" ] || return 1
   cy=$((wy + row))
   # The frame is as wide on the left as on the right.
@@ -108,7 +113,7 @@ click_panel() { click "$((12 + $1))" "$((16 + $2))" "${3:-1}"; }
 write_settings
 cp "$ini" "$work/before.ini"
 if ! start_dialog; then
-  fail open "no <Tolvarin> window or no gradient ($(head -c 300 "$work/dialog.log"))"
+  fail open "no <Tolvarin> window${window:+ (window $window found)} or no gradient ($(head -c 300 "$work/dialog.log"))"
   finish
 fi
 ok open
