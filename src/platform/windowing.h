@@ -10,6 +10,7 @@
 #include <string>
 
 #include "base/raster.h"
+#include "platform/card_frames.h"
 #include "platform/controls.h"
 #include "platform/types.h"
 #include "platform/user_control.h"
@@ -43,6 +44,13 @@ class PictureSurface : public ControlContainer {
   virtual void SetPicture(const Bitmap& picture) = 0;
   // Presents the retained bitmap and waits until the display has shown it.
   virtual void Refresh() = 0;
+  // The retained bitmap is the picture already on the screen: waits for the
+  // display's next frame like Refresh, without presenting the same again.
+  virtual void RefreshUnchanged() = 0;
+  // Frames drawn by the graphics card over this surface from `source`'s
+  // picture, or nullptr where the card cannot (the caller draws on the
+  // processor). Says which, where a developer can see it.
+  virtual std::unique_ptr<CardFrames> OpenCardFrames(PictureSurface& source) = 0;
 
   // A click (button pressed and released) on the surface.
   std::function<void()> onClick;

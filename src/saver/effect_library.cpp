@@ -17,6 +17,11 @@ void EffectLibrary::Bind() {
     function_ = reinterpret_cast<GPX_FragmentFn>(libraries_.GetProcAddress(library, "GPX_Fragment"));
 }
 
+bool EffectLibrary::Available() {
+  if (!bindTried_) Bind();
+  return function_ != nullptr;
+}
+
 std::int32_t EffectLibrary::GPX_Fragment(Hdc destination, Hdc source, std::int32_t frame,
                                          std::int32_t* result) {
   if (!bindTried_) Bind();

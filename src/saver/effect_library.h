@@ -16,6 +16,8 @@ class EffectLibrary {
   // Draws one effect frame. A missing library or function raises an error
   // on every call (the caller traps it); the library is looked for only once.
   std::int32_t GPX_Fragment(Hdc destination, Hdc source, std::int32_t frame, std::int32_t* result);
+  // Whether the library and its function are there (binding them if not yet tried).
+  bool Available();
 
  private:
   void Bind();

@@ -2,6 +2,7 @@
 
 #include "base/checked.h"
 #include "base/errors.h"
+#include "gpx_fragment.h"
 #include "startup/program.h"
 
 namespace tolvarin {
@@ -112,6 +113,11 @@ void SaverWindow::Timer3_Timer() {
   Platform& p = program_.platform;
   TrapErrors([&] { timer3_->SetEnabled(false); });
   TrapErrors([&] { frameCounter_ = 0; });
+  // The graphics card draws the frames where it can, and only frames the
+  // effect library would draw: without the library the still copy stays.
+  TrapErrors([&] {
+    if (effect_.Available()) card_ = display_->OpenCardFrames(*master_);
+  });
   for (;;) {
     if (!p.windowing.DisplayOn()) {
       // Nobody sees frames while the display is off: wait for messages only
@@ -120,19 +126,68 @@ void SaverWindow::Timer3_Timer() {
       TrapErrors([&] { p.windowing.DoEvents(); });
       continue;
     }
-    TrapErrors([&] { effect_.GPX_Fragment(display_->hDC(), master_->hDC(), frameCounter_, &result_); });
-    TrapErrors([&] { ++frameCounter_; });
-    if (frameCounter_ > program_.state.settings.effectDegree) {
+    const std::int32_t degree = program_.state.settings.effectDegree;
+    if (!card_ || !CardPass(degree)) ProcessorPass(degree);
+    TrapErrors([&] { p.windowing.DoEvents(); });
+  }
+}
+
+std::int32_t SaverWindow::OffsetOf(std::int32_t frame) {
+  return gpx::OffsetForFrame(frame, RoundHalfEven<std::int32_t>(master_->Width()),
+                             RoundHalfEven<std::int32_t>(master_->Height()));
+}
+
+bool SaverWindow::CardPass(std::int32_t degree) {
+  const std::int32_t frame = frameCounter_;
+  // The frame numbered the degree would be covered by the clean copy at once.
+  const bool reset = frame >= degree;
+  frameCounter_ = reset ? 0 : frame + 1;
+  bool shown = false;
+  TrapErrors([&] { shown = card_->Present(reset ? kCleanCopy : OffsetOf(frame)); });
+  if (shown) return true;
+  // Given up for good: the processor draws this frame and all after it, on
+  // Display, which the card's window no longer covers.
+  card_.reset();
+  shownPicture_ = kUnknownPicture;
+  frameCounter_ = frame;
+  return false;
+}
+
+void SaverWindow::ProcessorPass(std::int32_t degree) {
+  Platform& p = program_.platform;
+  bool changed = false;
+  // A frame that the reset below covers at once is not drawn, and neither is
+  // one whose offset Display already shows.
+  if (frameCounter_ < degree) {
+    const std::int32_t frame = frameCounter_;
+    std::int32_t offset = kUnknownPicture;
+    TrapErrors([&] { offset = OffsetOf(frame); });
+    if (offset == kUnknownPicture || offset != shownPicture_) {
+      shownPicture_ = kUnknownPicture;
+      changed = true;
+      TrapErrors([&] {
+        if (effect_.GPX_Fragment(display_->hDC(), master_->hDC(), frame, &result_) == 1) shownPicture_ = offset;
+      });
+    }
+  }
+  TrapErrors([&] { ++frameCounter_; });
+  if (frameCounter_ > degree) {
+    if (shownPicture_ != kCleanCopy) {
+      shownPicture_ = kUnknownPicture;
+      changed = true;
       TrapErrors([&] {
         result_ = p.gdi32.BitBlt(display_->hDC(), 0, 0, RoundHalfEven<std::int32_t>(form_->ScaleWidth()),
                                  RoundHalfEven<std::int32_t>(form_->ScaleHeight()), master_->hDC(), 0, 0,
                                  kSrcCopy);
+        if (result_ != 0) shownPicture_ = kCleanCopy;
       });
-      TrapErrors([&] { frameCounter_ = 0; });
     }
-    TrapErrors([&] { display_->Refresh(); });
-    TrapErrors([&] { p.windowing.DoEvents(); });
+    TrapErrors([&] { frameCounter_ = 0; });
   }
+  if (changed)
+    TrapErrors([&] { display_->Refresh(); });
+  else
+    TrapErrors([&] { display_->RefreshUnchanged(); });
 }
 
 template <class Body>

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "music/bgm.h"
+#include "platform/card_frames.h"
 #include "platform/windowing.h"
 #include "saver/effect_library.h"
 
@@ -39,6 +40,12 @@ class SaverWindow {
 
  private:
   bool MusicFileEndsWith(const char* ending) const;
+  // One pass of the effect loop on the graphics card; false when the card
+  // failed and nothing was shown (the pass is then drawn on the processor).
+  bool CardPass(std::int32_t degree);
+  void ProcessorPass(std::int32_t degree);
+  // Ghost offset of a frame on the desktop copy, as the effect library draws it.
+  std::int32_t OffsetOf(std::int32_t frame);
   // Handlers that trap nothing: an error ends the run with the error report.
   template <class Body>
   void Untrapped(Body&& body);
@@ -55,6 +62,14 @@ class SaverWindow {
   // Window variables.
   std::int32_t frameCounter_ = 0;
   std::int32_t result_ = 0;
+  // The graphics card's frames, while it draws them.
+  std::unique_ptr<CardFrames> card_;
+  // What Display holds: the offset of the effect frame drawn there, the clean
+  // copy (offset 0), or unknown. A frame depends only on its offset, so a
+  // frame with the offset already shown is neither drawn nor presented again.
+  static constexpr std::int32_t kCleanCopy = 0;
+  static constexpr std::int32_t kUnknownPicture = -1;
+  std::int32_t shownPicture_ = kUnknownPicture;
 };
 
 }  // namespace tolvarin

@@ -1,6 +1,8 @@
 #include <algorithm>
+#include <optional>
 #include <vector>
 
+#include "gpx_fragment.h"
 #include "support/sim_fixture.h"
 
 namespace tolvarin::testing {
@@ -27,26 +29,107 @@ class EffectLoopTest : public SimTest {
   }
 };
 
-// Degrees of zero or below always pass frame 0.
-TEST_F(EffectLoopTest, FrameNumbersRunFromZeroToTheDegreeThenTheCleanCopyComesBack) {
-  struct Case { std::int16_t degree; std::int64_t frames; };
-  for (const Case c : {Case{100, 250}, Case{1, 9}, Case{1, 10}, Case{7, 30}, Case{32767, 32771}, Case{0, 20},
+// A frame depends only on its ghost offset, so within a cycle the effect is
+// drawn for frame 0 and wherever the offset moves on; other passes show the
+// same picture again without drawing or presenting it. The frame numbered the
+// degree is covered by the clean copy at once and is not drawn. Degrees of
+// zero or below show the clean copy only.
+TEST_F(EffectLoopTest, EachNewOffsetIsDrawnOnceAndTheCleanCopyEndsTheCycle) {
+  struct Case { std::int16_t degree; std::int64_t passes; };
+  for (const Case c : {Case{100, 250}, Case{1, 9}, Case{1, 10}, Case{7, 30}, Case{32767, 1200}, Case{0, 20},
                        Case{-5, 20}, Case{-32768, 20}}) {
     SCOPED_TRACE(c.degree);
-    EXPECT_TRUE(RunFrames(c.degree, c.frames).halted);
+    MakeScreen(320, 200);  // the offset moves every nine frames or so
+    Main(*program);
+    program->state.settings.effectDegree = c.degree;
+    sim->windowing.haltAfterRefreshes = c.passes;
+    EXPECT_TRUE(sim::ContinueRun(*sim).halted);
     const std::int32_t last = std::max<std::int32_t>(c.degree, 0);
-    std::vector<std::int32_t> expected;  // 0, 1, ..., last, 0, 1, ...
-    for (std::int64_t i = 0; i < c.frames; ++i) expected.push_back(std::int32_t(i % (last + 1)));
+    const auto offset = [](std::int32_t frame) { return gpx::OffsetForFrame(frame, 320, 200); };
+    std::vector<std::int32_t> expected;
+    std::int64_t changes = 0;
+    for (std::int64_t pass = 0; pass < c.passes; ++pass) {
+      const std::int32_t frame = std::int32_t(pass % (last + 1));
+      if (frame < last && (frame == 0 || offset(frame) != offset(frame - 1))) expected.push_back(frame), ++changes;
+      // The clean copy comes back after a drawn frame, and at the very start.
+      if (frame == last && (last > 0 || pass == 0)) ++changes;
+    }
     EXPECT_EQ(Frames(), expected);
-    // The effect reads Master; the screen shows the frame it just drew on
-    // Display, or after the last one the exact clean copy.
-    EXPECT_EQ(reinterpret_cast<Hdc>(RecordingEffect::Calls().front().source), saver().Master().hDC());
-    if (expected.back() == last) {
+    EXPECT_EQ(sim->windowing.refreshCount, c.passes);
+    EXPECT_EQ(sim->windowing.unchangedRefreshes, c.passes - changes);
+    if (!expected.empty()) {
+      EXPECT_EQ(reinterpret_cast<Hdc>(RecordingEffect::Calls().front().source), saver().Master().hDC());
+    }
+    // The screen shows the last frame drawn, or after the cycle's end the exact clean copy.
+    const std::int32_t lastFrame = std::int32_t((c.passes - 1) % (last + 1));
+    if (lastFrame == last) {
       EXPECT_EQ(sim->desktop.Screen(), wallpaper);
       EXPECT_EQ(saver().frameCounter(), 0);
     } else {
       EXPECT_EQ(sim->desktop.Screen().at(0, 0), RecordingEffect::Marker(expected.back()));
+      EXPECT_EQ(saver().frameCounter(), lastFrame + 1);
     }
+    // No graphics card here: it was asked for once.
+    EXPECT_EQ(sim->windowing.cardOpens, 1);
+  }
+}
+
+// With a card, every pass presents there the frame's offset (0 for the clean
+// copy); the processor draws nothing.
+TEST_F(EffectLoopTest, TheGraphicsCardPresentsEveryFramesOffset) {
+  MakeScreen(320, 200);
+  sim->windowing.cardAvailable = true;
+  Main(*program);
+  program->state.settings.effectDegree = 20;
+  sim->windowing.haltAfterRefreshes = 50;
+  EXPECT_TRUE(sim::ContinueRun(*sim).halted);
+  std::vector<std::int32_t> expected;
+  for (int pass = 0; pass < 50; ++pass) {
+    const int frame = pass % 21;
+    expected.push_back(frame == 20 ? 0 : gpx::OffsetForFrame(frame, 320, 200));
+  }
+  EXPECT_EQ(sim->windowing.cardOffsets, expected);
+  EXPECT_TRUE(RecordingEffect::Calls().empty());
+  EXPECT_EQ(saver().frameCounter(), 50 % 21);
+  // The first frames still follow the refresh, and a key ends the run within one.
+  const std::int64_t pressed = sim->clock.Now() + 5'000;
+  sim->windowing.haltAfterRefreshes.reset();
+  sim->windowing.PostKey(0x41, pressed);
+  EXPECT_TRUE(sim::ContinueRun(*sim).ended);
+  EXPECT_LE(sim->clock.Now() - pressed, sim->windowing.refreshInterval);
+}
+
+// A card that fails, at once or later, hands the same frame and all after it
+// to the processor, for good; a missing effect library keeps the card unused,
+// so the still copy stays as on the processor.
+TEST_F(EffectLoopTest, AFailingCardOrMissingLibraryLeavesTheProcessorDrawing) {
+  struct Case { const char* name; std::optional<std::int64_t> failsAfter; bool library; std::int64_t opens; };
+  for (const Case c : {Case{"fails at once", 0, true, 1}, Case{"fails after 30 frames", 30, true, 1},
+                       Case{"no effect library", std::nullopt, false, 0}}) {
+    SCOPED_TRACE(c.name);
+    MakeScreen(320, 200);
+    sim->windowing.cardAvailable = true;
+    sim->windowing.cardFailsAfter = c.failsAfter;
+    if (!c.library) sim->libraries.Remove("r_vold_graphics.dll");
+    Main(*program);
+    program->state.settings.effectDegree = 100;
+    sim->windowing.haltAfterRefreshes = 60;
+    EXPECT_TRUE(sim::ContinueRun(*sim).halted);
+    EXPECT_EQ(sim->windowing.cardOpens, c.opens);
+    const std::int64_t onCard = std::int64_t(sim->windowing.cardOffsets.size());
+    EXPECT_EQ(onCard, c.failsAfter.value_or(0));
+    if (c.library) {
+      // The processor takes over at the frame the card could not show.
+      ASSERT_FALSE(RecordingEffect::Calls().empty());
+      EXPECT_EQ(RecordingEffect::Calls().front().frame, std::int32_t(onCard));
+      EXPECT_EQ(sim->desktop.Screen().at(0, 0), RecordingEffect::Marker(RecordingEffect::Calls().back().frame));
+    } else {
+      EXPECT_EQ(sim->desktop.Screen(), wallpaper);
+    }
+    EXPECT_EQ(sim->windowing.refreshCount, 60);
+    sim->windowing.haltAfterRefreshes.reset();
+    sim->windowing.PostKey(0x41, sim->clock.Now() + 5'000);
+    EXPECT_TRUE(sim::ContinueRun(*sim).ended);
   }
 }
 

@@ -65,6 +65,37 @@ void SimSurface::SetPicture(const Bitmap& picture) {
 
 void SimSurface::Refresh() { form.windowing().Present(*this); }
 
+void SimSurface::RefreshUnchanged() {
+  ++form.windowing().unchangedRefreshes;
+  form.windowing().Pace();
+}
+
+namespace {
+
+class SimCardFrames final : public CardFrames {
+ public:
+  explicit SimCardFrames(SimWindowing& windowing) : windowing_(windowing) {}
+  bool Present(std::int32_t offset) override {
+    if (windowing_.cardFailsAfter && std::int64_t(windowing_.cardOffsets.size()) >= *windowing_.cardFailsAfter)
+      return false;
+    windowing_.cardOffsets.push_back(offset);
+    windowing_.Pace();
+    return true;
+  }
+
+ private:
+  SimWindowing& windowing_;
+};
+
+}  // namespace
+
+std::unique_ptr<CardFrames> SimSurface::OpenCardFrames(PictureSurface&) {
+  SimWindowing& windowing = form.windowing();
+  ++windowing.cardOpens;
+  if (!windowing.cardAvailable) return nullptr;
+  return std::make_unique<SimCardFrames>(windowing);
+}
+
 void SimSurface::UpdateRecord() {
   record_.magic = GPX_SURFACE_MAGIC;
   record_.width = bitmap.width;
@@ -290,6 +321,10 @@ void SimWindowing::Present(SimSurface& surface) {
               rect.top - origin.top + std::int32_t(std::lround(surface.top)), surface.bitmap.width,
               surface.bitmap.height, ViewOf(surface.bitmap), 0, 0);
   }
+  Pace();
+}
+
+void SimWindowing::Pace() {
   // Wait for the display to show the frame, as the Windows backend does.
   if (refreshInterval > 0) {
     const std::int64_t start = clock_.Now();

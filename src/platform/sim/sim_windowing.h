@@ -52,6 +52,8 @@ class SimSurface final : public PictureSurface {
   Bitmap Image() override { return bitmap; }
   void SetPicture(const Bitmap& picture) override;
   void Refresh() override;
+  void RefreshUnchanged() override;
+  std::unique_ptr<CardFrames> OpenCardFrames(PictureSurface& source) override;
   ImageControl& AddImage() override { return controls.AddImage(); }
   LabelControl& AddLabel(const LabelDesign& d) override { return controls.AddLabel(d); }
   ShapeControl& AddShape(const ShapeDesign& d) override { return controls.AddShape(d); }
@@ -221,6 +223,17 @@ class SimWindowing final : public Windowing {
   std::int64_t flushBlock = 200000;
   std::int64_t flushCalls = 0;
   std::int64_t waitMessageCalls = 0;
+  // --- A graphics card, scripted: none by default (frames drawn on the
+  // processor). When present, each presented frame records its offset, and
+  // the card fails (Present returns false) once `cardFailsAfter` frames have
+  // been shown.
+  bool cardAvailable = false;
+  std::optional<std::int64_t> cardFailsAfter;
+  std::int64_t cardOpens = 0;
+  std::vector<std::int32_t> cardOffsets;
+  // Refreshes that showed the same picture again, without presenting it.
+  std::int64_t unchangedRefreshes = 0;
+
   // --- Stopping runs that never end on their own.
   std::optional<std::int64_t> haltAt;
   std::optional<std::int64_t> haltAfterRefreshes;
@@ -245,6 +258,8 @@ class SimWindowing final : public Windowing {
   void Forget(SimForm* form);
   void Activate(SimForm* form) { active_ = form; }
   void Present(SimSurface& surface);
+  // Waits for the display's next refresh as a present does, and counts it.
+  void Pace();
   void Recompose();
   void DestroyForeignWindow(Hwnd window);
 

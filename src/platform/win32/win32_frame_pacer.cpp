@@ -6,13 +6,10 @@
 
 namespace tolvarin {
 
-namespace {
-
 #ifndef CREATE_WAITABLE_TIMER_HIGH_RESOLUTION
 #define CREATE_WAITABLE_TIMER_HIGH_RESOLUTION 0x00000002
 #endif
 
-// dwmapi is missing from some systems (and some Wine prefixes): bind it by name.
 HMODULE LoadSystemLibrary(const wchar_t* name) {
   HMODULE module = LoadLibraryExW(name, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
   if (!module && GetLastError() == ERROR_INVALID_PARAMETER) {
@@ -24,8 +21,6 @@ HMODULE LoadSystemLibrary(const wchar_t* name) {
   }
   return module;
 }
-
-}  // namespace
 
 std::int64_t RefreshIntervalMicroseconds(int refreshRateHz) {
   if (refreshRateHz <= 1) refreshRateHz = 60;

@@ -12,6 +12,11 @@
 
 namespace tolvarin {
 
+// Loads a library from the system folder only, never from the program's
+// folder or the search path. Libraries missing from some systems (dwmapi,
+// d3d11) are bound this way, by name.
+HMODULE LoadSystemLibrary(const wchar_t* name);
+
 // Length of one display refresh in microseconds. 0 and 1 stand for the
 // hardware's default rate, taken as 60 Hz.
 std::int64_t RefreshIntervalMicroseconds(int refreshRateHz);

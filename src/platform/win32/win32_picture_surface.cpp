@@ -6,6 +6,7 @@
 
 #include "base/checked.h"
 #include "base/errors.h"
+#include "platform/win32/win32_card_frames.h"
 #include "platform/win32/win32_dib.h"
 #include "platform/win32/win32_form.h"
 #include "platform/win32/win32_windowing.h"
@@ -169,6 +170,28 @@ void Win32PictureSurface::Refresh() {
   }
   // Messages pumped while waiting may end the run or this window.
   windowing_.pacer().WaitForPresent(refreshRate, [this] { windowing_.DoEvents(); });
+}
+
+}  // namespace tolvarin
+
+namespace tolvarin {
+
+void Win32PictureSurface::RefreshUnchanged() {
+  int refreshRate = 0;
+  if (window_ && IsWindowVisible(window_)) {
+    if (HDC dc = GetDC(window_)) {
+      refreshRate = GetDeviceCaps(dc, VREFRESH);
+      ReleaseDC(window_, dc);
+    }
+  }
+  windowing_.pacer().WaitForPresent(refreshRate, [this] { windowing_.DoEvents(); });
+}
+
+std::unique_ptr<CardFrames> Win32PictureSurface::OpenCardFrames(PictureSurface& source) {
+  std::string why;
+  auto frames = Win32CardFrames::Open(windowing_, window_, width_, height_, source.Image(), why);
+  TellRenderPath(frames ? "frames on the graphics card: " + frames->description() : "frames on the processor: " + why);
+  return frames;
 }
 
 }  // namespace tolvarin

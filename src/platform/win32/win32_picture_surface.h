@@ -26,6 +26,8 @@ class Win32PictureSurface final : public PictureSurface {
   Bitmap Image() override;
   void SetPicture(const Bitmap& picture) override;
   void Refresh() override;
+  void RefreshUnchanged() override;
+  std::unique_ptr<CardFrames> OpenCardFrames(PictureSurface& source) override;
   ImageControl& AddImage() override { return controls_.AddImage(); }
   LabelControl& AddLabel(const LabelDesign& d) override { return controls_.AddLabel(d); }
   ShapeControl& AddShape(const ShapeDesign& d) override { return controls_.AddShape(d); }

@@ -1,0 +1,21 @@
+#pragma once
+// The saver's frames drawn by the graphics card: the desktop copy is held
+// there once, and each frame is the copy's four ghosts at one offset, made by
+// the card with exactly the effect library's arithmetic, then presented and
+// paced like PictureSurface::Refresh. Where the card cannot draw, nothing of
+// this exists and the saver draws on the processor.
+#include <cstdint>
+
+namespace tolvarin {
+
+class CardFrames {
+ public:
+  virtual ~CardFrames() = default;
+  // Draws the frame whose ghosts lie `offset` pixels apart (0: the clean copy)
+  // over the surface, presents it and waits for the display like Refresh,
+  // pumping messages meanwhile. False once the card has failed (the device was
+  // lost, a call failed): the frame was not shown and the card is given up.
+  virtual bool Present(std::int32_t offset) = 0;
+};
+
+}  // namespace tolvarin

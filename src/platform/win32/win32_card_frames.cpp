@@ -1,0 +1,173 @@
+#include "platform/win32/win32_card_frames.h"
+
+#include <dxgi1_2.h>
+
+#include <cstdio>
+
+#include "platform/win32/win32_windowing.h"
+
+namespace tolvarin {
+
+namespace {
+
+using Microsoft::WRL::ComPtr;
+
+constexpr wchar_t kCardClass[] = L"Tolvarin.Card";
+
+LRESULT CALLBACK CardWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_NCHITTEST:
+      return HTTRANSPARENT;  // clicks belong to the picture surface below
+    case WM_ERASEBKGND:
+      return 1;
+    case WM_PAINT:
+      ValidateRect(window, nullptr);  // the swap chain covers the window
+      return 0;
+    default:
+      return DefWindowProcW(window, message, wParam, lParam);
+  }
+}
+
+HWND CreateCardWindow(HINSTANCE instance, HWND parent, int width, int height) {
+  WNDCLASSEXW existing{};
+  existing.cbSize = sizeof existing;
+  if (!GetClassInfoExW(instance, kCardClass, &existing)) {
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.lpfnWndProc = CardWindowProc;
+    windowClass.hInstance = instance;
+    windowClass.lpszClassName = kCardClass;
+    RegisterClassExW(&windowClass);
+  }
+  return CreateWindowExW(0, kCardClass, L"", WS_CHILD | WS_VISIBLE | WS_DISABLED | WS_CLIPSIBLINGS, 0, 0, width,
+                         height, parent, nullptr, instance, nullptr);
+}
+
+std::string Hex(HRESULT hr) {
+  char text[16];
+  std::snprintf(text, sizeof text, "0x%08lx", static_cast<unsigned long>(hr));
+  return text;
+}
+
+}  // namespace
+
+std::unique_ptr<Win32CardFrames> Win32CardFrames::Open(Win32Windowing& windowing, HWND parent, int width,
+                                                       int height, const Bitmap& picture, std::string& why) {
+  if (!parent || width <= 0 || height <= 0) {
+    why = "no window to draw in";
+    return nullptr;
+  }
+  std::unique_ptr<Win32CardFrames> frames(new Win32CardFrames(windowing));
+  frames->card_ = D3dFragment::Create(picture, why);
+  if (!frames->card_) return nullptr;
+  frames->width_ = width;
+  frames->height_ = height;
+  frames->window_ = CreateCardWindow(windowing.instance(), parent, width, height);
+  if (!frames->window_) {
+    why = "no window for the swap chain";
+    return nullptr;
+  }
+  if (!frames->MakeSwapChain(why)) return nullptr;
+  if (HDC dc = GetDC(parent)) {
+    frames->refreshRate_ = GetDeviceCaps(dc, VREFRESH);
+    ReleaseDC(parent, dc);
+  }
+  return frames;
+}
+
+bool Win32CardFrames::MakeSwapChain(std::string& why) {
+  ID3D11Device* device = card_->device();
+  ComPtr<IDXGIDevice1> dxgiDevice;
+  ComPtr<IDXGIAdapter> adapter;
+  ComPtr<IDXGIFactory1> factory;
+  HRESULT hr = device->QueryInterface(IID_PPV_ARGS(&dxgiDevice));
+  if (SUCCEEDED(hr)) hr = dxgiDevice->GetAdapter(&adapter);
+  if (SUCCEEDED(hr)) hr = adapter->GetParent(IID_PPV_ARGS(&factory));
+  if (FAILED(hr)) {
+    why = "no DXGI factory (" + Hex(hr) + ")";
+    return false;
+  }
+  // Never more than one frame queued: a key must not wait behind a queue.
+  dxgiDevice->SetMaximumFrameLatency(1);
+
+  const char* model = nullptr;
+  ComPtr<IDXGIFactory2> factory2;
+  if (SUCCEEDED(factory.As(&factory2))) {
+    DXGI_SWAP_CHAIN_DESC1 desc{};
+    desc.Width = UINT(width_);
+    desc.Height = UINT(height_);
+    desc.Format = DXGI_FORMAT_B8G8R8A8_UNORM;
+    desc.SampleDesc.Count = 1;
+    desc.BufferUsage = DXGI_USAGE_RENDER_TARGET_OUTPUT;
+    desc.BufferCount = 2;
+    desc.Scaling = DXGI_SCALING_STRETCH;
+    desc.AlphaMode = DXGI_ALPHA_MODE_IGNORE;
+    // Discard from Windows 10, sequential on Windows 8 and 8.1.
+    const std::pair<DXGI_SWAP_EFFECT, const char*> effects[] = {
+        {DXGI_SWAP_EFFECT_FLIP_DISCARD, "flip-discard"}, {DXGI_SWAP_EFFECT_FLIP_SEQUENTIAL, "flip-sequential"}};
+    for (const auto& [effect, name] : effects) {
+      desc.SwapEffect = effect;
+      ComPtr<IDXGISwapChain1> swapChain1;
+      if (SUCCEEDED(factory2->CreateSwapChainForHwnd(device, window_, &desc, nullptr, nullptr, &swapChain1))) {
+        swapChain_ = swapChain1;
+        model = name;
+        break;
+      }
+    }
+  }
+  if (!swapChain_) {
+    // Windows 7: the older (bit-block transfer) model.
+    DXGI_SWAP_CHAIN_DESC desc{};
+    desc.BufferDesc.Width = UINT(width_);
+    desc.BufferDesc.Height = UINT(height_);
+    desc.BufferDesc.Format = DXGI_FORMAT_B8G8R8A8_UNORM;
+    desc.SampleDesc.Count = 1;
+    desc.BufferUsage = DXGI_USAGE_RENDER_TARGET_OUTPUT;
+    desc.BufferCount = 1;
+    desc.OutputWindow = window_;
+    desc.Windowed = TRUE;
+    desc.SwapEffect = DXGI_SWAP_EFFECT_DISCARD;
+    if (FAILED(hr = factory->CreateSwapChain(device, &desc, &swapChain_))) {
+      why = "no swap chain (" + Hex(hr) + ")";
+      return false;
+    }
+    model = "blt-discard";
+  }
+  // The saver's window is not to be made full-screen exclusive by Alt+Enter.
+  factory->MakeWindowAssociation(window_, DXGI_MWA_NO_ALT_ENTER | DXGI_MWA_NO_WINDOW_CHANGES);
+  ComPtr<ID3D11Texture2D> backBuffer;
+  hr = swapChain_->GetBuffer(0, IID_PPV_ARGS(&backBuffer));
+  if (SUCCEEDED(hr)) hr = device->CreateRenderTargetView(backBuffer.Get(), nullptr, &target_);
+  if (FAILED(hr)) {
+    why = "no render target (" + Hex(hr) + ")";
+    return false;
+  }
+  description_ = card_->description() + ", " + model + " swap chain " + std::to_string(width_) + "x" +
+                 std::to_string(height_);
+  return true;
+}
+
+Win32CardFrames::~Win32CardFrames() {
+  target_.Reset();
+  swapChain_.Reset();
+  card_.reset();
+  if (window_) DestroyWindow(window_);
+}
+
+bool Win32CardFrames::Present(std::int32_t offset) {
+  if (!IsWindow(window_)) return false;
+  card_->Draw(target_.Get(), width_, height_, offset);
+  // Occluded and similar statuses are successes: only a failure gives up.
+  HRESULT hr = swapChain_->Present(1, 0);
+  if (SUCCEEDED(hr)) hr = card_->device()->GetDeviceRemovedReason();
+  if (FAILED(hr)) {
+    TellRenderPath("frames on the processor from now: the graphics card failed (" + Hex(hr) + ") after " +
+                   std::to_string(frames_) + " frames");
+    return false;
+  }
+  ++frames_;
+  windowing_.pacer().WaitForPresent(refreshRate_, [this] { windowing_.DoEvents(); });
+  return true;
+}
+
+}  // namespace tolvarin
