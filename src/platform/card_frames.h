@@ -11,11 +11,19 @@ namespace tolvarin {
 class CardFrames {
  public:
   virtual ~CardFrames() = default;
+
+  enum class Outcome {
+    Shown,   // drawn, presented, and the display's refresh waited for
+    Busy,    // the card is still drawing the last frame: nothing drawn, one
+             // refresh waited for; the same frame is to be asked for again
+    Failed,  // the card failed (the device was lost, a call failed): the frame
+             // was not shown, and the card is to be given up
+  };
   // Draws the frame whose ghosts lie `offset` pixels apart (0: the clean copy)
   // over the surface, presents it and waits for the display like Refresh,
-  // pumping messages meanwhile. False once the card has failed (the device was
-  // lost, a call failed): the frame was not shown and the card is given up.
-  virtual bool Present(std::int32_t offset) = 0;
+  // pumping messages meanwhile. A slow card never makes the caller spin or
+  // block: the frame then waits for the next refresh.
+  virtual Outcome Present(std::int32_t offset) = 0;
 };
 
 }  // namespace tolvarin

@@ -142,9 +142,14 @@ bool SaverWindow::CardPass(std::int32_t degree) {
   // The frame numbered the degree would be covered by the clean copy at once.
   const bool reset = frame >= degree;
   frameCounter_ = reset ? 0 : frame + 1;
-  bool shown = false;
-  TrapErrors([&] { shown = card_->Present(reset ? kCleanCopy : OffsetOf(frame)); });
-  if (shown) return true;
+  auto outcome = CardFrames::Outcome::Failed;
+  TrapErrors([&] { outcome = card_->Present(reset ? kCleanCopy : OffsetOf(frame)); });
+  if (outcome == CardFrames::Outcome::Shown) return true;
+  if (outcome == CardFrames::Outcome::Busy) {
+    // A slow card slows the effect down, as a slow processor does: no frame is dropped.
+    frameCounter_ = frame;
+    return true;
+  }
   // Given up for good: the processor draws this frame and all after it, on
   // Display, which the card's window no longer covers.
   card_.reset();

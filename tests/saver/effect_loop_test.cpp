@@ -75,28 +75,35 @@ TEST_F(EffectLoopTest, EachNewOffsetIsDrawnOnceAndTheCleanCopyEndsTheCycle) {
 }
 
 // With a card, every pass presents there the frame's offset (0 for the clean
-// copy); the processor draws nothing.
-TEST_F(EffectLoopTest, TheGraphicsCardPresentsEveryFramesOffset) {
-  MakeScreen(320, 200);
-  sim->windowing.cardAvailable = true;
-  Main(*program);
-  program->state.settings.effectDegree = 20;
-  sim->windowing.haltAfterRefreshes = 50;
-  EXPECT_TRUE(sim::ContinueRun(*sim).halted);
-  std::vector<std::int32_t> expected;
-  for (int pass = 0; pass < 50; ++pass) {
-    const int frame = pass % 21;
-    expected.push_back(frame == 20 ? 0 : gpx::OffsetForFrame(frame, 320, 200));
+// copy); the processor draws nothing. A card still busy with the last frame
+// gets a refresh of its own and the same frame again: none is dropped.
+TEST_F(EffectLoopTest, TheGraphicsCardPresentsEveryFramesOffsetInTurn) {
+  for (const std::int64_t busyEvery : {0, 3}) {
+    SCOPED_TRACE(busyEvery);
+    MakeScreen(320, 200);
+    sim->windowing.cardAvailable = true;
+    sim->windowing.cardBusyEvery = busyEvery;
+    Main(*program);
+    program->state.settings.effectDegree = 20;
+    sim->windowing.haltAfterRefreshes = 61;  // the last one shows a frame
+    EXPECT_TRUE(sim::ContinueRun(*sim).halted);
+    const std::int64_t shown = 61 - sim->windowing.cardBusyRefreshes;
+    EXPECT_EQ(sim->windowing.cardBusyRefreshes, busyEvery ? 20 : 0);
+    std::vector<std::int32_t> expected;
+    for (int pass = 0; pass < shown; ++pass) {
+      const int frame = pass % 21;
+      expected.push_back(frame == 20 ? 0 : gpx::OffsetForFrame(frame, 320, 200));
+    }
+    EXPECT_EQ(sim->windowing.cardOffsets, expected);
+    EXPECT_TRUE(RecordingEffect::Calls().empty());
+    EXPECT_EQ(saver().frameCounter(), shown % 21);
+    // A key pressed while the loop waits ends the run within one refresh.
+    const std::int64_t pressed = sim->clock.Now() + 5'000;
+    sim->windowing.haltAfterRefreshes.reset();
+    sim->windowing.PostKey(0x41, pressed);
+    EXPECT_TRUE(sim::ContinueRun(*sim).ended);
+    EXPECT_LE(sim->clock.Now() - pressed, sim->windowing.refreshInterval);
   }
-  EXPECT_EQ(sim->windowing.cardOffsets, expected);
-  EXPECT_TRUE(RecordingEffect::Calls().empty());
-  EXPECT_EQ(saver().frameCounter(), 50 % 21);
-  // The first frames still follow the refresh, and a key ends the run within one.
-  const std::int64_t pressed = sim->clock.Now() + 5'000;
-  sim->windowing.haltAfterRefreshes.reset();
-  sim->windowing.PostKey(0x41, pressed);
-  EXPECT_TRUE(sim::ContinueRun(*sim).ended);
-  EXPECT_LE(sim->clock.Now() - pressed, sim->windowing.refreshInterval);
 }
 
 // A card that fails, at once or later, hands the same frame and all after it

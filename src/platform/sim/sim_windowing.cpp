@@ -75,16 +75,22 @@ namespace {
 class SimCardFrames final : public CardFrames {
  public:
   explicit SimCardFrames(SimWindowing& windowing) : windowing_(windowing) {}
-  bool Present(std::int32_t offset) override {
+  Outcome Present(std::int32_t offset) override {
     if (windowing_.cardFailsAfter && std::int64_t(windowing_.cardOffsets.size()) >= *windowing_.cardFailsAfter)
-      return false;
+      return Outcome::Failed;
+    if (windowing_.cardBusyEvery > 0 && ++asked_ % windowing_.cardBusyEvery == 0) {
+      ++windowing_.cardBusyRefreshes;
+      windowing_.Pace();
+      return Outcome::Busy;
+    }
     windowing_.cardOffsets.push_back(offset);
     windowing_.Pace();
-    return true;
+    return Outcome::Shown;
   }
 
  private:
   SimWindowing& windowing_;
+  std::int64_t asked_ = 0;
 };
 
 }  // namespace

@@ -231,6 +231,9 @@ class SimWindowing final : public Windowing {
   std::optional<std::int64_t> cardFailsAfter;
   std::int64_t cardOpens = 0;
   std::vector<std::int32_t> cardOffsets;
+  // Every this many frames asked for, the card is still busy with the last.
+  std::int64_t cardBusyEvery = 0;
+  std::int64_t cardBusyRefreshes = 0;
   // Refreshes that showed the same picture again, without presenting it.
   std::int64_t unchangedRefreshes = 0;
 

@@ -142,6 +142,9 @@ bool Win32CardFrames::MakeSwapChain(std::string& why) {
     why = "no render target (" + Hex(hr) + ")";
     return false;
   }
+  // Without the query every frame is presented at once, as Present allows.
+  D3D11_QUERY_DESC query{D3D11_QUERY_EVENT, 0};
+  device->CreateQuery(&query, &lastFrameDone_);
   description_ = card_->description() + ", " + model + " swap chain " + std::to_string(width_) + "x" +
                  std::to_string(height_);
   return true;
@@ -154,8 +157,20 @@ Win32CardFrames::~Win32CardFrames() {
   if (window_) DestroyWindow(window_);
 }
 
-bool Win32CardFrames::Present(std::int32_t offset) {
-  if (!IsWindow(window_)) return false;
+CardFrames::Outcome Win32CardFrames::Present(std::int32_t offset) {
+  if (!IsWindow(window_)) return Outcome::Failed;
+  const auto wait = [this] { windowing_.pacer().WaitForPresent(refreshRate_, [this] { windowing_.DoEvents(); }); };
+  // Asked without flushing and never waited on: a card still busy with the
+  // last frame gets the next refresh, instead of a present that would block
+  // (or, in some drivers, spin) until it is done.
+  if (frameInFlight_) {
+    const HRESULT done = card_->context()->GetData(lastFrameDone_.Get(), nullptr, 0, D3D11_ASYNC_GETDATA_DONOTFLUSH);
+    if (done == S_FALSE) {
+      wait();
+      return Outcome::Busy;
+    }
+    frameInFlight_ = false;
+  }
   card_->Draw(target_.Get(), width_, height_, offset);
   // Occluded and similar statuses are successes: only a failure gives up.
   HRESULT hr = swapChain_->Present(1, 0);
@@ -163,11 +178,15 @@ bool Win32CardFrames::Present(std::int32_t offset) {
   if (FAILED(hr)) {
     TellRenderPath("frames on the processor from now: the graphics card failed (" + Hex(hr) + ") after " +
                    std::to_string(frames_) + " frames");
-    return false;
+    return Outcome::Failed;
   }
   ++frames_;
-  windowing_.pacer().WaitForPresent(refreshRate_, [this] { windowing_.DoEvents(); });
-  return true;
+  if (lastFrameDone_) {
+    card_->context()->End(lastFrameDone_.Get());
+    frameInFlight_ = true;
+  }
+  wait();
+  return Outcome::Shown;
 }
 
 }  // namespace tolvarin

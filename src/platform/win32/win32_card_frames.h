@@ -24,7 +24,7 @@ class Win32CardFrames final : public CardFrames {
                                                const Bitmap& picture, std::string& why);
   ~Win32CardFrames() override;
 
-  bool Present(std::int32_t offset) override;
+  Outcome Present(std::int32_t offset) override;
   const std::string& description() const { return description_; }
 
  private:
@@ -40,6 +40,9 @@ class Win32CardFrames final : public CardFrames {
   std::unique_ptr<D3dFragment> card_;
   Microsoft::WRL::ComPtr<IDXGISwapChain> swapChain_;
   Microsoft::WRL::ComPtr<ID3D11RenderTargetView> target_;
+  // Signalled once the card has finished the last frame presented.
+  Microsoft::WRL::ComPtr<ID3D11Query> lastFrameDone_;
+  bool frameInFlight_ = false;
   std::string description_;
 };
 

@@ -108,7 +108,7 @@ std::unique_ptr<D3dFragment> D3dFragment::Create(const Bitmap& picture, std::str
     return nullptr;
   }
 
-  // The bitmap's bytes B, G, R, X as the texture's channels r, g, b, a.
+  // Each pixel as one 32-bit value, the bitmap's own.
   if (picture.empty()) {
     why = "no picture";
     return nullptr;
@@ -118,7 +118,7 @@ std::unique_ptr<D3dFragment> D3dFragment::Create(const Bitmap& picture, std::str
   textureDesc.Height = UINT(picture.height);
   textureDesc.MipLevels = 1;
   textureDesc.ArraySize = 1;
-  textureDesc.Format = DXGI_FORMAT_R8G8B8A8_UINT;
+  textureDesc.Format = DXGI_FORMAT_R32_UINT;
   textureDesc.SampleDesc.Count = 1;
   textureDesc.Usage = D3D11_USAGE_IMMUTABLE;
   textureDesc.BindFlags = D3D11_BIND_SHADER_RESOURCE;

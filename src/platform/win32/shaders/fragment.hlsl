@@ -3,14 +3,15 @@
 // of the desktop copy at (x -/+ d, y -/+ d), each coordinate clamped to the
 // picture. d = 0 gives back the clean copy exactly.
 //
-// The copy is an R8G8B8A8_UINT texture over the bitmap's bytes (B, G, R, X in
-// memory), so its channels r, g, b, a hold B, G, R, X; the target is
-// B8G8R8A8_UNORM, whose bytes in memory are b, g, r, a: the output swizzles
-// back, and n / 255 stored to UNORM is n again.
+// The copy is an R32_UINT texture holding each pixel as the bitmap's 32-bit
+// value (B, G, R, X from the lowest byte up). The bytes are summed as the
+// library's fast path sums them: even and odd bytes in separate 16-bit lanes,
+// so nothing carries from one byte into the next. The target is
+// B8G8R8A8_UNORM; n / 255 stored there is n again.
 //
 // Compiled by tools/make_fragment_shaders into win32_fragment_shaders.inc.
 
-Texture2D<uint4> Source : register(t0);
+Texture2D<uint> Source : register(t0);
 
 cbuffer Frame : register(b0) {
   int Offset;    // d
@@ -33,8 +34,16 @@ float4 Fragment(float4 position : SV_Position) : SV_Target {
   const int right = clamp(x + Offset, 0, LastX);
   const int above = clamp(y - Offset, 0, LastY);
   const int below = clamp(y + Offset, 0, LastY);
-  const uint4 sum = Source.Load(int3(left, above, 0)) + Source.Load(int3(right, above, 0)) +
-                    Source.Load(int3(left, below, 0)) + Source.Load(int3(right, below, 0)) + 2;
-  const uint4 mean = sum >> 2;  // rounds half up
-  return float4(mean.bgra) / 255.0;
+  const uint a = Source.Load(int3(left, above, 0));
+  const uint b = Source.Load(int3(right, above, 0));
+  const uint c = Source.Load(int3(left, below, 0));
+  const uint d = Source.Load(int3(right, below, 0));
+  const uint lanes = 0x00FF00FF;
+  const uint rounding = 0x00020002;  // rounds half up
+  const uint even = (a & lanes) + (b & lanes) + (c & lanes) + (d & lanes) + rounding;
+  const uint odd = ((a >> 8) & lanes) + ((b >> 8) & lanes) + ((c >> 8) & lanes) + ((d >> 8) & lanes) + rounding;
+  const uint mean = ((even >> 2) & lanes) | (((odd >> 2) & lanes) << 8);
+  // Bytes B, G, R, X to the target's channels b, g, r, a.
+  const uint4 bytes = uint4(mean >> 16, mean >> 8, mean, mean >> 24) & 0xFF;
+  return float4(bytes) / 255.0;
 }
