@@ -9,6 +9,11 @@
 # own time, or the saver uses more than 15% of a core at 1024x768 or 35% at
 # 1920x1080.
 #
+# This measures the processor path: a stand-in d3d11.dll without a device
+# (d3d11_standin.c) is put in the prefix for the run and loaded through a DLL
+# override, so the saver draws with the effect library as on a system without
+# a usable graphics card (gpu_e2e.sh measures the card).
+#
 # Usage: tests/e2e/saver_speed_e2e.sh [BUILD_DIR]      (default: build/win64)
 # A screenshot of each run goes to $E2E_SHOTS (default: build/e2e-shots).
 # Prints "ok NAME (figures)" or "FAIL NAME: why" per check, then a count line.
@@ -24,7 +29,7 @@ interval_s=${SPEED_INTERVAL_S:-4}
 suite="saver speed"
 . "$root/tests/e2e/e2e_tally.sh"
 
-for file in Tolvarin.scr r_vold_graphics.dll r_vold_graphics_timing.dll fragment_timing.exe; do
+for file in Tolvarin.scr r_vold_graphics.dll r_vold_graphics_timing.dll fragment_timing.exe d3d11_nodevice.dll; do
   [ -f "$bin/$file" ] || fail setup "missing $bin/$file (build the win64 preset first)"
 done
 [ "$failed" -eq 0 ] || finish
@@ -34,8 +39,11 @@ xvfb_pid=
 saver_pid=
 desktop_pid=
 . "$root/tests/e2e/wine_display.sh"
+system_d3d11=
 cleanup() {
   [ -n "$saver_pid" ] && kill "$saver_pid" 2>/dev/null
+  # The prefix is shared: its own d3d11.dll goes back.
+  [ -n "$system_d3d11" ] && [ -f "$work/d3d11.dll.kept" ] && cp "$work/d3d11.dll.kept" "$system_d3d11"
   [ -n "$desktop_pid" ] && kill "$desktop_pid" 2>/dev/null
   [ -n "$xvfb_pid" ] && stop_wine_display
   rm -rf "$work"
@@ -90,7 +98,13 @@ measure() { # WIDTH HEIGHT: sets the result_* figures
   done
 
   : >"$log"
-  GPX_TIMING_LOG=$(winepath -w "$log") wine "$app/Tolvarin.scr" /s >"$work/saver.log" 2>&1 &
+  if [ -z "$system_d3d11" ]; then
+    system_d3d11=$WINEPREFIX/drive_c/windows/system32/d3d11.dll
+    cp "$system_d3d11" "$work/d3d11.dll.kept"
+  fi
+  cp "$bin/d3d11_nodevice.dll" "$system_d3d11"
+  GPX_TIMING_LOG=$(winepath -w "$log") WINEDLLOVERRIDES="mscoree,mshtml=;d3d11=n" \
+    wine "$app/Tolvarin.scr" /s >"$work/saver.log" 2>&1 &
   saver_pid=$!
   # The interval starts once the effect runs, after a settling time.
   for _ in $(seq 1 200); do

@@ -87,8 +87,9 @@ bool Win32CardFrames::MakeSwapChain(std::string& why) {
     why = "no DXGI factory (" + Hex(hr) + ")";
     return false;
   }
-  // Never more than one frame queued: a key must not wait behind a queue.
-  dxgiDevice->SetMaximumFrameLatency(1);
+  // The frame latency stays the system's: the event query below already
+  // keeps at most one frame in flight, and a lower limit makes some drivers
+  // (Wine's among them) spin inside Present until the card catches up.
 
   const char* model = nullptr;
   ComPtr<IDXGIFactory2> factory2;
