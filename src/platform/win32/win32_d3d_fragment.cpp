@@ -108,7 +108,7 @@ std::unique_ptr<D3dFragment> D3dFragment::Create(const Bitmap& picture, std::str
     return nullptr;
   }
 
-  // Each pixel as one 32-bit value, the bitmap's own.
+  // The bitmap's bytes B, G, R, X are the format's own order.
   if (picture.empty()) {
     why = "no picture";
     return nullptr;
@@ -118,7 +118,7 @@ std::unique_ptr<D3dFragment> D3dFragment::Create(const Bitmap& picture, std::str
   textureDesc.Height = UINT(picture.height);
   textureDesc.MipLevels = 1;
   textureDesc.ArraySize = 1;
-  textureDesc.Format = DXGI_FORMAT_R32_UINT;
+  textureDesc.Format = DXGI_FORMAT_B8G8R8A8_UNORM;
   textureDesc.SampleDesc.Count = 1;
   textureDesc.Usage = D3D11_USAGE_IMMUTABLE;
   textureDesc.BindFlags = D3D11_BIND_SHADER_RESOURCE;
