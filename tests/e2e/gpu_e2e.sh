@@ -220,7 +220,8 @@ for size in $sizes; do
   if [ "$judged" -eq 1 ]; then
     install_d3d11 lost
     if start_saver; then
-      for _ in $(seq 1 100); do
+      # 120 frames on the card: two seconds at 60 a second, longer on a slow rasteriser.
+      for _ in $(seq 1 300); do
         [ "$(lines "$work/render.txt" "from now")" -ge 1 ] && [ -s "$work/calls.txt" ] && break
         sleep 0.1
       done

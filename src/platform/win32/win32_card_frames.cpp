@@ -18,6 +18,16 @@ LRESULT CALLBACK CardWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
   switch (message) {
     case WM_NCHITTEST:
       return HTTRANSPARENT;  // clicks belong to the picture surface below
+    case WM_MOUSEACTIVATE:
+      return MA_NOACTIVATE;
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN:
+    case WM_KEYUP:
+    case WM_SYSKEYUP:
+      // Where keys follow the pointer (X11 without a window manager), they
+      // reach this window: they belong to the form it covers.
+      PostMessageW(GetWindow(window, GW_OWNER), message, wParam, lParam);
+      return 0;
     case WM_ERASEBKGND:
       return 1;
     case WM_PAINT:
@@ -39,8 +49,13 @@ HWND CreateCardWindow(HINSTANCE instance, HWND parent, int width, int height) {
     windowClass.lpszClassName = kCardClass;
     RegisterClassExW(&windowClass);
   }
-  return CreateWindowExW(0, kCardClass, L"", WS_CHILD | WS_VISIBLE | WS_DISABLED | WS_CLIPSIBLINGS, 0, 0, width,
-                         height, parent, nullptr, instance, nullptr);
+  // A window of its own over the surface, owned by the form (so always above
+  // it), never activated: swap chains in child windows are not shown by
+  // every system (Wine draws them off screen).
+  POINT origin{0, 0};
+  ClientToScreen(parent, &origin);
+  return CreateWindowExW(WS_EX_NOACTIVATE, kCardClass, L"", WS_POPUP, origin.x, origin.y, width, height,
+                         GetAncestor(parent, GA_ROOT), nullptr, instance, nullptr);
 }
 
 std::string Hex(HRESULT hr) {
@@ -68,6 +83,7 @@ std::unique_ptr<Win32CardFrames> Win32CardFrames::Open(Win32Windowing& windowing
     return nullptr;
   }
   if (!frames->MakeSwapChain(why)) return nullptr;
+  ShowWindow(frames->window_, SW_SHOWNOACTIVATE);
   if (HDC dc = GetDC(parent)) {
     frames->refreshRate_ = GetDeviceCaps(dc, VREFRESH);
     ReleaseDC(parent, dc);

@@ -1,9 +1,10 @@
 #pragma once
-// The saver's frames on Direct3D 11, in a child window of their own over the
-// picture surface: a flip-model swap chain where the system has one (Windows 8
-// and later), the older model otherwise. The window lets the pointer through
-// to the surface below; once the card is given up it is destroyed, and the
-// surface's own picture (drawn on the processor) shows again.
+// The saver's frames on Direct3D 11, in a window of their own over the
+// picture surface, owned by its form: a flip-model swap chain where the system
+// has one (Windows 8 and later), the older model otherwise. The window lets
+// the pointer through to the surface below and hands keys to the form; once
+// the card is given up it is destroyed, and the surface's own picture (drawn
+// on the processor) shows again.
 #include <dxgi.h>
 
 #include <memory>
