@@ -24,6 +24,10 @@ class CardFrames {
   // pumping messages meanwhile. A slow card never makes the caller spin or
   // block: the frame then waits for the next refresh.
   virtual Outcome Present(std::int32_t offset) = 0;
+  // Lets the device go before the process ends (some drivers, Wine's among
+  // them, crash when a process ends under a device still at work); the window
+  // is left to the end of the process, which takes it quickest.
+  virtual void ReleaseDevice() = 0;
 };
 
 }  // namespace tolvarin

@@ -238,6 +238,9 @@ void SaverWindow::Form_QueryUnload(std::int32_t&, UnloadMode) {
     if (ModeLetter(p.process.CommandTail()) == "S")
       state.savedCursorValue = p.user32.ShowCursor(state.savedCursorValue.value_or(0));
   });
+  TrapErrors([&] {
+    if (card_) card_->ReleaseDevice();
+  });
   p.process.EndProcess();
 }
 

@@ -87,6 +87,7 @@ class SimCardFrames final : public CardFrames {
     windowing_.Pace();
     return Outcome::Shown;
   }
+  void ReleaseDevice() override {}
 
  private:
   SimWindowing& windowing_;

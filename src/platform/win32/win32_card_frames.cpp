@@ -168,14 +168,19 @@ bool Win32CardFrames::MakeSwapChain(std::string& why) {
 }
 
 Win32CardFrames::~Win32CardFrames() {
-  target_.Reset();
-  swapChain_.Reset();
-  card_.reset();
+  ReleaseDevice();
   if (window_) DestroyWindow(window_);
 }
 
+void Win32CardFrames::ReleaseDevice() {
+  lastFrameDone_.Reset();
+  target_.Reset();
+  swapChain_.Reset();
+  card_.reset();
+}
+
 CardFrames::Outcome Win32CardFrames::Present(std::int32_t offset) {
-  if (!IsWindow(window_)) return Outcome::Failed;
+  if (!card_ || !IsWindow(window_)) return Outcome::Failed;
   const auto wait = [this] { windowing_.pacer().WaitForPresent(refreshRate_, [this] { windowing_.DoEvents(); }); };
   // Asked without flushing and never waited on: a card still busy with the
   // last frame gets the next refresh, instead of a present that would block

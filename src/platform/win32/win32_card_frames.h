@@ -26,6 +26,7 @@ class Win32CardFrames final : public CardFrames {
   ~Win32CardFrames() override;
 
   Outcome Present(std::int32_t offset) override;
+  void ReleaseDevice() override;
   const std::string& description() const { return description_; }
 
  private:
