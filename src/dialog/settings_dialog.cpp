@@ -441,14 +441,15 @@ void SettingsDialog::SaveAndClose() {
   settings.repeatTrack = RepeatTrackFromText(bgmRepeat_->Text());
   keys.push_back({kKeyRepeatTrack, SignedNumberText(settings.repeatTrack)});
   keys.push_back({kKeyMusicFile, settings.musicFile});
-  const std::string file = SettingsFilePath(platform_.process);
   // The four keys go in with one replacement of the file, or not at all; a
-  // path that code page 932 cannot hold turns the file into UTF-16LE.
-  const bool saved = WriteIniStrings(platform_.files, kSettingsSection, keys, file, IniWiden::WhenNeeded);
-  program_.state.lastApiResult = saved ? 1 : 0;
-  if (!saved) {
+  // path that code page 932 cannot hold whole turns the file into UTF-16LE,
+  // and a folder the user may not write sends it to the per-user file.
+  const SettingsSaveResult saved = SaveSettings(platform_.files, platform_.process, keys);
+  program_.state.lastApiResult = saved.saved ? 1 : 0;
+  if (!saved.saved) {
     // Nothing was written: the dialog stays, so the user can try again or cancel.
-    platform_.shell.MessageBoxW(form_->hWnd(), SaveFailedMessage(file), kDialogCaption, kMbOk | kMbIconExclamation);
+    platform_.shell.MessageBoxW(form_->hWnd(), SaveFailedMessage(saved.file), kDialogCaption,
+                                kMbOk | kMbIconExclamation);
     return;
   }
   form_->Unload();

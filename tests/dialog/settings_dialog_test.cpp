@@ -254,10 +254,11 @@ TEST_F(DialogTest, SaveWritesFourKeysInOneReplacement) {
     repeatBox().text = row.repeatText;
     dialog().SaveAndClose();
     EXPECT_EQ(sim->files.FileBytes(kIni), row.expected);
-    // One temporary file, one rename.
-    std::size_t renames = 0;
-    for (const auto& op : sim->files.Operations()) renames += op.kind == sim::FileOperation::Kind::Rename;
-    EXPECT_EQ(renames, 1u);
+    // One temporary file, one move into place.
+    std::size_t moves = 0;
+    for (const auto& op : sim->files.Operations())
+      moves += op.kind == sim::FileOperation::Kind::Move || op.kind == sim::FileOperation::Kind::Replace;
+    EXPECT_EQ(moves, 1u);
     EXPECT_TRUE(form().Destroyed());
     EXPECT_EQ(sim->shell.messages.size(), 0u);
     EXPECT_EQ(program->state.settings.repeatTrack, RepeatTrackFromText(row.repeatText));
@@ -265,11 +266,13 @@ TEST_F(DialogTest, SaveWritesFourKeysInOneReplacement) {
 }
 
 TEST_F(DialogTest, FailedSaveKeepsTheFileAndTheDialog) {
-  // Which faults make a write fail is the settings tests' part.
+  // Which faults make a write fail, and when the per-user file takes the
+  // save, is the settings tests' part.
   Open(Defaults());
   const std::string before = "[Section]\r\n" + kModeKey + "=1\r\n";
   sim->files.AddFile(kIni, before);
-  sim->files.SetWriteFault("C:\\Program Files\\Tolvarin", sim::WriteFault::DiskFull);
+  sim->files.SetWriteFault("C:\\Program Files\\Tolvarin", sim::WriteFault::AccessDenied);
+  ASSERT_EQ(sim->files.SetFileAttributesW(kIni, kFileAttributeReadOnly), 0u);
   dialog().SaveAndClose();
   EXPECT_FALSE(form().Destroyed());
   ASSERT_EQ(sim->shell.messages.size(), 1u);
@@ -280,6 +283,19 @@ TEST_F(DialogTest, FailedSaveKeepsTheFileAndTheDialog) {
   dialog().Cmd_Can_Click();
   EXPECT_TRUE(form().Destroyed());
   EXPECT_EQ(sim->files.FileBytes(kIni), before);
+  EXPECT_FALSE(sim->files.IsFolder("C:\\Users\\User\\AppData\\Roaming\\Tolvarin"));
+
+  // Without the read-only attribute the same refusal sends the save to the
+  // per-user file, and the dialog closes as after any save.
+  Open(Defaults());
+  sim->files.AddFile(kIni, before);
+  sim->files.SetWriteFault("C:\\Program Files\\Tolvarin", sim::WriteFault::AccessDenied);
+  sim->files.AddFolder("C:\\Users\\User\\AppData\\Roaming");
+  dialog().SaveAndClose();
+  EXPECT_TRUE(form().Destroyed());
+  EXPECT_EQ(sim->shell.messages.size(), 0u);
+  EXPECT_EQ(sim->files.FileBytes(kIni), before);
+  EXPECT_EQ(ReadIniString(sim->files, "Section", kKeyMusicMode, "C:\\Users\\User\\AppData\\Roaming\\Tolvarin\\Tolvarin.ini"), "0");
 }
 
 // The cancel button is the on-screen run's.
