@@ -239,10 +239,16 @@ std::uint32_t Win32FileSystem::CreateDirectoryW(const std::string& path) {
 }
 
 std::optional<std::string> Win32FileSystem::RoamingAppDataFolder() {
-  // shell32 is loaded with the program; the known-folder call is looked up
-  // because systems before it have only the older one.
-  const HMODULE shell32 = GetModuleHandleW(L"shell32.dll");
-  if (shell32 == nullptr) return std::nullopt;
+  // The known-folder call is looked up because systems before it have only
+  // the older one; shell32 comes from the system folder only.
+  HMODULE shell32 = GetModuleHandleW(L"shell32.dll");
+  if (shell32 == nullptr) {
+    wchar_t system[MAX_PATH];
+    const UINT length = GetSystemDirectoryW(system, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) return std::nullopt;
+    shell32 = LoadLibraryW((std::wstring(system, length) + L"\\shell32.dll").c_str());
+    if (shell32 == nullptr) return std::nullopt;
+  }
   if (const auto known = reinterpret_cast<KnownFolderPathFn>(
           reinterpret_cast<void*>(GetProcAddress(shell32, "SHGetKnownFolderPath")))) {
     PWSTR folder = nullptr;
