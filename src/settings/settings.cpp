@@ -70,7 +70,10 @@ void LoadSettings(Platform& platform, SharedSettings& settings) {
 
 void LoadSettings(FileSystem& files, Process& process, SharedSettings& settings) {
   std::string ini;
-  TrapErrors([&] { ini = SettingsFileToRead(files, process); });
+  TrapErrors([&] {
+    ini = SettingsFilePath(process);
+    ini = SettingsFileToRead(files, process);
+  });
   TrapErrors([&] { LoadNumber(files, ini, kKeyEffectDegree, 100, settings.effectDegree); });
   TrapErrors([&] { LoadNumber(files, ini, kKeyMusicMode, 0, settings.musicMode); });
   TrapErrors([&] { LoadNumber(files, ini, kKeyRepeatTrack, 0, settings.repeatTrack); });
