@@ -223,15 +223,6 @@ TEST_F(SettingsTest, ReplacementStoppedHalfwayLeavesTheOldOrTheNewFileNeverNone)
       EXPECT_EQ(kept, both);
     }
   }
-  // Without a backup name the platform removes the old file before it fails:
-  // the new one is then whole under its temporary name only.
-  files.Remove(kApp);
-  SettingsFile("[Section]\r\n度合い=1\r\n");
-  files.SetWriteFault(kApp, WriteFault::ReplaceStopsBeforeMove);
-  std::string temp;
-  ASSERT_EQ(files.CreateTempFileBeside(kIni, temp), 0u);
-  EXPECT_EQ(files.ReplaceFileW(kIni, temp, ""), kErrorUnableToMoveReplacement);
-  EXPECT_FALSE(files.IsFile(kIni));
 }
 
 // A path of 150 kana is 150 UTF-16 units, which the file chooser allows, but
