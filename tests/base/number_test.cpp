@@ -45,6 +45,18 @@ TEST(SignedNumberText, HasASignPositionAndReadsBackAsWritten) {
   for (int v = -32768; v <= 32767; ++v) ASSERT_EQ(FloorToInt16(SignedNumberText(v)), std::optional<std::int16_t>(v));
 }
 
+TEST(HalfWidthNumberText, TurnsWhatAnInputMethodTypesIntoASCII) {
+  const std::pair<std::string, std::string> cases[] = {
+      {"１２", "12"},           {"０９", "09"},         {"－３．５", "-3.5"},  {"＋７", "+7"},
+      {"　８　", " 8 "},        {"1２", "12"},          {"", ""},              {"abc -1.5", "abc -1.5"},
+      // Only digits, signs, the point and the blank: the rest of the rule stays.
+      {"１ｅ３", "1ｅ3"},       {"１，０００", "1，000"}, {"／：", "／："},      {"７ト", "7ト"},
+      // Cut or foreign sequences are left alone.
+      {"\xEF\xBC", "\xEF\xBC"}, {"\xE3\x80", "\xE3\x80"}, {"\xEF\xBD\x90", "\xEF\xBD\x90"},
+  };
+  for (const auto& [text, expected] : cases) EXPECT_EQ(HalfWidthNumberText(text), expected) << text;
+}
+
 TEST(LeadingNumber, ReadsAsFarAsTheNumberGoes) {
   const std::pair<const char*, double> cases[] = {
       {"1234", 1234},   {"12x34", 12},    {"", 0},         {"abc", 0},     {"  -3.5e2z", -350},

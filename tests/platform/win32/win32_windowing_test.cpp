@@ -342,5 +342,108 @@ TEST_F(Win32WindowingTest, PressAndReleaseOnASurfaceIsAClick) {
   EXPECT_EQ(GetCapture(), nullptr);
 }
 
+// Characters that reached the edit field under test.
+std::vector<WPARAM> editCharacters;
+WNDPROC editProcedure = nullptr;
+LRESULT CALLBACK CountCharacters(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_CHAR) editCharacters.push_back(wParam);
+  return CallWindowProcW(editProcedure, window, message, wParam, lParam);
+}
+
+TEST_F(Win32WindowingTest, KeysTheFormKeepsNeverReachTheEditFieldAndAnOpenListTakesEscape) {
+  auto form = NewForm("<Tolvarin_Keys>", false);
+  ComboBoxDesign design;
+  design.rect = ControlRect{10, 10, 60, 20};
+  ComboBoxControl& box = form->AddComboBox(design);
+  box.AddItem("1");
+  box.AddItem("2");
+  form->Show();
+  const HWND combo = FindWindowExW(ToHwnd(form->hWnd()), nullptr, L"ComboBox", nullptr);
+  const HWND edit = FindWindowExW(combo, nullptr, L"Edit", nullptr);
+  ASSERT_TRUE(combo && edit);
+  editCharacters.clear();
+  editProcedure = reinterpret_cast<WNDPROC>(
+      SetWindowLongPtrW(edit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CountCharacters)));
+  std::vector<std::int32_t> keys;
+  form->onKeyDown = [&](std::int32_t& key, std::int32_t) {
+    keys.push_back(key);
+    if (key == VK_TAB || key == VK_RETURN || key == VK_ESCAPE) key = 0;
+  };
+  box.SetFocus();
+  const auto press = [&](WPARAM key) {
+    PostMessageW(edit, WM_KEYDOWN, key, 1);
+    windowing.DoEvents();
+  };
+  press(VK_TAB);
+  press(VK_RETURN);
+  press('7');
+  EXPECT_EQ(keys, (std::vector<std::int32_t>{VK_TAB, VK_RETURN, '7'}));
+  EXPECT_EQ(editCharacters, std::vector<WPARAM>{'7'});
+  // An open list takes Escape to close; the form sees only the next one.
+  SendMessageW(combo, CB_SHOWDROPDOWN, TRUE, 0);
+  ASSERT_TRUE(SendMessageW(combo, CB_GETDROPPEDSTATE, 0, 0));
+  keys.clear();
+  press(VK_ESCAPE);
+  EXPECT_FALSE(SendMessageW(combo, CB_GETDROPPEDSTATE, 0, 0));
+  EXPECT_TRUE(keys.empty());
+  press(VK_ESCAPE);
+  EXPECT_EQ(keys, std::vector<std::int32_t>{VK_ESCAPE});
+  SetWindowLongPtrW(edit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(editProcedure));
+}
+
+// The repeat box keeps the white its design gives it on a dark colour scheme.
+TEST_F(Win32WindowingTest, AComboBoxDrawsInItsDesignColoursOnAnyScheme) {
+  auto form = NewForm();
+  PictureSurface& surface = NewSurface(*form, 100, 60);
+  ComboBoxDesign design;
+  design.rect = ControlRect{0, 0, 60, 20};
+  surface.AddComboBox(design);
+  const HWND combo = FindWindowExW(WindowOf(surface), nullptr, L"ComboBox", nullptr);
+  COMBOBOXINFO parts{};
+  parts.cbSize = sizeof parts;
+  ASSERT_TRUE(GetComboBoxInfo(combo, &parts));
+  const INT elements[2] = {COLOR_WINDOW, COLOR_WINDOWTEXT};
+  const COLORREF scheme[2] = {GetSysColor(COLOR_WINDOW), GetSysColor(COLOR_WINDOWTEXT)};
+  const COLORREF dark[2] = {RGB(32, 32, 32), RGB(255, 255, 255)};
+  SetSysColors(2, elements, dark);
+  HDC dc = CreateCompatibleDC(nullptr);
+  for (const auto& [message, part] : {std::pair{WM_CTLCOLOREDIT, parts.hwndItem}, {WM_CTLCOLORLISTBOX, parts.hwndList}}) {
+    SCOPED_TRACE(message);
+    // As the box passes it up to the surface for its edit field and its list.
+    const auto brush = reinterpret_cast<HBRUSH>(SendMessageW(WindowOf(surface), message, WPARAM(dc), LPARAM(part)));
+    LOGBRUSH look{};
+    ASSERT_TRUE(brush && GetObjectW(brush, sizeof look, &look));
+    EXPECT_EQ(look.lbColor, RGB(255, 255, 255));
+    EXPECT_EQ(GetBkColor(dc), RGB(255, 255, 255));
+    EXPECT_EQ(GetTextColor(dc), RGB(0, 0, 0));
+  }
+  DeleteDC(dc);
+  SetSysColors(2, elements, scheme);
+}
+
+// A press on a form, or on an image or a label of a surface, holds the
+// pointer until its last button is up, so the release never lands on another window.
+TEST_F(Win32WindowingTest, PressesOnFormsAndTheirWindowlessControlsHoldThePointer) {
+  auto form = NewForm();
+  PictureSurface& surface = NewSurface(*form, 64, 48);
+  surface.Move(100, 0);
+  ImageControl& image = surface.AddImage();
+  image.Move(0, 0, 10, 10);
+  int pressed = 0;
+  image.onMouseDown = [&](std::int32_t) { ++pressed; };
+  const HWND formWindow = ToHwnd(form->hWnd()), surfaceWindow = WindowOf(surface);
+  const auto send = [&](HWND window, UINT message, WPARAM keys) {
+    SendMessageW(window, message, keys, MAKELPARAM(5, 5));
+    return GetCapture();
+  };
+  for (const HWND window : {formWindow, surfaceWindow}) {
+    EXPECT_EQ(send(window, WM_LBUTTONDOWN, MK_LBUTTON), window);
+    EXPECT_EQ(send(window, WM_RBUTTONDOWN, MK_LBUTTON | MK_RBUTTON), window);
+    EXPECT_EQ(send(window, WM_LBUTTONUP, MK_RBUTTON), window);
+    EXPECT_EQ(send(window, WM_RBUTTONUP, 0), nullptr);
+  }
+  EXPECT_EQ(pressed, 2);
+}
+
 }  // namespace
 }  // namespace tolvarin
