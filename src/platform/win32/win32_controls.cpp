@@ -300,7 +300,12 @@ class Win32ComboBox final : public ComboBoxControl {
   // WM_CTLCOLOREDIT or WM_CTLCOLORLISTBOX, which the box passes up for its
   // edit field, its list and itself: the design's colours, not the scheme's.
   bool Colours(HWND part, HDC dc, LRESULT& brush) const {
-    if (!back_ || !part || (part != window && part != edit_ && part != list_)) return false;
+    // The parts as the box names them, or by kinship: the edit field is the
+    // box's child and the list a pop-up it owns (the themed box under Wine
+    // does not name them).
+    const bool ours = part == window || part == edit_ || part == list_ || GetParent(part) == window ||
+                      GetWindow(part, GW_OWNER) == window;
+    if (!back_ || !part || !ours) return false;
     SetTextColor(dc, ResolveControlColor(design.foreColor));
     SetBkColor(dc, ResolveControlColor(design.backColor));
     brush = reinterpret_cast<LRESULT>(back_);
