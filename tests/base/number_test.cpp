@@ -45,13 +45,10 @@ TEST(SignedNumberText, HasASignPositionAndReadsBackAsWritten) {
   for (int v = -32768; v <= 32767; ++v) ASSERT_EQ(FloorToInt16(SignedNumberText(v)), std::optional<std::int16_t>(v));
 }
 
-TEST(HalfWidthNumberText, TurnsWhatAnInputMethodTypesIntoASCII) {
+// How the repeat box reads these is the dialog's number table.
+TEST(HalfWidthNumberText, TurnsWhatAnInputMethodTypesIntoASCIIAndLeavesTheRest) {
   const std::pair<std::string, std::string> cases[] = {
-      {"１２", "12"},           {"０９", "09"},         {"－３．５", "-3.5"},  {"＋７", "+7"},
-      {"　８　", " 8 "},        {"1２", "12"},          {"", ""},              {"abc -1.5", "abc -1.5"},
-      // Only digits, signs, the point and the blank: the rest of the rule stays.
-      {"１ｅ３", "1ｅ3"},       {"１，０００", "1，000"}, {"／：", "／："},      {"７ト", "7ト"},
-      // Cut or foreign sequences are left alone.
+      {"０９", "09"}, {"－３．５", "-3.5"}, {"＋　8", "+ 8"}, {"１ｅ３", "1ｅ3"}, {"／：，", "／：，"},
       {"\xEF\xBC", "\xEF\xBC"}, {"\xE3\x80", "\xE3\x80"}, {"\xEF\xBD\x90", "\xEF\xBD\x90"},
   };
   for (const auto& [text, expected] : cases) EXPECT_EQ(HalfWidthNumberText(text), expected) << text;

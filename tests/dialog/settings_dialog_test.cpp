@@ -453,7 +453,6 @@ TEST_F(DialogTest, ADragEndingOverAButtonIsNoClick) {
       {"gradient to 設定", {250, 235}, {362, 212}},
       {"gradient to ｷｬﾝｾﾙ", {3, 3}, {442, 212}},
       {"panel to ...", {12 + 300, 16 + 150}, {12 + 48, 16 + 126}},
-      {"mark of MP3、WAV to ...", {12 + 34, 16 + 102}, {12 + 48, 16 + 126}},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.what);
