@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "base/errors.h"
+#include "dialog/settings_dialog.h"
 #include "platform/win32/win32_api.h"
 #include "platform/win32/win32_form.h"
 #include "platform/win32/win32_picture_surface.h"
@@ -393,6 +394,11 @@ TEST_F(Win32WindowingTest, KeysTheFormKeepsNeverReachTheEditFieldAndAnOpenListTa
     EXPECT_EQ(keys.back() == VK_ESCAPE, !dropped);
   }
   SetWindowLongPtrW(edit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(editProcedure));
+  // An input method in its usual mode types full-width digits.
+  box.SetText("");
+  for (const wchar_t c : {L'\xFF11', L'\xFF12'}) PostMessageW(edit, WM_CHAR, c, 1);
+  windowing.DoEvents();
+  EXPECT_EQ(RepeatTrackFromText(box.Text()), 12);
 
   const INT elements[2] = {COLOR_WINDOW, COLOR_WINDOWTEXT};
   const COLORREF scheme[2] = {GetSysColor(COLOR_WINDOW), GetSysColor(COLOR_WINDOWTEXT)};
