@@ -79,7 +79,7 @@ Command::Command(Platform& platform, Form& host)
   // The design settings of the surface and its caption label.
   surface_.SetScaleMode(ScaleUnit::Twips);
   surface_.SetBackStyle(BackStyle::Opaque);
-  label_.SetCaption("Command");
+  ShowCaption("Command");
   label_.SetFont(CommandDesignFont());
   label_.SetForeColor(0);
   label_.SetAlignment(TextAlignment::Center);
@@ -140,8 +140,14 @@ std::string Command::Caption() const {
   return caption;
 }
 
+void Command::ShowCaption(const std::string& text) {
+  label_.SetCaption(text);
+  // The caption is also the window's text, which screen readers announce.
+  surface_.SetWindowTextW(text);
+}
+
 void Command::SetCaption(const std::string& text) {
-  TrapErrors([&] { label_.SetCaption(text); });
+  TrapErrors([&] { ShowCaption(text); });
   Notify("Caption");
 }
 
@@ -261,7 +267,7 @@ void Command::UserControl_ReadProperties(const PropertyBag& bag) {
     if (auto value = ToBoolean(bag.ReadProperty("Enabled", true))) enabled_ = *value ? -1 : 0;
   });
   TrapErrors([&] {
-    if (auto value = ToText(bag.ReadProperty("Caption", std::string("Command1")))) label_.SetCaption(*value);
+    if (auto value = ToText(bag.ReadProperty("Caption", std::string("Command1")))) ShowCaption(*value);
   });
   TrapErrors([&] {
     // Only the typeface name of the stored font is taken.

@@ -98,6 +98,8 @@ class Command {
 
  private:
   void Notify(const char* property);
+  // Sets the caption label and the window text to `text`.
+  void ShowCaption(const std::string& text);
 
   Platform& platform_;
   UserControlSurface& surface_;

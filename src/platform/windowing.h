@@ -16,6 +16,11 @@
 
 namespace tolvarin {
 
+// Key codes the program handles itself.
+inline constexpr std::int32_t kKeyTab = 9;
+inline constexpr std::int32_t kKeyReturn = 13;
+inline constexpr std::int32_t kKeyEscape = 27;
+
 class Timer {
  public:
   virtual ~Timer() = default;
@@ -116,7 +121,11 @@ class Form : public ControlContainer {
   // with its Move. The form owns it for as long as the form lives.
   virtual UserControlSurface& AddUserControl(const std::string& className) = 0;
 
-  std::function<void(std::int32_t keyCode, std::int32_t shift)> onKeyDown;
+  // A key pressed while the form is active, before the control with the focus
+  // gets it. A handler that sets keyCode to 0 keeps the key from that control.
+  // Keys the control wants for itself (Escape and Enter closing a dropped
+  // list) go to it alone, as a Windows dialog gives them.
+  std::function<void(std::int32_t& keyCode, std::int32_t shift)> onKeyDown;
   std::function<void(std::int32_t& cancel, UnloadMode mode)> onQueryUnload;
   std::function<void()> onUnload;
   // The program lost activation to another program's window.

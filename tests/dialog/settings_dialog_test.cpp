@@ -149,7 +149,10 @@ TEST_F(DialogTest, RepeatNumbers) {
     std::int16_t track;
   } const rows[] = {{"abc", 0}, {"", 0},    {"-", 0},     {"7", 7},         {"2.5", 2},      {"3.5", 4},
                     {"-1", -1}, {"31", 31}, {" 8 ", 8},   {"1e1", 10},      {"32767.4", 32767},
-                    {"32767.5", 0},         {"-32768", -32768}, {"40000", 0}, {"7x", 0}, {"1e999", 0}};
+                    {"32767.5", 0},         {"-32768", -32768}, {"40000", 0}, {"7x", 0}, {"1e999", 0},
+                    // Typed with a Japanese input method: full width.
+                    {"１２", 12}, {"－３", -3}, {"２．５", 2}, {"３．５", 4}, {"　７　", 7}, {"＋1２", 12},
+                    {"１，０００", 0}, {"１２ト", 0}};
   for (const Row& row : rows) EXPECT_EQ(RepeatTrackFromText(row.text), row.track) << row.text;
 }
 
@@ -300,13 +303,24 @@ TEST_F(DialogTest, FailedSaveKeepsTheFileAndTheDialog) {
 
 // The cancel button is the on-screen run's.
 TEST_F(DialogTest, EscapeAndTitleBarLeaveTheFileUntouched) {
-  for (bool escape : {true, false}) {
-    SCOPED_TRACE(escape);
-    Open(Defaults());
+  enum Way { Escape, TitleBar, EscapeWithTheListOpen };
+  for (Way way : {Escape, TitleBar, EscapeWithTheListOpen}) {
+    SCOPED_TRACE(way);
+    SharedSettings settings = Defaults();
+    settings.musicMode = 1;
+    Open(settings);
     sim->files.AddFile(kIni, "[Section]\n");
     sim->files.ClearOperations();
-    if (escape) sim->windowing.PostKey(27);
-    else sim->windowing.PostClose(form().hWnd());
+    if (way == EscapeWithTheListOpen) {
+      // The first Escape closes only the list; the second cancels.
+      repeatBox().DropDown();
+      sim->windowing.PostKey(27);
+      sim->windowing.DoEvents();
+      EXPECT_FALSE(form().Destroyed());
+      EXPECT_FALSE(repeatBox().dropped);
+    }
+    if (way == TitleBar) sim->windowing.PostClose(form().hWnd());
+    else sim->windowing.PostKey(27);
     sim->windowing.DoEvents();
     EXPECT_TRUE(form().Destroyed());
     EXPECT_TRUE(sim->files.Operations().empty());
@@ -419,16 +433,85 @@ TEST_F(DialogTest, TabMovesTheFocusInTabIndexOrder) {
   };
   std::vector<std::string> forward, backward;
   for (int i = 0; i < 5; ++i) {
-    dialog().Form_KeyDown(9, 0);
+    sim->windowing.PostKey(9);
+    sim->windowing.DoEvents();
     forward.push_back(focused());
   }
   EXPECT_EQ(forward, (std::vector<std::string>{"BGM_Repeat", "Cmd_Set", "Cmd_Can", "HS_Doai", "BGM_Repeat"}));
+  // In the repeat box Enter does nothing, and neither it nor Tab reaches the
+  // edit field; other keys do, and Enter still picks from the open list.
+  sim->windowing.PostKey(13);
+  sim->windowing.PostKey('7');
+  sim->windowing.DoEvents();
+  repeatBox().DropDown();
+  sim->windowing.PostKey(13);
+  sim->windowing.DoEvents();
+  EXPECT_FALSE(repeatBox().dropped);
+  EXPECT_EQ(focused(), "BGM_Repeat");
+  EXPECT_FALSE(form().Destroyed());
+  EXPECT_EQ(sim->windowing.keysToFocus, std::vector<std::int32_t>{'7'});
   dialog().SelectMusicMode(2);  // now the other way round
   for (int i = 0; i < 4; ++i) {
-    dialog().Form_KeyDown(9, kShiftMask);
+    sim->windowing.PostKeyWithShift(9, kShiftMask);
+    sim->windowing.DoEvents();
     backward.push_back(focused());
   }
   EXPECT_EQ(backward, (std::vector<std::string>{"HS_Doai", "Cmd_Can", "Cmd_Set", "Cmd_File"}));
+  EXPECT_EQ(sim->windowing.keysToFocus, std::vector<std::int32_t>{'7'});
+}
+
+// A press that did not begin on a button is no click on it, wherever it ends.
+TEST_F(DialogTest, ADragEndingOverAButtonIsNoClick) {
+  struct Row {
+    const char* what;
+    PointL from, to;  // client pixels
+  } const rows[] = {
+      {"gradient to 設定", {250, 235}, {362, 212}},
+      {"gradient to ｷｬﾝｾﾙ", {3, 3}, {442, 212}},
+      {"panel to ...", {12 + 300, 16 + 150}, {12 + 48, 16 + 126}},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    SharedSettings settings = Defaults();
+    settings.musicMode = 2;  // the file button on
+    Open(settings);
+    const RectL client = form().ScreenRect();
+    for (std::int16_t button : {kLeftButton, kRightButton}) {
+      sim->windowing.PostMouseDown(client.left + row.from.x, client.top + row.from.y, button);
+      sim->windowing.PostMouseMove(client.left + row.to.x, client.top + row.to.y);
+      sim->windowing.PostMouseUp(client.left + row.to.x, client.top + row.to.y, button);
+      sim->windowing.DoEvents();
+    }
+    EXPECT_FALSE(form().Destroyed());
+    EXPECT_FALSE(sim->files.FileBytes(kIni));
+    EXPECT_TRUE(sim->shell.chooserCalls.empty());
+    // The pointer is free again: a click of its own still works.
+    sim->windowing.PostMouseMove(client.left + 442, client.top + 212);
+    sim->windowing.PostMouseDown(client.left + 442, client.top + 212, kLeftButton);
+    sim->windowing.PostMouseUp(client.left + 442, client.top + 212, kLeftButton);
+    sim->windowing.DoEvents();
+    EXPECT_TRUE(form().Destroyed());
+  }
+}
+
+TEST_F(DialogTest, ButtonWindowsCarryTheirCaptionsAndComIsOnForTheShell) {
+  Make();
+  program->state.settings = Defaults();
+  program->settingsDialog = std::make_unique<SettingsDialog>(*program);
+  for (auto [button, caption] : {std::pair{&dialog().Cmd_Set(), "設定"}, {&dialog().Cmd_Can(), "ｷｬﾝｾﾙ"},
+                                 {&dialog().Cmd_File(), "..."}})
+    EXPECT_EQ(sim->desktop.Find(button->hWnd())->title, caption);
+  // The home page through the modal loop, then Escape.
+  const DialogPlacement place = PlaceDialog(sim->windowing.ScreenWidth(), sim->windowing.ScreenHeight(),
+                                            form().Width(), form().Height());
+  const PointL link{std::int32_t(std::lround(place.left / 15.0)) + sim::SimForm::kFrameSide + 20,
+                    std::int32_t(std::lround(place.top / 15.0)) + sim::SimForm::kFrameTop + 214};
+  sim->windowing.PostButtonClick(link.x, link.y, kLeftButton);
+  sim->windowing.PostKey(27);
+  dialog().ShowModal();
+  ASSERT_EQ(sim->shell.shellCalls.size(), 1u);
+  EXPECT_EQ(sim->shell.shellCalls[0].apartmentDuringCall, kCoinitApartmentThreaded | kCoinitDisableOle1Dde);
+  EXPECT_EQ(sim->shell.apartments, 0);  // balanced
 }
 
 TEST_F(DialogTest, LayoutAtOneHundredTwentyDotsPerInchStillFits) {

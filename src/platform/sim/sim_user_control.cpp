@@ -127,6 +127,10 @@ Timer& SimUserControl::AddTimer(std::int32_t intervalMilliseconds, bool enabled)
 
 void SimUserControl::SetFocus() { form_.windowing().SetFocus(this); }
 
+void SimUserControl::SetWindowTextW(const std::string& text) {
+  if (SimWindow* window = form_.windowing().desktop().Find(hwnd_)) window->title = text;
+}
+
 RectL SimUserControl::ScreenRect() const {
   const RectL host = form_.ScreenRect();
   const std::int32_t x = host.left + ToPixels(left_, TwipsPerPixelX());

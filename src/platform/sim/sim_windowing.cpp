@@ -270,6 +270,10 @@ std::unique_ptr<Form> SimWindowing::CreateForm(const FormDesign& design) {
 void SimWindowing::Forget(SimForm* form) {
   std::erase(forms_, form);
   if (active_ == form) active_ = nullptr;
+  if (captureForm_ == form->hWnd()) {
+    captureForm_ = 0;
+    buttonsDown_ = 0;
+  }
 }
 
 SimForm* SimWindowing::FormOf(Hwnd window) {
@@ -422,11 +426,31 @@ Hwnd SimWindowing::WindowAt(PointL point) {
 }
 
 void SimWindowing::RoutePointer(const SimEvent& event) {
+  const std::int16_t pressed = std::int16_t(event.keyCode);
+  if (captureForm_) {
+    // The form a press began on keeps the pointer until every button is up;
+    // it has no pointer events of its own, so nothing else happens.
+    if (event.kind == SimEvent::Kind::MouseDown) buttonsDown_ = std::int16_t(buttonsDown_ | pressed);
+    if (event.kind == SimEvent::Kind::MouseUp) {
+      buttonsDown_ = std::int16_t(buttonsDown_ & ~pressed);
+      if (buttonsDown_ == 0) captureForm_ = 0;
+    }
+    return;
+  }
   SimUserControl* target = capture_;
   SimLabel* label = captureLabel_;
   if (!target) {
-    target = ControlOf(WindowAt(PointL{event.x, event.y}));
-    if (!target) return;
+    const Hwnd under = WindowAt(PointL{event.x, event.y});
+    target = ControlOf(under);
+    if (!target) {
+      // A press on a form (its background, its panels, their windowless
+      // controls) captures the pointer for it, as a press on a control does.
+      if (event.kind == SimEvent::Kind::MouseDown && FormOf(under)) {
+        captureForm_ = under;
+        buttonsDown_ = std::int16_t(buttonsDown_ | pressed);
+      }
+      return;
+    }
     const RectL rect = target->ScreenRect();
     label = target->LabelAt(event.x - rect.left, event.y - rect.top);
     if (label && !label->enabled) label = nullptr;  // a disabled label lets the pointer through
@@ -492,9 +516,18 @@ void SimWindowing::Dispatch(const SimEvent& event) {
     case SimEvent::Kind::DisplayState:
       displayOn_ = event.keyCode != 0;
       break;
-    case SimEvent::Kind::Key:
-      if (active_ && !active_->Destroyed() && active_->onKeyDown) active_->onKeyDown(event.keyCode, event.shift);
+    case SimEvent::Kind::Key: {
+      // An open list takes Escape and Enter to close, before the form sees them.
+      auto* list = dynamic_cast<SimComboBox*>(focus);
+      if (list && list->dropped && (event.keyCode == kKeyEscape || event.keyCode == kKeyReturn)) {
+        list->dropped = false;
+        break;
+      }
+      std::int32_t key = event.keyCode;
+      if (active_ && !active_->Destroyed() && active_->onKeyDown) active_->onKeyDown(key, event.shift);
+      if (key != 0 && (focus || focused_)) keysToFocus.push_back(key);
       break;
+    }
     case SimEvent::Kind::MouseMove:
       ++mouseMoves;
       desktop_.cursor = PointL{event.x, event.y};

@@ -202,6 +202,7 @@ class SimWindowing final : public Windowing {
   void SetFocus(SimUserControl* control);
   SimUserControl* Focused() const { return focused_; }
   SimUserControl* Capture() const { return capture_; }
+  Hwnd CaptureForm() const { return captureForm_; }
   void Forget(SimUserControl* control);
   // The window at a screen point: a control, a form, a foreign window or the desktop.
   Hwnd WindowAt(PointL point);
@@ -226,6 +227,8 @@ class SimWindowing final : public Windowing {
   std::optional<std::int64_t> haltAfterRefreshes;
 
   // --- What happened.
+  // Keys that reached the control with the focus, after the form's preview.
+  std::vector<std::int32_t> keysToFocus;
   std::int64_t refreshCount = 0;
   std::int64_t mouseMoves = 0;
   std::vector<std::int64_t> refreshTimes;
@@ -272,6 +275,7 @@ class SimWindowing final : public Windowing {
   SimUserControl* focused_ = nullptr;
   SimUserControl* capture_ = nullptr;
   SimLabel* captureLabel_ = nullptr;
+  Hwnd captureForm_ = 0;  // a form that a press began on holds the pointer
   std::int16_t buttonsDown_ = 0;
   PresentPacing pacing_;
   bool displayOn_ = true;

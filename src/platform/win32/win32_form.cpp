@@ -177,7 +177,9 @@ void Win32Form::Attach(HWND window) {
 LRESULT Win32Form::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   HWND window = window_;
   LRESULT handled = 0;
-  if (controls_.HandleMessage(message, wParam, lParam, handled)) return handled;
+  const bool byControls = controls_.HandleMessage(message, wParam, lParam, handled);
+  HoldPointer(window_, message, wParam);
+  if (byControls) return handled;
   switch (message) {
     case WM_SIZE:
       ClientSizeChanged();
@@ -286,12 +288,14 @@ void Win32Form::RunUnloadHandlerOnce() {
   if (onUnload) onUnload();
 }
 
-void Win32Form::KeyDown(WPARAM virtualKey) {
-  if (!onKeyDown) return;
+bool Win32Form::KeyDown(WPARAM virtualKey) {
+  if (!onKeyDown) return false;
   const std::int32_t shift = (GetKeyState(VK_SHIFT) < 0 ? 1 : 0) |
                              (GetKeyState(VK_CONTROL) < 0 ? 2 : 0) |
                              (GetKeyState(VK_MENU) < 0 ? 4 : 0);
-  Win32Windowing::RunHandler([&] { onKeyDown(std::int32_t(virtualKey & 0xFFFF), shift); });
+  std::int32_t key = std::int32_t(virtualKey & 0xFFFF);
+  Win32Windowing::RunHandler([&] { onKeyDown(key, shift); });
+  return key == 0;
 }
 
 std::uint32_t Win32Form::BackgroundPixel() const {

@@ -48,7 +48,11 @@ void Win32PictureSurface::Attach(HWND window) { window_ = window; }
 LRESULT Win32PictureSurface::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   HWND window = window_;
   LRESULT handled = 0;
-  if (controls_.HandleMessage(message, wParam, lParam, handled)) return handled;
+  if (controls_.HandleMessage(message, wParam, lParam, handled)) {
+    // A press on an image or a label keeps the pointer as one on the background does.
+    HoldPointer(window_, message, wParam);
+    return handled;
+  }
   switch (message) {
     case WM_ERASEBKGND:
       return 1;  // the retained bitmap covers the whole window
@@ -68,9 +72,9 @@ LRESULT Win32PictureSurface::HandleMessage(UINT message, WPARAM wParam, LPARAM l
     case WM_LBUTTONDOWN: ButtonDown(1); return 0;
     case WM_RBUTTONDOWN: ButtonDown(2); return 0;
     case WM_MBUTTONDOWN: ButtonDown(3); return 0;
-    case WM_LBUTTONUP: ButtonUp(1, lParam); return 0;
-    case WM_RBUTTONUP: ButtonUp(2, lParam); return 0;
-    case WM_MBUTTONUP: ButtonUp(3, lParam); return 0;
+    case WM_LBUTTONUP: ButtonUp(1, wParam, lParam); return 0;
+    case WM_RBUTTONUP: ButtonUp(2, wParam, lParam); return 0;
+    case WM_MBUTTONUP: ButtonUp(3, wParam, lParam); return 0;
     case WM_CAPTURECHANGED:
       pressedButton_ = 0;
       return 0;
@@ -91,8 +95,12 @@ void Win32PictureSurface::ButtonDown(int button) {
   pressedButton_ = button;
 }
 
-void Win32PictureSurface::ButtonUp(int button, LPARAM lParam) {
-  if (pressedButton_ != button) return;
+void Win32PictureSurface::ButtonUp(int button, WPARAM keys, LPARAM lParam) {
+  if (pressedButton_ != button) {
+    // The press was on an image or a label: the last button up lets the pointer go.
+    if (pressedButton_ == 0) HoldPointer(window_, WM_LBUTTONUP, keys);
+    return;
+  }
   pressedButton_ = 0;
   const POINT point{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
   RECT client;

@@ -301,6 +301,10 @@ void Win32UserControl::SetFocus() {
   if (window_) ::SetFocus(window_);
 }
 
+void Win32UserControl::SetWindowTextW(const std::string& text) {
+  if (window_) ::SetWindowTextW(window_, Utf8ToWide(text).c_str());
+}
+
 void Win32UserControl::Pointer(UINT message, WPARAM wParam, LPARAM lParam) {
   const POINT point{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
   std::int16_t button = 0;

@@ -53,8 +53,9 @@ class Win32Windowing final : public Windowing {
   static void RunHandler(Handler&& handler);
 
  private:
-  // Keys go to the form before the control that has the focus sees them.
-  void PreviewKey(const MSG& message);
+  // Keys go to the form before the control that has the focus sees them;
+  // true when the form kept the key from the control.
+  bool PreviewKey(const MSG& message);
   void Dispatch(const MSG& message);
   Win32Form* FormOf(HWND window) const;
 

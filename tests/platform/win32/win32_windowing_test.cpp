@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "base/errors.h"
+#include "dialog/settings_dialog.h"
 #include "platform/win32/win32_api.h"
 #include "platform/win32/win32_form.h"
 #include "platform/win32/win32_picture_surface.h"
@@ -340,6 +341,78 @@ TEST_F(Win32WindowingTest, PressAndReleaseOnASurfaceIsAClick) {
   post({{WM_LBUTTONUP, 5, 5}});
   EXPECT_EQ(clicks, 4);
   EXPECT_EQ(GetCapture(), nullptr);
+  // A press on the form or on an image holds the pointer too, till the last button is up.
+  surface.AddImage().Move(0, 0, 10, 10);
+  for (const HWND holder : {ToHwnd(form->hWnd()), window}) {
+    for (const auto& [message, keys, held] : {std::tuple{WM_LBUTTONDOWN, MK_LBUTTON, holder},
+                                              {WM_RBUTTONDOWN, MK_LBUTTON | MK_RBUTTON, holder},
+                                              {WM_LBUTTONUP, MK_RBUTTON, holder}, {WM_RBUTTONUP, 0, HWND{}}}) {
+      SendMessageW(holder, message, keys, MAKELPARAM(5, 5));
+      EXPECT_EQ(GetCapture(), held) << message;
+    }
+  }
+  EXPECT_EQ(clicks, 4);
+}
+
+// Characters that reached the edit field under test.
+std::vector<WPARAM> editCharacters;
+WNDPROC editProcedure = nullptr;
+LRESULT CALLBACK CountCharacters(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_CHAR) editCharacters.push_back(wParam);
+  return CallWindowProcW(editProcedure, window, message, wParam, lParam);
+}
+
+// Also: the box keeps its design's colours on a dark scheme.
+TEST_F(Win32WindowingTest, KeysTheFormKeepsNeverReachTheEditFieldAndAnOpenListTakesEscape) {
+  auto form = NewForm("<Tolvarin_Keys>", false);
+  ComboBoxDesign design;
+  design.rect = ControlRect{10, 10, 60, 20};
+  ComboBoxControl& box = form->AddComboBox(design);
+  box.AddItem("1");
+  form->Show();
+  const HWND combo = FindWindowExW(ToHwnd(form->hWnd()), nullptr, L"ComboBox", nullptr);
+  const HWND edit = FindWindowExW(combo, nullptr, L"Edit", nullptr);
+  ASSERT_TRUE(combo && edit);
+  editProcedure = reinterpret_cast<WNDPROC>(
+      SetWindowLongPtrW(edit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CountCharacters)));
+  std::vector<std::int32_t> keys;
+  form->onKeyDown = [&](std::int32_t& key, std::int32_t) {
+    keys.push_back(key);
+    if (key == VK_TAB || key == VK_RETURN || key == VK_ESCAPE) key = 0;
+  };
+  box.SetFocus();
+  for (const WPARAM key : {WPARAM(VK_TAB), WPARAM(VK_RETURN), WPARAM('7')}) PostMessageW(edit, WM_KEYDOWN, key, 1);
+  windowing.DoEvents();
+  EXPECT_EQ(keys, (std::vector<std::int32_t>{VK_TAB, VK_RETURN, '7'}));
+  EXPECT_EQ(editCharacters, std::vector<WPARAM>{'7'});
+  SendMessageW(combo, CB_SHOWDROPDOWN, TRUE, 0);
+  ASSERT_TRUE(SendMessageW(combo, CB_GETDROPPEDSTATE, 0, 0));
+  for (const bool dropped : {true, false}) {
+    PostMessageW(edit, WM_KEYDOWN, VK_ESCAPE, 1);
+    windowing.DoEvents();
+    EXPECT_FALSE(SendMessageW(combo, CB_GETDROPPEDSTATE, 0, 0));
+    EXPECT_EQ(keys.back() == VK_ESCAPE, !dropped);
+  }
+  SetWindowLongPtrW(edit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(editProcedure));
+  // An input method in its usual mode types full-width digits.
+  box.SetText("");
+  for (const wchar_t c : {L'\xFF11', L'\xFF12'}) PostMessageW(edit, WM_CHAR, c, 1);
+  windowing.DoEvents();
+  EXPECT_EQ(RepeatTrackFromText(box.Text()), 12);
+
+  const INT elements[2] = {COLOR_WINDOW, COLOR_WINDOWTEXT};
+  const COLORREF scheme[2] = {GetSysColor(COLOR_WINDOW), GetSysColor(COLOR_WINDOWTEXT)};
+  const COLORREF dark[2] = {RGB(32, 32, 32), RGB(255, 255, 255)};
+  SetSysColors(2, elements, dark);
+  HDC dc = CreateCompatibleDC(nullptr);
+  LOGBRUSH look{};
+  // As the box passes it up for its edit field.
+  GetObjectW(HGDIOBJ(SendMessageW(ToHwnd(form->hWnd()), WM_CTLCOLOREDIT, WPARAM(dc), LPARAM(edit))), sizeof look, &look);
+  EXPECT_EQ(look.lbColor, RGB(255, 255, 255));
+  EXPECT_EQ(GetBkColor(dc), RGB(255, 255, 255));
+  EXPECT_EQ(GetTextColor(dc), RGB(0, 0, 0));
+  DeleteDC(dc);
+  SetSysColors(2, elements, scheme);
 }
 
 }  // namespace
