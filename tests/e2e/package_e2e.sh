@@ -83,7 +83,8 @@ strings -el "$scr" | grep -qx "$version.0"
 check program-version-block $? "no $version.0 in the version block"
 stamps=$(for f in "$scr" "$work/unzip-x64/Tolvarin-$version-x64/r_vold_graphics.dll" \
   "$work/unzip-x86/Tolvarin-$version-x86/Tolvarin.scr"; do
-  x86_64-w64-mingw32-objdump -p "$f" 2>/dev/null | sed -n 's/^Time\/Date[[:space:]]*//p'
+  x86_64-w64-mingw32-objdump -p "$f" 2>/dev/null | grep -E '^Time/Date[[:space:]]+[A-Z][a-z]{2} ' |
+    sed 's/^Time\/Date[[:space:]]*//'
 done | sort -u)
 [ "$stamps" = "Thu Jan  1 00:00:00 1970" ]
 check program-no-link-time $? "$stamps"
@@ -138,9 +139,9 @@ set_saver() { # VALUE ACTIVE: the screen saver chosen before (VALUE empty: none)
   fi
   wine reg add "$desktop" /v ScreenSaveActive /t REG_SZ /d "$2" /f >/dev/null 2>&1
 }
-users=$WINEPREFIX/drive_c/users/$USER
-inst=$users/AppData/Local/Programs/Tolvarin
-menu="$users/AppData/Roaming/Microsoft/Windows/Start Menu/Programs/Tolvarin"
+local_appdata=$(winepath -u "$(wine cmd /c 'echo %LOCALAPPDATA%' 2>/dev/null | tr -d '\r')" 2>/dev/null)
+inst=$local_appdata/Programs/Tolvarin
+menu="$(winepath -u "$(wine cmd /c 'echo %APPDATA%' 2>/dev/null | tr -d '\r')" 2>/dev/null)/Microsoft/Windows/Start Menu/Programs/Tolvarin"
 run_setup() { # SETUP: silent; sets rc
   wine "$1" /S >>"$work/install.log" 2>&1
   rc=$?
@@ -193,7 +194,7 @@ kb=$(du -sk "$inst" | cut -f1)
   { echo "# EstimatedSize [$size] for $kb KB"; entry_ok=1; }
 check uninstall-entry $entry_ok "see the lines above"
 
-[ -f "$menu/Tolvarin の設定.lnk" ] && strings -el "$menu/Tolvarin の設定.lnk" | grep -qx '/c' &&
+[ -f "$menu/Tolvarin の設定.lnk" ] && strings -el -n 2 "$menu/Tolvarin の設定.lnk" | grep -qx '/c' &&
   [ -f "$menu/Uninstall Tolvarin.lnk" ]
 check start-menu $? "$(ls "$menu" 2>&1 | tr '\n' ' ')"
 
@@ -272,7 +273,7 @@ uninstall
 check uninstall-removes-all $? "exit code $rc; left: $(ls -A "$inst" "$menu" 2>/dev/null | tr '\n' ' ') entry [$(reg_value "$uninst" DisplayName)]"
 [ "$(reg_value "$desktop" SCRNSAVE.EXE)" = "$previous" ] && [ "$(reg_value "$desktop" ScreenSaveActive)" = 0 ]
 check previous-saver-back $? "SCRNSAVE.EXE [$(reg_value "$desktop" SCRNSAVE.EXE)] active [$(reg_value "$desktop" ScreenSaveActive)]"
-echo "# left in the temporary folder: $(ls -A "$users/AppData/Local/Temp" 2>/dev/null | tr '\n' ' ')"
+echo "# left in the temporary folder: $(ls -A "$local_appdata/Temp" 2>/dev/null | tr '\n' ' ')"
 
 # None before: the value goes and the saver is off. Another chosen since: it stays.
 set_saver "" 0
@@ -294,8 +295,11 @@ check none-before-saver-off $? "SCRNSAVE.EXE [$(reg_value "$desktop" SCRNSAVE.EX
 page() { # LANG TITLE NAME: the first page's window, a screenshot of it
   (LANG=$1 LC_ALL=$1 wine "$setup" >/dev/null 2>&1) &
   local pid=$! found=
-  for _ in $(seq 1 200); do
-    found=$(xdotool search --onlyvisible --name "^$2\$" 2>/dev/null | head -n 1)
+  # (xdotool matches names other than ASCII badly: compare them here.)
+  for _ in $(seq 1 300); do
+    for w in $(xdotool search --onlyvisible --name '^Tolvarin' 2>/dev/null); do
+      [ "$(xdotool getwindowname "$w" 2>/dev/null)" = "$2" ] && found=$w
+    done
     [ -n "$found" ] && break
     sleep 0.1
   done
