@@ -10,6 +10,7 @@ packages=(
   mingw-w64 wine wine64 xvfb xauth xdotool x11-utils imagemagick
   fonts-ipafont-gothic
   xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils
+  nsis osslsigncode openssl zip unzip
 )
 
 missing=()

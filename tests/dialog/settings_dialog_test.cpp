@@ -81,6 +81,22 @@ TEST_F(DialogTest, LayoutInPixels) {
   EXPECT_THROW(LayoutOf("Img_BGM", 3), ProgramError);
 }
 
+// The credit line in the dialog's corner carries the project version, as the
+// version block of the program file does ("Ver.1.0.0" for 1.0.0).
+TEST_F(DialogTest, CreditLineCarriesTheProjectVersion) {
+  Open(Defaults());
+  const std::string expected = "© 2026 Tolvarin  Ver." + std::to_string(TOLVARIN_VERSION_MAJOR) + "." +
+                               std::to_string(TOLVARIN_VERSION_MINOR) + "." +
+                               std::to_string(TOLVARIN_VERSION_PATCH);
+  const ControlRect credit = PixelRect(LayoutOf("lbl", 7), 15, 15);
+  const sim::SimFormLabel* found = nullptr;
+  for (const auto& label : form().controls.labels) {
+    if (label->design.rect == credit) found = label.get();
+  }
+  ASSERT_NE(found, nullptr);
+  EXPECT_EQ(found->Caption(), expected);
+}
+
 TEST_F(DialogTest, PlacementCentredAndAThirdDown) {
   struct Row {
     double screenW, screenH, windowW, windowH;
