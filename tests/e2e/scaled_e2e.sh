@@ -54,12 +54,14 @@ start_wine_display 1024x768 || finish
 tolvarin_wine_managed no
 mkdir -p "$shots"
 
-# set_dpi DPI: LogPixels where Wine reads it, then a fresh wineserver.
+# set_dpi DPI: LogPixels where Wine reads it; the wineserver then ends on its
+# own (saving the registry) and the next program starts a fresh one.
 set_dpi() {
+  wineserver -k >/dev/null 2>&1
+  wineserver -w
   wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null 2>&1
   wine reg add 'HKLM\System\CurrentControlSet\Hardware Profiles\Current\Software\Fonts' \
     /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null 2>&1
-  wineserver -k >/dev/null 2>&1
   wineserver -w
 }
 
@@ -94,6 +96,7 @@ for dpi in 96 120 144; do
   faces=$work/faces$dpi
   mkdir -p "$faces"
   rm -f "$work/stop"
+  : >"$work/host.log"
   wine "$host" "$(winepath -w "$scr")" "$(winepath -w "$faces")" "$(winepath -w "$work/stop")" \
     >"$work/host.log" 2>"$work/host.err" &
   pid=$!

@@ -236,9 +236,10 @@ void Win32UserControl::PaintPicture(const Bitmap& picture, double x, double y, s
   const double tx = scale_ == ScaleUnit::Pixels ? 1 : twipsPerPixelX_;
   const double ty = scale_ == ScaleUnit::Pixels ? 1 : twipsPerPixelY_;
   GdiFlush();
-  PaintPicturePixels(View(), picture, TwipsToPixels(x, tx), TwipsToPixels(y, ty), TwipsToPixels(width.value_or(sourceWidth), tx),
-                     TwipsToPixels(height.value_or(sourceHeight), ty), TwipsToPixels(sourceX, tx), TwipsToPixels(sourceY, ty),
-                     TwipsToPixels(sourceWidth, tx), TwipsToPixels(sourceHeight, ty));
+  PaintPicturePixels(View(), picture, TwipsToPixels(x, tx), TwipsToPixels(y, ty),
+                     TwipsToPixels(width.value_or(sourceWidth), tx), TwipsToPixels(height.value_or(sourceHeight), ty),
+                     TwipsToPixels(sourceX, tx), TwipsToPixels(sourceY, ty), TwipsToPixels(sourceWidth, tx),
+                     TwipsToPixels(sourceHeight, ty));
 }
 
 void Win32UserControl::Present(HDC windowDc) {

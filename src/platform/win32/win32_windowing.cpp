@@ -117,8 +117,13 @@ void Win32Windowing::RunMessageLoop() {
 
 void Win32Windowing::WaitMessage() { ::WaitMessage(); }
 
-double Win32Windowing::TwipsPerPixelX() { return twipsPerPixel_ > 0 ? twipsPerPixel_ : ScreenTwipsPerPixel(LOGPIXELSX); }
-double Win32Windowing::TwipsPerPixelY() { return twipsPerPixel_ > 0 ? twipsPerPixel_ : ScreenTwipsPerPixel(LOGPIXELSY); }
+double Win32Windowing::TwipsPerPixelX() {
+  return twipsPerPixel_ > 0 ? twipsPerPixel_ : ScreenTwipsPerPixel(LOGPIXELSX);
+}
+
+double Win32Windowing::TwipsPerPixelY() {
+  return twipsPerPixel_ > 0 ? twipsPerPixel_ : ScreenTwipsPerPixel(LOGPIXELSY);
+}
 
 double Win32Windowing::ScreenWidth() { return GetSystemMetrics(SM_CXSCREEN) * TwipsPerPixelX(); }
 double Win32Windowing::ScreenHeight() { return GetSystemMetrics(SM_CYSCREEN) * TwipsPerPixelY(); }
