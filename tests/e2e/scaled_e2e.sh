@@ -68,15 +68,30 @@ set_dpi() {
 # pixels TWIPS: whole pixels at the current factor, halves away from zero.
 pixels() { awk -v t="$1" -v f="$tpp" 'BEGIN { v = t / f; printf "%d", (v < 0 ? -int(-v + 0.5) : int(v + 0.5)) }'; }
 
-# same_face NAME LEFT TOP WIDTH HEIGHT FACE.bmp: the screen there against the
-# simulated face, the caption label's rows masked (its text is the system's).
+# ring_colours IMAGE: the colours of its outer ring of 4 pixels, one a line.
+ring_colours() {
+  local w h crop
+  read -r w h < <(identify -format '%w %h' "$1")
+  for crop in "${w}x4+0+0" "${w}x4+0+$((h - 4))" "4x$h+0+0" "4x$h+$((w - 4))+0"; do
+    convert "$1" -crop "$crop" +repage -unique-colors -depth 8 txt:- | grep -o '#[0-9A-F]\{6\}'
+  done | sort -u
+}
+
+# same_face NAME LEFT TOP WIDTH HEIGHT FACE.bmp PICTURE: the screen there
+# shows no frame colour that the state picture's ring lacks, and equals the
+# simulated face with the caption label's rows masked (its text is the
+# system's).
 same_face() {
-  local name=$1 l=$2 t=$3 w=$4 h=$5 face=$6 top bottom diff
+  local name=$1 l=$2 t=$3 w=$4 h=$5 face=$6 picture=$7 top bottom diff foreign
   top=$(awk -v h="$h" -v f="$tpp" 'BEGIN { v = (h * f - 215) / 2 / f; printf "%d", int(v + 0.5) }')
   bottom=$((top + $(pixels 195)))
   import -window root "$work/shot.png" 2>/dev/null
   convert "$work/shot.png" -crop "${w}x${h}+${l}+${t}" +repage "$work/button.png"
   convert "$work/button.png" -scale 300% "$shots/scaled_${dpi}_$name.png"
+  foreign=$(comm -23 <(ring_colours "$work/button.png") \
+    <(ring_colours "$root/src/controls/pictures/$picture.bmp") | tr '\n' ' ')
+  [ -z "$foreign" ]
+  check "$dpi dpi: $name frame from the $picture picture" $? "colours not in the picture's ring: $foreign"
   local mask=(-fill black -draw "rectangle 4,$((top - 1)) $((w - 5)),$bottom")
   convert "$work/button.png" "${mask[@]}" "$work/a.png"
   convert "$face" "${mask[@]}" "$work/b.png"
@@ -110,13 +125,13 @@ for dpi in 96 120 144; do
   read -r _ _ l t r b < <(grep '^button 1 ' "$work/host.log" | tr -d '\r')
   sleep 0.5
   if [ -n "${b:-}" ]; then
-    same_face host-normal "$l" "$t" $((r - l)) $((b - t)) "$faces/face1_Normal_normal.bmp"
+    same_face host-normal "$l" "$t" $((r - l)) $((b - t)) "$faces/face1_Normal_normal.bmp" normal
     xdotool mousemove $((l + 3)) $((t + 3))
     sleep 0.5
-    same_face host-hover "$l" "$t" $((r - l)) $((b - t)) "$faces/face1_HighLight_reversed.bmp"
+    same_face host-hover "$l" "$t" $((r - l)) $((b - t)) "$faces/face1_HighLight_reversed.bmp" highlight
     xdotool mousedown 1
     sleep 0.5
-    same_face host-pressed "$l" "$t" $((r - l)) $((b - t)) "$faces/face1_Pressed_reversed.bmp"
+    same_face host-pressed "$l" "$t" $((r - l)) $((b - t)) "$faces/face1_Pressed_reversed.bmp" pressed
     xdotool mouseup 1
     xdotool mousemove 900 700
     sleep 0.3
@@ -168,11 +183,11 @@ for dpi in 96 120 144; do
     check "$dpi dpi: gradient-mid-height" $? "pixel $mid"
     # The three buttons where the layout puts them, whole and as designed.
     same_face dialog-set $((cx + $(pixels 4860))) $((cy + $(pixels 3000))) "$(pixels 1155)" "$(pixels 375)" \
-      "$faces/face1_Normal_normal.bmp"
+      "$faces/face1_Normal_normal.bmp" normal
     same_face dialog-cancel $((cx + $(pixels 6060))) $((cy + $(pixels 3000))) "$(pixels 1155)" "$(pixels 375)" \
-      "$faces/face1_Normal_normal.bmp"
+      "$faces/face1_Normal_normal.bmp" normal
     same_face dialog-file $((cx + $(pixels 600))) $((cy + $(pixels 1980))) "$(pixels 615)" "$(pixels 315)" \
-      "$faces/face2_Disable_normal.bmp"
+      "$faces/face2_Disable_normal.bmp" disable
     xdotool key --window "$window" Escape 2>/dev/null
   fi
   for _ in $(seq 1 50); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
