@@ -129,6 +129,9 @@ SettingsDialog::SettingsDialog(Program& program) : program_(program), platform_(
   design.iconResource = kIconResource;
   design.clientWidth = kDialogClientWidth;
   design.clientHeight = kDialogClientHeight;
+  // Laid out at the system's scale; on a monitor of another scale the
+  // platform stretches it. The saver's own windows stay per-monitor aware.
+  design.scaledBySystem = true;
   form_ = platform_.windowing.CreateForm(design);
   CreateControls();
   form_->onResize = [this] { Form_Resize(); };

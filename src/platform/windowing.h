@@ -81,6 +81,11 @@ struct FormDesign {
   // A dialog form's client area in twips; the frame is added around it.
   double clientWidth = 0;
   double clientHeight = 0;
+  // Laid out once, at the system's resolution: on a monitor of another scale
+  // the platform stretches the whole window rather than telling it the new
+  // scale. Windows that the same thread opens afterwards (a file chooser, a
+  // message box) are scaled the same way.
+  bool scaledBySystem = false;
 };
 
 // Why a form is asked to unload.

@@ -5,6 +5,7 @@
 #include "base/errors.h"
 #include "dialog/dialog_layout.h"
 #include "platform/sim/sim_controls.h"
+#include "support/dialog_scales.h"
 #include "support/sim_fixture.h"
 
 namespace tolvarin::testing {
@@ -61,7 +62,7 @@ class DialogTest : public SimTest {
 
 // A few worked positions; the on-screen run clicks the marks' labels and the
 // buttons where the table puts them. At 12 twips a pixel 990 and 330 twips
-// are halves, which go to even.
+// are halves, which go away from zero as everywhere else.
 TEST_F(DialogTest, LayoutInPixels) {
   struct Row {
     std::string_view name;
@@ -71,7 +72,7 @@ TEST_F(DialogTest, LayoutInPixels) {
   } const rows[] = {
       {"Pic_C", -1, 15, 15, {12, 16, 469, 165}},
       {"Cmd_Set", -1, 15, 15, {324, 200, 77, 25}},
-      {"lbl", 14, 12, 15, {195, 56, 82, 13}},
+      {"lbl", 14, 12, 15, {195, 56, 83, 13}},
       {"lbl_BGM", 0, 12, 12, {55, 95, 28, 16}},
   };
   for (const Row& row : rows) {
@@ -530,28 +531,57 @@ TEST_F(DialogTest, ButtonWindowsCarryTheirCaptionsAndComIsOnForTheShell) {
   EXPECT_EQ(sim->shell.apartments, 0);  // balanced
 }
 
-TEST_F(DialogTest, LayoutAtOneHundredTwentyDotsPerInchStillFits) {
-  sim::SimOptions options;
-  options.twipsPerPixel = 12;
-  Open(Defaults(), options);
-  const std::int32_t width = std::int32_t(form().ScaleWidth()), height = std::int32_t(form().ScaleHeight());
-  EXPECT_EQ(width, 620);
-  EXPECT_EQ(height, 308);
-  const ControlRect panel = PixelRect(LayoutOf("Pic_C"), 12, 12);
-  for (const ControlLayout& layout : DialogLayout()) {
-    if (layout.name == "Pic_Mbl" || layout.name == "Img_Ra") continue;  // kept out of sight by design
-    SCOPED_TRACE(std::string(layout.name) + " " + std::to_string(layout.element));
-    const ControlRect r = PixelRect(layout, 12, 12);
-    const std::int32_t w = layout.inPanel ? panel.width : width, h = layout.inPanel ? panel.height : height;
-    EXPECT_GE(r.left, 0);
-    EXPECT_GE(r.top, 0);
-    EXPECT_LE(r.left + r.width, w);
-    EXPECT_LE(r.top + r.height, h);
+// At every scale the dialog is laid out by the one rounding of twips, its
+// buttons on the pixels of the table the Windows backend meets too, and
+// everything still fits; the system stretches the window on a monitor of
+// another scale.
+TEST_F(DialogTest, LayoutAtEveryScaleFitsAndLandsOnTheSharedPixels) {
+  for (const DialogScale& scale : kDialogScales) {
+    const double tpp = scale.twipsPerPixel;
+    SCOPED_TRACE(std::to_string(tpp) + " twips a pixel");
+    sim::SimOptions options;
+    options.twipsPerPixel = tpp;
+    Open(Defaults(), options);
+    EXPECT_TRUE(form().design.scaledBySystem);
+    const std::int32_t width = std::int32_t(form().ScaleWidth()), height = std::int32_t(form().ScaleHeight());
+    EXPECT_EQ(width, scale.clientWidth);
+    EXPECT_EQ(height, scale.clientHeight);
+    const RectL client = form().ScreenRect();
+    auto placed = [&](Command& button) {
+      const RectL r = static_cast<sim::SimUserControl&>(button.surface()).ScreenRect();
+      return ControlRect{r.left - client.left, r.top - client.top, r.right - r.left, r.bottom - r.top};
+    };
+    EXPECT_EQ(placed(dialog().Cmd_Set()), scale.cmdSet);
+    EXPECT_EQ(placed(dialog().Cmd_File()), scale.cmdFile);
+    EXPECT_EQ(PixelRect(LayoutOf("lbl", 14), tpp, tpp), scale.lbl14);
+    const ControlRect panel = PixelRect(LayoutOf("Pic_C"), tpp, tpp);
+    for (const ControlLayout& layout : DialogLayout()) {
+      if (layout.name == "Pic_Mbl" || layout.name == "Img_Ra") continue;  // kept out of sight by design
+      SCOPED_TRACE(std::string(layout.name) + " " + std::to_string(layout.element));
+      const ControlRect r = PixelRect(layout, tpp, tpp);
+      const std::int32_t w = layout.inPanel ? panel.width : width, h = layout.inPanel ? panel.height : height;
+      EXPECT_GE(r.left, 0);
+      EXPECT_GE(r.top, 0);
+      EXPECT_LE(r.left + r.width, w);
+      EXPECT_LE(r.top + r.height, h);
+    }
+    for (Command* button : {&dialog().Cmd_Set(), &dialog().Cmd_Can(), &dialog().Cmd_File()}) {
+      const ControlRect r = placed(*button);
+      EXPECT_LE(r.left + r.width, width);
+      EXPECT_LE(r.top + r.height, height);
+    }
+    // The tiles still meet: the holder takes the tile's own size.
+    const Bitmap& panelImage = static_cast<sim::SimSurface&>(dialog().Pic_C()).bitmap;
+    const Bitmap& tile = static_cast<sim::SimSurface&>(dialog().Pic_Mbl()).bitmap;
+    EXPECT_EQ(panelImage.at(4, 25), tile.at(4, 5));
+    if (panelImage.width > 560) {
+      EXPECT_EQ(panelImage.at(560, 25), tile.at(4, 5));
+    }
+    // A window moved to 150 twips.
+    form().Move(150, 150);
+    EXPECT_EQ(form().OuterRect().left, scale.at150);
+    EXPECT_EQ(form().OuterRect().top, scale.at150);
   }
-  // The tiles still meet: the holder takes the tile's own size.
-  const Bitmap& panelImage = static_cast<sim::SimSurface&>(dialog().Pic_C()).bitmap;
-  const Bitmap& tile = static_cast<sim::SimSurface&>(dialog().Pic_Mbl()).bitmap;
-  EXPECT_EQ(panelImage.at(560, 25), tile.at(4, 5));
 }
 
 TEST_F(DialogTest, PicturesHaveTheirSizesAndTheTileMeetsItself) {

@@ -3,15 +3,12 @@
 #include <algorithm>
 #include <cmath>
 
+#include "base/checked.h"
 #include "base/errors.h"
 
 namespace tolvarin::sim {
 
 namespace {
-
-std::int32_t Pixels(double twips, double twipsPerPixel) {
-  return std::int32_t(std::lround(twips / twipsPerPixel));
-}
 
 bool Contains(const RectL& rect, std::int32_t x, std::int32_t y) {
   return x >= rect.left && x < rect.right && y >= rect.top && y < rect.bottom;
@@ -118,20 +115,20 @@ void SimForm::Move(double left, double top, double width, double height) {
 }
 
 double SimForm::ScaleWidth() const {
-  if (!design.fixedDialog) return Pixels(width_, windowing_.TwipsPerPixelX());
+  if (!design.fixedDialog) return TwipsToPixels(width_, windowing_.TwipsPerPixelX());
   if (windowState_ == 1) return 0;  // minimised: no client area
-  return std::max(0, Pixels(width_, windowing_.TwipsPerPixelX()) - 2 * kFrameSide);
+  return std::max(0, TwipsToPixels(width_, windowing_.TwipsPerPixelX()) - 2 * kFrameSide);
 }
 
 double SimForm::ScaleHeight() const {
-  if (!design.fixedDialog) return Pixels(height_, windowing_.TwipsPerPixelY());
+  if (!design.fixedDialog) return TwipsToPixels(height_, windowing_.TwipsPerPixelY());
   if (windowState_ == 1) return 0;
-  return std::max(0, Pixels(height_, windowing_.TwipsPerPixelY()) - kFrameTop - kFrameBottom);
+  return std::max(0, TwipsToPixels(height_, windowing_.TwipsPerPixelY()) - kFrameTop - kFrameBottom);
 }
 
 RectL SimForm::ScreenRect() const {
-  std::int32_t x = Pixels(left_, windowing_.TwipsPerPixelX());
-  std::int32_t y = Pixels(top_, windowing_.TwipsPerPixelY());
+  std::int32_t x = TwipsToPixels(left_, windowing_.TwipsPerPixelX());
+  std::int32_t y = TwipsToPixels(top_, windowing_.TwipsPerPixelY());
   if (design.fixedDialog) x += kFrameSide, y += kFrameTop;
   RectL rect{x, y, x + std::int32_t(ScaleWidth()), y + std::int32_t(ScaleHeight())};
   if (const SimWindow* window = windowing_.desktop().Find(hwnd_); window && window->parent) {

@@ -14,8 +14,9 @@ namespace tolvarin {
 
 namespace {
 
+// Whole pixels for a fraction of pixels, by the one rule of every backend.
 int SurfacePixels(double value) {
-  const std::int32_t pixels = RoundHalfEven<std::int32_t>(value);
+  const std::int32_t pixels = TwipsToPixels(value, 1);
   if (pixels < 0) throw ProgramError(kErrorInvalidPropertyValue, "Invalid property value");
   return pixels;
 }
@@ -140,7 +141,7 @@ void Win32PictureSurface::SetSize(double width, double height) {
 }
 
 void Win32PictureSurface::Move(double left, double top) {
-  const int x = RoundHalfEven<std::int32_t>(left), y = RoundHalfEven<std::int32_t>(top);
+  const int x = TwipsToPixels(left, 1), y = TwipsToPixels(top, 1);
   if (window_) SetWindowPos(window_, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 

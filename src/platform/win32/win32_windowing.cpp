@@ -35,7 +35,8 @@ double ScreenTwipsPerPixel(int index) {
 
 }  // namespace
 
-Win32Windowing::Win32Windowing() : instance_(GetModuleHandleW(nullptr)) {
+Win32Windowing::Win32Windowing(double twipsPerPixel)
+    : instance_(GetModuleHandleW(nullptr)), twipsPerPixel_(twipsPerPixel) {
   RegisterClassOnce(instance_, kFormClass, RouteMessages<Win32Form>);
   RegisterClassOnce(instance_, kSurfaceClass, RouteMessages<Win32PictureSurface>);
 }
@@ -124,8 +125,13 @@ void Win32Windowing::RunMessageLoop() {
 
 void Win32Windowing::WaitMessage() { ::WaitMessage(); }
 
-double Win32Windowing::TwipsPerPixelX() { return ScreenTwipsPerPixel(LOGPIXELSX); }
-double Win32Windowing::TwipsPerPixelY() { return ScreenTwipsPerPixel(LOGPIXELSY); }
+double Win32Windowing::TwipsPerPixelX() {
+  return twipsPerPixel_ > 0 ? twipsPerPixel_ : ScreenTwipsPerPixel(LOGPIXELSX);
+}
+
+double Win32Windowing::TwipsPerPixelY() {
+  return twipsPerPixel_ > 0 ? twipsPerPixel_ : ScreenTwipsPerPixel(LOGPIXELSY);
+}
 
 double Win32Windowing::ScreenWidth() { return GetSystemMetrics(SM_CXSCREEN) * TwipsPerPixelX(); }
 double Win32Windowing::ScreenHeight() { return GetSystemMetrics(SM_CYSCREEN) * TwipsPerPixelY(); }

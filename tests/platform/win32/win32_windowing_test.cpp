@@ -117,9 +117,10 @@ TEST_F(Win32WindowingTest, FormSizesRoundToPixelsAndABorderTakesFromTheClientAre
   bordered->Move(0, 0, X(400), Y(300));
   EXPECT_LT(bordered->ScaleWidth(), 400);
 
-  // Part pixels round half to even; bad sizes raise and change nothing.
+  // Part pixels round half away from zero, as on every backend; bad sizes
+  // raise and change nothing.
   form->SetWidth(X(10.5));
-  EXPECT_EQ(form->ScaleWidth(), 10);
+  EXPECT_EQ(form->ScaleWidth(), 11);
   form->SetWidth(X(11.5));
   EXPECT_EQ(form->ScaleWidth(), 12);
   EXPECT_EQ(ErrorOf([&] { form->SetWidth(X(-1)); }), 380);
