@@ -172,7 +172,13 @@ void Bgm::Mp3Poll() {
 
 void Bgm::Mp3Notify(std::uint32_t flags, std::uint32_t deviceId) {
   const auto& player = state_.player;
-  if (flags != kMciNotifySuccessful || deviceId == 0 || deviceId != player.mp3DeviceId) return;
+  if (flags != kMciNotifySuccessful || player.mp3DeviceId == 0) return;
+  // No device has ID 0: a driver that sends it names no device (Wine's
+  // MPEGVideo driver does), and the only play asking to be told is ours.
+  if (deviceId != 0 && deviceId != player.mp3DeviceId) return;
+  // The stop changes nothing on a play that ended; Wine's driver needs it
+  // before a play will notify again.
+  SendWithoutReply("stop MP3Play");
   winmm_.mciSendStringW(u"play MP3Play from 0 notify", nullptr, 0, player.mp3Callback);
 }
 

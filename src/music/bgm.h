@@ -48,7 +48,7 @@ class Bgm {
   // A notification for the callback window: a play of the open MP3 device
   // that reached its end starts again from the beginning at once, again with
   // notification. Any other outcome (aborted by a stop or close, superseded,
-  // failed) and any other device, or one already closed, is ignored.
+  // failed), another device, and anything after the close are ignored.
   void Mp3Notify(std::uint32_t flags, std::uint32_t deviceId);
   void Mp3Close();
 

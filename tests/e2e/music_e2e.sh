@@ -87,6 +87,12 @@ rms_at() { raw "$1" -n trim "$2" "$3" stat 2>&1 | stat_of 'RMS +amplitude'; }  #
 # Where sound first rises above 1 % of full scale, and where it last falls below.
 sound_onset() { raw "$1" -n silence 1 0.005 1% stat 2>&1 | stat_of 'Length'; }
 sound_end() { raw "$1" -n reverse silence 1 0.005 1% stat 2>&1 | stat_of 'Length'; }
+# The longest stretch below 1 % of full scale, in 10 ms steps, from START for LENGTH seconds.
+longest_silence() { # FILE START LENGTH
+  raw "$1" -t raw -e signed -b 16 -c 1 - trim "$2" "$3" | od -An -v -td2 -w2 |
+    awk '{ s += $1 * $1; if (++n == 441) { if (sqrt(s / n) < 328) run++; else run = 0; if (run > best) best = run; s = n = 0 } }
+         END { print best * 10 }'
+}
 file_rms() { sox "$1" -n trim 0.5 1 stat 2>&1 | stat_of 'RMS +amplitude'; }  # the steady middle second
 calc() { awk "BEGIN { printf \"%.3f\", $1 }"; }
 now_ms() { echo $(($(date +%s%N) / 1000000)); }
@@ -130,7 +136,7 @@ run_saver() { # NAME MODE FILE SECONDS
   wait "$recorder_pid" 2>/dev/null
   recorder_pid=
   length=$(calc "$(stat -c %s "$recording") / 176400")
-  [ -n "$shown" ] || { fail "$name" "no saver window within 60 s"; return 1; }
+  [ -n "$shown" ] || { fail "$name" "no saver window within 60 s; $(tail -n 3 "$work/saver.log" | tr '\n' ' ')"; return 1; }
   shown_at=$(calc "$length - ($stop - $shown) / 1000")
   key_at=$(calc "$length - ($stop - $key) / 1000")
   echo "# $name: recorded $length s; window at $shown_at s, key at $key_at s"
@@ -145,6 +151,7 @@ heard_looping() { # NAME FILE
   onset=$(calc "$length - ${onset:-0}")
   levels=$(for i in $(seq 0 31); do rms_at "$recording" "$(calc "$onset + $i * 0.25")" 0.25; done | tr '\n' ' ')
   echo "# $1: first sound at $onset s; quarter-second levels: $levels"
+  echo "# $1: longest silence in those 8 s: $(longest_silence "$recording" "$onset" 8) ms"
   quiet=$(tr ' ' '\n' <<<"$levels" | awk 'NF && $1 < 0.05' | wc -l)
   [ "$quiet" -eq 0 ] && [ "$(wc -w <<<"$levels")" -eq 32 ] && awk "BEGIN { exit !($onset + 8 <= $key_at) }"
   check "$1-loops-without-silence" $? "$quiet of 32 quarter seconds silent from $onset s (key at $key_at s)"

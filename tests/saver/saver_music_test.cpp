@@ -102,7 +102,8 @@ TEST_F(SaverMusicTest, Mp3EndNotificationToTheSaverWindowStartsItOverAtOnce) {
     }
   }
   EXPECT_EQ(timed, (Lines{"0 open \"C:\\music\\song.mp3\" type MPEGVideo Alias MP3Play", "0 play MP3Play notify",
-                          "1500 play MP3Play from 0 notify", "2500 stop MP3Play", "2500 close MP3Play"}));
+                          "1500 stop MP3Play", "1500 play MP3Play from 0 notify", "2500 stop MP3Play",
+                          "2500 close MP3Play"}));
 }
 
 }  // namespace
