@@ -6,8 +6,13 @@
 #
 # Usage: tests/e2e/music_e2e.sh [BUILD_DIR]      (default: build/win64)
 # Needs: Xvfb, wine (64-bit), xdotool, pulseaudio, pactl, parec, sox, lame.
-# Prints "ok NAME" or "FAIL NAME: why" per check and "# levels" lines with the
-# RMS level of every quarter second, then "music e2e: N passed, M failed".
+# Checks: each sound loops with sound in every quarter second of 8 s, at the
+# file's own level, and stops within half a second of the key that ends the
+# run; music mode 0 and an MP3 that cannot be opened stay silent while the
+# saver runs and ends as before.
+# Prints "ok NAME" or "FAIL NAME: why" per check and "#" lines with what was
+# measured (the RMS level of every quarter second, the longest silence), then
+# "music e2e: N passed, M failed".
 set -u
 
 root=$(cd "$(dirname "$0")/../.." && pwd)
