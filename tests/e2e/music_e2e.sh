@@ -125,7 +125,10 @@ run_saver() { # NAME MODE FILE SECONDS
     if xdotool search --onlyvisible --name '^Tolvarin_Main$' >/dev/null 2>&1; then shown=$(now_ms); break; fi
     sleep 0.05
   done
-  if [ -n "$shown" ]; then
+  if [ -z "$shown" ]; then
+    why="no saver window within 60 s (process $(kill -0 "$saver_pid" 2>/dev/null && echo running || echo ended),"
+    why+=" $(xdotool search --name '^Tolvarin_Main$' 2>/dev/null | wc -l) hidden windows of that title)"
+  else
     sleep "$4"
     xdotool key shift
     key=$(now_ms)
@@ -141,7 +144,7 @@ run_saver() { # NAME MODE FILE SECONDS
   wait "$recorder_pid" 2>/dev/null
   recorder_pid=
   length=$(calc "$(stat -c %s "$recording") / 176400")
-  [ -n "$shown" ] || { fail "$name" "no saver window within 60 s; $(tail -n 3 "$work/saver.log" | tr '\n' ' ')"; return 1; }
+  [ -n "$shown" ] || { fail "$name" "$why $(tail -n 3 "$work/saver.log" | tr '\n' ' ')"; return 1; }
   shown_at=$(calc "$length - ($stop - $shown) / 1000")
   key_at=$(calc "$length - ($stop - $key) / 1000")
   echo "# $name: recorded $length s; window at $shown_at s, key at $key_at s"
