@@ -34,9 +34,11 @@ saver_pid=
 recorder_pid=
 xvfb_pid=
 . "$root/tests/e2e/wine_display.sh"
+audio_set=
 cleanup() {
   [ -n "$saver_pid" ] && kill "$saver_pid" 2>/dev/null
   [ -n "$recorder_pid" ] && kill "$recorder_pid" 2>/dev/null
+  [ -n "$audio_set" ] && wine reg delete "$drivers" /v Audio /f >/dev/null 2>&1
   stop_wine_display
   [ -n "$pulse_pid" ] && kill "$pulse_pid" 2>/dev/null && wait "$pulse_pid" 2>/dev/null
   rm -rf "$work"
@@ -68,8 +70,12 @@ if ! pactl list short sinks 2>/dev/null | grep -q '^[0-9]*[[:space:]]out[[:space
 fi
 
 start_wine_display 640x480 || finish
-# Wine's PulseAudio driver, and no other.
-wine reg add 'HKCU\Software\Wine\Drivers' /v Audio /t REG_SZ /d pulse /f >/dev/null 2>&1
+# Wine's PulseAudio driver, and no other, for these runs only: the prefix is
+# shared with the other scripts, which have no sound server and must keep
+# finding no wave device.
+drivers='HKCU\Software\Wine\Drivers'
+wine reg add "$drivers" /v Audio /t REG_SZ /d pulse /f >/dev/null 2>&1
+audio_set=1
 wineserver -w
 wineserver -p >/dev/null 2>&1
 
