@@ -137,6 +137,10 @@ class Form : public ControlContainer {
   std::function<void()> onDeactivateApp;
   // The display configuration (resolution, monitors) changed.
   std::function<void()> onDisplayChange;
+  // A multimedia device finished a command sent with "notify" and this form
+  // as its callback (MM_MCINOTIFY): why (kMciNotifySuccessful, ...) and the
+  // device's ID.
+  std::function<void(std::uint32_t flags, std::uint32_t deviceId)> onMciNotify;
 
   // Shows the form modally (no owner) and returns once it has been unloaded.
   virtual void ShowModal() = 0;

@@ -496,6 +496,11 @@ void SimWindowing::PostDisplayChange(std::int64_t at) { Queue(SimEvent::Kind::Di
 void SimWindowing::PostDisplayState(bool on, std::int64_t at) {
   Queue(SimEvent::Kind::DisplayState, at, on ? 1 : 0);
 }
+void SimWindowing::PostMciNotify(Hwnd window, std::uint32_t flags, std::uint32_t deviceId, std::int64_t at) {
+  Queue(SimEvent::Kind::MciNotify, at, 0, 0, 0, window);
+  events_.back().notifyFlags = flags;
+  events_.back().deviceId = deviceId;
+}
 
 void SimWindowing::Dispatch(const SimEvent& event) {
   switch (event.kind) {
@@ -561,6 +566,11 @@ void SimWindowing::Dispatch(const SimEvent& event) {
     }
     case SimEvent::Kind::Close:
       if (SimForm* form = FormOf(event.window)) form->Unload(UnloadMode::FormControlMenu);
+      break;
+    case SimEvent::Kind::MciNotify:
+      // A message for a window that is gone is dropped.
+      if (SimForm* form = FormOf(event.window); form && form->onMciNotify)
+        form->onMciNotify(event.notifyFlags, event.deviceId);
       break;
     case SimEvent::Kind::EndSession: {
       const std::vector<SimForm*> forms = forms_;

@@ -143,7 +143,7 @@ class SimForm final : public Form {
 
 struct SimEvent {
   enum class Kind { Key, Click, MouseMove, Close, EndSession, DestroyForeign, MouseDown, MouseUp, Focus,
-                    DeactivateApp, DisplayChange, DisplayState, ButtonClick };
+                    DeactivateApp, DisplayChange, DisplayState, ButtonClick, MciNotify };
   Kind kind;
   std::int64_t time = 0;
   std::int32_t keyCode = 0;
@@ -151,6 +151,7 @@ struct SimEvent {
   Hwnd window = 0;
   std::int16_t shift = 0;
   std::int32_t button = 0;  // ButtonClick: kLeftButton, kRightButton or kMiddleButton
+  std::uint32_t notifyFlags = 0, deviceId = 0;  // MciNotify: wParam and lParam
 };
 
 class SimWindowing final : public Windowing {
@@ -211,6 +212,9 @@ class SimWindowing final : public Windowing {
   void PostDisplayChange(std::int64_t at = 0);
   // The display-state power notification: the display went off or on.
   void PostDisplayState(bool on, std::int64_t at = 0);
+  // MM_MCINOTIFY posted to `window`, as a device does for a command sent with
+  // "notify": `flags` kMciNotifySuccessful, ..., and the device's ID.
+  void PostMciNotify(Hwnd window, std::uint32_t flags, std::uint32_t deviceId, std::int64_t at = 0);
 
   // --- Pacing: a refresh waits for the next display refresh; 0 turns pacing off.
   std::int64_t refreshInterval = 1000000 / 60;

@@ -10,6 +10,8 @@
 #include "platform/win32/win32_user_control.h"
 #include "platform/win32/win32_windowing.h"
 
+#include <mmsystem.h>
+
 namespace tolvarin {
 
 namespace {
@@ -233,6 +235,9 @@ LRESULT Win32Form::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_DISPLAYCHANGE:
       if (onDisplayChange) onDisplayChange();
       break;
+    case MM_MCINOTIFY:
+      if (onMciNotify) onMciNotify(static_cast<std::uint32_t>(wParam), static_cast<std::uint32_t>(lParam));
+      return 0;
     case WM_POWERBROADCAST:
       if (wParam == PBT_POWERSETTINGCHANGE) {
         const auto* setting = reinterpret_cast<const POWERBROADCAST_SETTING*>(lParam);

@@ -16,6 +16,8 @@
 #include "platform/win32/win32_windowing.h"
 #include "support/sim_fixture.h"
 
+#include <mmsystem.h>
+
 namespace tolvarin {
 namespace {
 
@@ -258,6 +260,21 @@ TEST_F(Win32WindowingTest, LosingTheScreenAndTheDisplayStateReachTheProgram) {
     EXPECT_EQ(SendMessageW(window, WM_POWERBROADCAST, PBT_POWERSETTINGCHANGE, LPARAM(message)), TRUE);
     EXPECT_EQ(windowing.DisplayOn(), on) << state;
   }
+}
+
+// A device's notification, posted as the multimedia driver posts it, reaches
+// the program with its reason and the device's ID.
+TEST_F(Win32WindowingTest, MultimediaNotificationsReachTheProgram) {
+  auto form = NewForm();
+  Events events;
+  form->onMciNotify = [&](std::uint32_t flags, std::uint32_t deviceId) {
+    events.push_back(std::to_string(flags) + " " + std::to_string(deviceId));
+  };
+  const HWND window = ToHwnd(form->hWnd());
+  ASSERT_TRUE(PostMessageW(window, MM_MCINOTIFY, MCI_NOTIFY_SUCCESSFUL, 7));
+  ASSERT_TRUE(PostMessageW(window, MM_MCINOTIFY, MCI_NOTIFY_ABORTED, 0x10007));
+  EXPECT_TRUE(PumpUntil([&] { return events.size() >= 2; }));
+  EXPECT_EQ(events, (Events{"1 7", "4 65543"}));
 }
 
 HWND watchedForm = nullptr;
