@@ -120,6 +120,16 @@ run_saver() { # NAME MODE FILE SECONDS
   local name=$1 shown= key= stop deadline
   printf '[Section]\r\nBGM区分= %s\r\nBGMﾘﾋﾟｰﾄ= 0\r\nBGMﾌｧｲﾙ=%s\r\n' "$2" "$3" | iconv -f UTF-8 -t CP932 \
     >"$app/Tolvarin.ini"
+  # A saver of the run before that has not quite gone would make this one
+  # refuse to start as a second instance.
+  for _ in $(seq 1 50); do
+    xdotool search --name '^Tolvarin_Main$' >/dev/null 2>&1 || break
+    sleep 0.1
+  done
+  if xdotool search --name '^Tolvarin_Main$' >/dev/null 2>&1; then
+    wineserver -k >/dev/null 2>&1
+    wineserver -w
+  fi
   recording=$work/$name.raw
   parec -d out.monitor --latency-msec=20 --format=s16le --rate=44100 --channels=2 --raw >"$recording" &
   recorder_pid=$!
