@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what building, running and testing Tolvarin need on Debian, when missing.
 # Only 64-bit Wine: 32-bit programs cannot run on these machines, and with
-# wine32 installed `wine` itself stops working here.
+# wine32 installed `wine` itself stops working here. PulseAudio, sox and lame
+# make, hear and measure the saver's music; Wine decodes MP3 with GStreamer.
 set -euo pipefail
 
 packages=(
@@ -10,6 +11,9 @@ packages=(
   mingw-w64 wine wine64 xvfb xauth xdotool x11-utils imagemagick
   fonts-ipafont-gothic
   xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils
+  nsis osslsigncode openssl zip unzip
+  pulseaudio pulseaudio-utils sox libsox-fmt-mp3 lame
+  gstreamer1.0-plugins-base gstreamer1.0-plugins-good
 )
 
 missing=()

@@ -19,8 +19,22 @@ T RoundHalfEven(double value) {
   return static_cast<T>(rounded);
 }
 
-// Twips for a pixel count, and pixels for twips, at the screen's factor.
+// Twips for a pixel count at the screen's factor.
 inline double PixelsToTwips(double pixels, double twipsPerPixel) { return pixels * twipsPerPixel; }
-inline double TwipsToPixels(double twips, double twipsPerPixel) { return twips / twipsPerPixel; }
+
+// The one conversion from twips (or a fraction of pixels, with a factor of 1)
+// to whole pixels, used by every window, control and surface on every
+// backend. Halves go away from zero, as the platform's own scaling does
+// (MulDiv): a length of p pixels designed at 96 dots per inch lands where the
+// system would put it at any other resolution, and the same twips give the
+// same pixel on the simulated and the real platform. A value outside the
+// 32-bit range raises an overflow.
+inline std::int32_t TwipsToPixels(double twips, double twipsPerPixel) {
+  const double pixels = std::round(twips / twipsPerPixel);  // halves away from zero
+  if (std::isnan(pixels) || pixels < double(std::numeric_limits<std::int32_t>::min()) ||
+      pixels > double(std::numeric_limits<std::int32_t>::max()))
+    RaiseOverflow();
+  return static_cast<std::int32_t>(pixels);
+}
 
 }  // namespace tolvarin

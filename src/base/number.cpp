@@ -142,6 +142,35 @@ std::optional<double> WholeNumber(std::string_view text) {
   return LeadingNumber(text);
 }
 
+std::string HalfWidthNumberText(std::string_view text) {
+  std::string ascii;
+  ascii.reserve(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const auto byte = [&](std::size_t at) { return at < text.size() ? static_cast<unsigned char>(text[at]) : 0u; };
+    // U+3000 is E3 80 80; U+FF0B..U+FF19 are EF BC 8B..99.
+    if (byte(i) == 0xE3 && byte(i + 1) == 0x80 && byte(i + 2) == 0x80) {
+      ascii.push_back(' ');
+      i += 2;
+      continue;
+    }
+    if (byte(i) == 0xEF && byte(i + 1) == 0xBC) {
+      const unsigned third = byte(i + 2);
+      char narrow = 0;
+      if (third >= 0x90 && third <= 0x99) narrow = char('0' + (third - 0x90));
+      else if (third == 0x8B) narrow = '+';
+      else if (third == 0x8D) narrow = '-';
+      else if (third == 0x8E) narrow = '.';
+      if (narrow) {
+        ascii.push_back(narrow);
+        i += 2;
+        continue;
+      }
+    }
+    ascii.push_back(text[i]);
+  }
+  return ascii;
+}
+
 std::string SignedNumberText(std::int32_t value) {
   if (value < 0) return std::to_string(value);
   std::string text(1, ' ');

@@ -30,6 +30,12 @@ double LeadingNumber(std::string_view text);
 // blanks around it allowed), not rounded; nullopt when it is not one.
 std::optional<double> WholeNumber(std::string_view text);
 
+// A number as a Japanese input method types it, in ASCII: full-width digits
+// (U+FF10..U+FF19), signs (U+FF0B, U+FF0D), decimal point (U+FF0E) and the
+// ideographic space (U+3000) become '0'..'9', '+', '-', '.' and ' '. Every
+// other character, and text that is not UTF-8, is left as it is. `text` is UTF-8.
+std::string HalfWidthNumberText(std::string_view text);
+
 // Decimal text of `value` with a sign position in front: " 100", " 0", "-3".
 std::string SignedNumberText(std::int32_t value);
 

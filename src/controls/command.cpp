@@ -10,14 +10,19 @@ namespace tolvarin {
 
 namespace {
 
-// Frame geometry in twips: a 4-pixel corner, the 64 x 25 pixel state
-// picture, its inner strips, and the 1-twip offset of the outer edge.
-constexpr double kCorner = 60;
-constexpr double kPictureWidth = 960;
-constexpr double kPictureHeight = 375;
-constexpr double kStripWidth = kPictureWidth - 2 * kCorner;    // 840
-constexpr double kStripHeight = kPictureHeight - 2 * kCorner;  // 255
-constexpr double kEdge = 1;
+// Frame geometry in picture pixels: the 64 x 25 pixel state picture, its
+// 4-pixel corners, and the strips between them. The frame is cut from the
+// picture and laid on the surface in pixels, so at any screen resolution a
+// face shows the picture's edges at their own width (the corners one to one)
+// and stretches only the strips: what is drawn is the picture's design, never
+// a rectangle reaching past it. At 96 dots per inch this is the frame the
+// design lays out in twips (60-twip corners, 1-twip offsets that land on
+// pixel 0).
+constexpr double kCorner = 4;
+constexpr double kPictureWidth = 64;
+constexpr double kPictureHeight = 25;
+constexpr double kStripWidth = kPictureWidth - 2 * kCorner;    // 56
+constexpr double kStripHeight = kPictureHeight - 2 * kCorner;  // 17
 
 constexpr const char* kLightColour = "&HFFFFFF";
 constexpr const char* kDarkColour = "&HC6C5D7";
@@ -79,7 +84,7 @@ Command::Command(Platform& platform, Form& host)
   // The design settings of the surface and its caption label.
   surface_.SetScaleMode(ScaleUnit::Twips);
   surface_.SetBackStyle(BackStyle::Opaque);
-  label_.SetCaption("Command");
+  ShowCaption("Command");
   label_.SetFont(CommandDesignFont());
   label_.SetForeColor(0);
   label_.SetAlignment(TextAlignment::Center);
@@ -140,8 +145,14 @@ std::string Command::Caption() const {
   return caption;
 }
 
+void Command::ShowCaption(const std::string& text) {
+  label_.SetCaption(text);
+  // The caption is also the window's text, which screen readers announce.
+  surface_.SetWindowTextW(text);
+}
+
 void Command::SetCaption(const std::string& text) {
-  TrapErrors([&] { label_.SetCaption(text); });
+  TrapErrors([&] { ShowCaption(text); });
   Notify("Caption");
 }
 
@@ -261,7 +272,7 @@ void Command::UserControl_ReadProperties(const PropertyBag& bag) {
     if (auto value = ToBoolean(bag.ReadProperty("Enabled", true))) enabled_ = *value ? -1 : 0;
   });
   TrapErrors([&] {
-    if (auto value = ToText(bag.ReadProperty("Caption", std::string("Command1")))) label_.SetCaption(*value);
+    if (auto value = ToText(bag.ReadProperty("Caption", std::string("Command1")))) ShowCaption(*value);
   });
   TrapErrors([&] {
     // Only the typeface name of the stored font is taken.
@@ -309,17 +320,24 @@ void Command::DrawFace(FacePicture picture) {
   if (state_ == 1 || state_ == 3) gradientReversed_ = 0;
   if (state_ == 2) gradientReversed_ = -1;
 
+  // The surface's size in twips, for the caption.
   double width = 0, height = 0;
   TrapErrors([&] { width = surface_.ScaleWidth(); });
   TrapErrors([&] { height = surface_.ScaleHeight(); });
-  // Each value that leaves the 16-bit range keeps the one of the previous draw.
-  TrapErrors([&] { middleWidth_ = RoundHalfEven<std::int16_t>(width - 2 * kCorner); });
-  TrapErrors([&] { middleHeight_ = RoundHalfEven<std::int16_t>(height - 2 * kCorner); });
-  TrapErrors([&] { rightColumn_ = RoundHalfEven<std::int16_t>(kCorner + middleWidth_); });
-  TrapErrors([&] { bottomRow_ = RoundHalfEven<std::int16_t>(kCorner + middleHeight_); });
 
   TrapErrors([&] { surface_.Cls(); });
   TrapErrors([&] { FillGradient(); });
+
+  // The frame, in pixels.
+  TrapErrors([&] { surface_.SetScaleMode(ScaleUnit::Pixels); });
+  double pixelsWide = 0, pixelsHigh = 0;
+  TrapErrors([&] { pixelsWide = surface_.ScaleWidth(); });
+  TrapErrors([&] { pixelsHigh = surface_.ScaleHeight(); });
+  // Each value that leaves the 16-bit range keeps the one of the previous draw.
+  TrapErrors([&] { middleWidth_ = RoundHalfEven<std::int16_t>(pixelsWide - 2 * kCorner); });
+  TrapErrors([&] { middleHeight_ = RoundHalfEven<std::int16_t>(pixelsHigh - 2 * kCorner); });
+  TrapErrors([&] { rightColumn_ = RoundHalfEven<std::int16_t>(kCorner + middleWidth_); });
+  TrapErrors([&] { bottomRow_ = RoundHalfEven<std::int16_t>(kCorner + middleHeight_); });
 
   const Bitmap& source = pictures_[std::size_t(picture)];
   const double right = rightColumn_, bottom = bottomRow_, across = middleWidth_, down = middleHeight_;
@@ -331,15 +349,16 @@ void Command::DrawFace(FacePicture picture) {
     });
   };
   const std::optional<double> asSource;
-  piece(kEdge, kEdge, asSource, asSource, 0, 0, kCorner, kCorner);                                // top-left
-  piece(kCorner, kEdge, across, asSource, kCorner, kEdge, kStripWidth, kCorner);                   // top
-  piece(right, kEdge, asSource, asSource, kPictureWidth - kCorner, kEdge, kCorner, kCorner);       // top-right
-  piece(right, kCorner, asSource, down, kPictureWidth - kCorner, kCorner, kCorner, kStripHeight);  // right
-  piece(right, bottom, asSource, asSource, kPictureWidth - kCorner, kPictureHeight - kCorner, kCorner,
-        kCorner);                                                                                  // bottom-right
-  piece(kCorner, bottom, across, asSource, kCorner, kPictureHeight - kCorner, kStripWidth, kCorner);  // bottom
-  piece(kEdge, bottom, asSource, asSource, 0, kPictureHeight - kCorner, kCorner, kCorner);            // bottom-left
-  piece(kEdge, kCorner, asSource, down, kEdge, kCorner, kCorner, kStripHeight);                        // left
+  const double farX = kPictureWidth - kCorner, farY = kPictureHeight - kCorner;
+  piece(0, 0, asSource, asSource, 0, 0, kCorner, kCorner);                              // top-left
+  piece(kCorner, 0, across, asSource, kCorner, 0, kStripWidth, kCorner);                 // top
+  piece(right, 0, asSource, asSource, farX, 0, kCorner, kCorner);                        // top-right
+  piece(right, kCorner, asSource, down, farX, kCorner, kCorner, kStripHeight);           // right
+  piece(right, bottom, asSource, asSource, farX, farY, kCorner, kCorner);                // bottom-right
+  piece(kCorner, bottom, across, asSource, kCorner, farY, kStripWidth, kCorner);         // bottom
+  piece(0, bottom, asSource, asSource, 0, farY, kCorner, kCorner);                       // bottom-left
+  piece(0, kCorner, asSource, down, 0, kCorner, kCorner, kStripHeight);                  // left
+  TrapErrors([&] { surface_.SetScaleMode(ScaleUnit::Twips); });
 
   TrapErrors([&] { surface_.Refresh(); });
 

@@ -98,6 +98,8 @@ class Command {
 
  private:
   void Notify(const char* property);
+  // Sets the caption label and the window text to `text`.
+  void ShowCaption(const std::string& text);
 
   Platform& platform_;
   UserControlSurface& surface_;
@@ -112,7 +114,7 @@ class Command {
   std::int16_t gradientReversed_ = 0;
   TriVertex gradientVertices_[3]{};
   GradientRect gradientRect_{};
-  // The frame geometry of the last draw (a value that overflows keeps it).
+  // The frame geometry of the last draw, in pixels (a value that overflows keeps it).
   std::int16_t middleWidth_ = 0;
   std::int16_t middleHeight_ = 0;
   std::int16_t rightColumn_ = 0;

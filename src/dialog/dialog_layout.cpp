@@ -37,10 +37,6 @@ constexpr ControlLayout kLayout[] = {
     {"lbl_Doai", -1, K::Label, 4920, 1080, 1335, 195, 17, true},
 };
 
-std::int32_t ToPixels(std::int32_t twips, double twipsPerPixel) {
-  return RoundHalfEven<std::int32_t>(twips / twipsPerPixel);
-}
-
 }  // namespace
 
 std::span<const ControlLayout> DialogLayout() { return kLayout; }
@@ -52,8 +48,8 @@ const ControlLayout& LayoutOf(std::string_view name, std::int32_t element) {
 }
 
 ControlRect PixelRect(const ControlLayout& layout, double twipsPerPixelX, double twipsPerPixelY) {
-  return ControlRect{ToPixels(layout.left, twipsPerPixelX), ToPixels(layout.top, twipsPerPixelY),
-                     ToPixels(layout.width, twipsPerPixelX), ToPixels(layout.height, twipsPerPixelY)};
+  return ControlRect{TwipsToPixels(layout.left, twipsPerPixelX), TwipsToPixels(layout.top, twipsPerPixelY),
+                     TwipsToPixels(layout.width, twipsPerPixelX), TwipsToPixels(layout.height, twipsPerPixelY)};
 }
 
 DialogPlacement PlaceDialog(double screenWidth, double screenHeight, double windowWidth, double windowHeight) {

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "platform/controls.h"
+#include "tolvarin_version.h"
 
 namespace tolvarin {
 
@@ -20,7 +21,7 @@ inline constexpr std::uint32_t kBlack = 0x00000000;
 // The home page: an address under a reserved example domain until the
 // product has a page of its own.
 inline constexpr const char* kHomePageAddress = "https://tolvarin.example.org/";
-inline constexpr const char* kCreditLine = "© 2026 Tolvarin  Ver.1.0.0";
+inline constexpr const char* kCreditLine = "© 2026 Tolvarin  Ver." TOLVARIN_VERSION_TEXT;
 
 inline constexpr const char* kDialogFontName = "ＭＳ Ｐゴシック";
 

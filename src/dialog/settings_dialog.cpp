@@ -14,8 +14,6 @@ namespace tolvarin {
 namespace {
 
 constexpr std::int32_t kIdAniCaption = 3;
-constexpr std::int32_t kKeyTab = 9;
-constexpr std::int32_t kKeyEscape = 27;
 
 constexpr const char* kChooserTitle = "ﾌｧｲﾙを開く";
 // One filter pair and the list's closing NUL.
@@ -86,7 +84,8 @@ PropertyBag StoredButton(const char* caption) {
 }  // namespace
 
 std::int16_t RepeatTrackFromText(const std::string& text) {
-  const auto number = WholeNumber(text);
+  // A Japanese input method types full-width digits in its usual mode.
+  const auto number = WholeNumber(HalfWidthNumberText(text));
   if (!number) return 0;
   const double rounded = std::nearbyint(*number);  // halves to even
   if (!(rounded >= -32768.0 && rounded <= 32767.0)) return 0;
@@ -130,11 +129,14 @@ SettingsDialog::SettingsDialog(Program& program) : program_(program), platform_(
   design.iconResource = kIconResource;
   design.clientWidth = kDialogClientWidth;
   design.clientHeight = kDialogClientHeight;
+  // Laid out at the system's scale; on a monitor of another scale the
+  // platform stretches it. The saver's own windows stay per-monitor aware.
+  design.scaledBySystem = true;
   form_ = platform_.windowing.CreateForm(design);
   CreateControls();
   form_->onResize = [this] { Form_Resize(); };
   form_->onUnload = [this] { Form_Unload(); };
-  form_->onKeyDown = [this](std::int32_t keyCode, std::int32_t shift) { Form_KeyDown(keyCode, shift); };
+  form_->onKeyDown = [this](std::int32_t& keyCode, std::int32_t shift) { Form_KeyDown(keyCode, shift); };
 }
 
 SettingsDialog::~SettingsDialog() = default;
@@ -277,6 +279,18 @@ void SettingsDialog::CreateControls() {
 }
 
 void SettingsDialog::ShowModal() {
+  // The shell's calls (the home page, the file chooser) want COM on the
+  // calling thread; it stays for the dialog's life, since the shell may still
+  // be handing the address on after its call has returned.
+  Shell& shell = platform_.shell;
+  const std::int32_t com = shell.CoInitializeEx(kCoinitApartmentThreaded | kCoinitDisableOle1Dde);
+  struct Balance {
+    Shell& shell;
+    bool initialised;
+    ~Balance() {
+      if (initialised) shell.CoUninitialize();
+    }
+  } balance{shell, com >= 0};
   Form_Load();
   form_->ShowModal();
 }
@@ -341,12 +355,18 @@ void SettingsDialog::Form_Resize() {
 
 void SettingsDialog::Form_Unload() { AnimateClose(program_, form_->hWnd()); }
 
-void SettingsDialog::Form_KeyDown(std::int32_t keyCode, std::int32_t shift) {
+void SettingsDialog::Form_KeyDown(std::int32_t& keyCode, std::int32_t shift) {
+  // The dialog's own keys go no further, so the repeat box's edit field never
+  // gets a Tab or an Enter it cannot take (and would beep at).
   if (keyCode == kKeyEscape) {
+    keyCode = 0;
     Cmd_Can_Click();
     return;
   }
+  // No button is the default one and keys never click a button: Enter does nothing.
+  if (keyCode == kKeyReturn) keyCode = 0;
   if (keyCode != kKeyTab) return;
+  keyCode = 0;
   const std::vector<Focusable*> order = TabOrder();
   if (order.empty()) return;
   const std::ptrdiff_t count = std::ptrdiff_t(order.size());
@@ -441,14 +461,15 @@ void SettingsDialog::SaveAndClose() {
   settings.repeatTrack = RepeatTrackFromText(bgmRepeat_->Text());
   keys.push_back({kKeyRepeatTrack, SignedNumberText(settings.repeatTrack)});
   keys.push_back({kKeyMusicFile, settings.musicFile});
-  const std::string file = SettingsFilePath(platform_.process);
   // The four keys go in with one replacement of the file, or not at all; a
-  // path that code page 932 cannot hold turns the file into UTF-16LE.
-  const bool saved = WriteIniStrings(platform_.files, kSettingsSection, keys, file, IniWiden::WhenNeeded);
-  program_.state.lastApiResult = saved ? 1 : 0;
-  if (!saved) {
+  // path that code page 932 cannot hold whole turns the file into UTF-16LE,
+  // and a folder the user may not write sends it to the per-user file.
+  const SettingsSaveResult saved = SaveSettings(platform_.files, platform_.process, keys);
+  program_.state.lastApiResult = saved.saved ? 1 : 0;
+  if (!saved.saved) {
     // Nothing was written: the dialog stays, so the user can try again or cancel.
-    platform_.shell.MessageBoxW(form_->hWnd(), SaveFailedMessage(file), kDialogCaption, kMbOk | kMbIconExclamation);
+    platform_.shell.MessageBoxW(form_->hWnd(), SaveFailedMessage(saved.file), kDialogCaption,
+                                kMbOk | kMbIconExclamation);
     return;
   }
   form_->Unload();

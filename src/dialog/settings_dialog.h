@@ -14,9 +14,10 @@
 
 namespace tolvarin {
 
-// The repeat box's text as a track number: the text read as a number and
-// rounded (halves to even); text that is no number, or a number outside the
-// 16-bit range, gives 0 (the whole disc).
+// The repeat box's text as a track number: the text (full-width digits, signs,
+// point and blanks read as ASCII) read as a number and rounded (halves to
+// even); text that is no number, or a number outside the 16-bit range, gives
+// 0 (the whole disc).
 std::int16_t RepeatTrackFromText(const std::string& text);
 // The number pattern "##": no leading zeros, "-" for negatives, empty for 0.
 std::string FormatHash(std::int32_t value);
@@ -42,7 +43,9 @@ class SettingsDialog {
   void Form_Load();
   void Form_Resize();
   void Form_Unload();
-  void Form_KeyDown(std::int32_t keyCode, std::int32_t shift);
+  // Escape cancels, Tab moves the focus, Enter does nothing; each of them is
+  // kept from the control with the focus (keyCode becomes 0).
+  void Form_KeyDown(std::int32_t& keyCode, std::int32_t shift);
 
   void InitButtons();
   void TilePicture(PictureSurface& target);

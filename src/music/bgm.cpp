@@ -144,14 +144,18 @@ void Bgm::CdClose() {
   state_.lastApiResult = static_cast<std::int32_t>(SendWithoutReply("close cdaudio"));
 }
 
-void Bgm::Mp3Start() {
+void Bgm::Mp3Start(Hwnd callback) {
+  auto& player = state_.player;
   const std::string& path = state_.settings.musicFile;
   // A double quote cannot be part of a Windows file name, and inside the
   // quoted path it would end the name early and let the rest of the path be
   // read as command words. Such a path is never sent.
   if (path.find('"') != std::string::npos) return;
   const std::string open = "open \"" + path + "\" type MPEGVideo Alias MP3Play";
-  if (SendWithoutReply(open) == 0) SendWithoutReply("play MP3Play");
+  if (SendWithoutReply(open) != 0) return;
+  player.mp3DeviceId = winmm_.mciGetDeviceIDW(u"MP3Play");
+  player.mp3Callback = callback;
+  winmm_.mciSendStringW(u"play MP3Play notify", nullptr, 0, callback);
 }
 
 bool Bgm::Mp3IsPlaying() {
@@ -166,7 +170,22 @@ void Bgm::Mp3Poll() {
   SendWithoutReply("play MP3Play from 0");
 }
 
+void Bgm::Mp3Notify(std::uint32_t flags, std::uint32_t deviceId) {
+  const auto& player = state_.player;
+  if (flags != kMciNotifySuccessful || player.mp3DeviceId == 0) return;
+  // No device has ID 0: a driver that sends it names no device (Wine's
+  // MPEGVideo driver does), and the only play asking to be told is ours.
+  if (deviceId != 0 && deviceId != player.mp3DeviceId) return;
+  // The stop changes nothing on a play that ended; Wine's driver needs it
+  // before a play will notify again.
+  SendWithoutReply("stop MP3Play");
+  winmm_.mciSendStringW(u"play MP3Play from 0 notify", nullptr, 0, player.mp3Callback);
+}
+
 void Bgm::Mp3Close() {
+  // From here on the device is gone: the aborted play's notification, or any
+  // other still queued for it, finds no device to restart.
+  state_.player.mp3DeviceId = 0;
   SendWithoutReply("stop MP3Play");
   SendWithoutReply("close MP3Play");
 }

@@ -101,7 +101,10 @@ class ScrollBarControl : public Focusable {
 struct ComboBoxDesign {
   ControlRect rect;
   FontSpec font;
+  // The edit field and the list are drawn in these whatever the colour
+  // scheme, so the text shows on the background on every scheme.
   std::uint32_t backColor = 0x00FFFFFF;
+  std::uint32_t foreColor = 0x00000000;
 };
 
 // The editable drop-down list: a text box with a list to pick from.

@@ -29,6 +29,9 @@ struct OpenFileNameRecord {
 inline constexpr std::int32_t kSwShowNormal = 1;
 inline constexpr std::uint32_t kMbOk = 0x0;
 inline constexpr std::uint32_t kMbIconExclamation = 0x30;
+// CoInitializeEx flags: a single-threaded apartment, without OLE 1.0's DDE.
+inline constexpr std::uint32_t kCoinitApartmentThreaded = 0x2;
+inline constexpr std::uint32_t kCoinitDisableOle1Dde = 0x4;
 
 class Shell {
  public:
@@ -46,6 +49,11 @@ class Shell {
                                       std::int32_t show) = 0;
   virtual std::int32_t MessageBoxW(Hwnd owner, const std::string& text, const std::string& caption,
                                    std::uint32_t flags) = 0;
+  // COM on the calling thread, which the shell's calls need. CoInitializeEx
+  // returns an HRESULT: 0 or 1 (already initialised) must each be balanced by
+  // one CoUninitialize; a negative one (another apartment kind) must not.
+  virtual std::int32_t CoInitializeEx(std::uint32_t flags) = 0;
+  virtual void CoUninitialize() = 0;
 };
 
 }  // namespace tolvarin

@@ -127,6 +127,9 @@ class UserControlSurface {
   virtual Timer& AddTimer(std::int32_t intervalMilliseconds, bool enabled) = 0;
   // Gives the control the input focus.
   virtual void SetFocus() = 0;
+  // The window's own text: never drawn, but the name a screen reader
+  // announces for the control.
+  virtual void SetWindowTextW(const std::string& text) = 0;
 
   // Positions in the current scale.
   PointerHandler onMouseDown;

@@ -17,6 +17,11 @@
 
 namespace tolvarin {
 
+// Key codes the program handles itself.
+inline constexpr std::int32_t kKeyTab = 9;
+inline constexpr std::int32_t kKeyReturn = 13;
+inline constexpr std::int32_t kKeyEscape = 27;
+
 class Timer {
  public:
   virtual ~Timer() = default;
@@ -84,6 +89,11 @@ struct FormDesign {
   // A dialog form's client area in twips; the frame is added around it.
   double clientWidth = 0;
   double clientHeight = 0;
+  // Laid out once, at the system's resolution: on a monitor of another scale
+  // the platform stretches the whole window rather than telling it the new
+  // scale. Windows that the same thread opens afterwards (a file chooser, a
+  // message box) are scaled the same way.
+  bool scaledBySystem = false;
 };
 
 // Why a form is asked to unload.
@@ -124,13 +134,21 @@ class Form : public ControlContainer {
   // with its Move. The form owns it for as long as the form lives.
   virtual UserControlSurface& AddUserControl(const std::string& className) = 0;
 
-  std::function<void(std::int32_t keyCode, std::int32_t shift)> onKeyDown;
+  // A key pressed while the form is active, before the control with the focus
+  // gets it. A handler that sets keyCode to 0 keeps the key from that control.
+  // Keys the control wants for itself (Escape and Enter closing a dropped
+  // list) go to it alone, as a Windows dialog gives them.
+  std::function<void(std::int32_t& keyCode, std::int32_t shift)> onKeyDown;
   std::function<void(std::int32_t& cancel, UnloadMode mode)> onQueryUnload;
   std::function<void()> onUnload;
   // The program lost activation to another program's window.
   std::function<void()> onDeactivateApp;
   // The display configuration (resolution, monitors) changed.
   std::function<void()> onDisplayChange;
+  // A multimedia device finished a command sent with "notify" and this form
+  // as its callback (MM_MCINOTIFY): why (kMciNotifySuccessful, ...) and the
+  // device's ID.
+  std::function<void(std::uint32_t flags, std::uint32_t deviceId)> onMciNotify;
 
   // Shows the form modally (no owner) and returns once it has been unloaded.
   virtual void ShowModal() = 0;

@@ -33,6 +33,7 @@ void SaverWindow::Load() {
   form_->onKeyDown = [this](std::int32_t key, std::int32_t shift) { Form_KeyDown(key, shift); };
   form_->onQueryUnload = [this](std::int32_t& cancel, UnloadMode mode) { Form_QueryUnload(cancel, mode); };
   display_->onClick = [this] { Display_Click(); };
+  form_->onMciNotify = [this](std::uint32_t flags, std::uint32_t deviceId) { Form_MciNotify(flags, deviceId); };
   // Losing the screen ends the run like a key: another program's window took
   // the activation, or the monitors changed under the window.
   form_->onDeactivateApp = [this] { TrapErrors([&] { form_->Unload(); }); };
@@ -97,7 +98,7 @@ void SaverWindow::Form_Load() {
   } else if (musicMode == 2) {
     if (MusicFileEndsWith("WAV")) TrapErrors([&] { bgm_.WavStart(); });
     if (MusicFileEndsWith("MP3")) {
-      TrapErrors([&] { bgm_.Mp3Start(); });
+      TrapErrors([&] { bgm_.Mp3Start(form.hWnd()); });
       TrapErrors([&] { timer1_->SetEnabled(true); });
     }
   }
@@ -213,6 +214,11 @@ void SaverWindow::Timer2_Timer() {
     bgm_.CdPoll();
     timer2_->SetEnabled(program_.state.player.cdPollOk);
   });
+}
+
+// A restart that fails is silent: the once-a-second poll still starts the file.
+void SaverWindow::Form_MciNotify(std::uint32_t flags, std::uint32_t deviceId) {
+  TrapErrors([&] { bgm_.Mp3Notify(flags, deviceId); });
 }
 
 void SaverWindow::Display_Click() { TrapErrors([&] { form_->Unload(); }); }

@@ -26,6 +26,8 @@ class SaverWindow {
   void Timer1_Timer();
   void Timer2_Timer();
   void Display_Click();
+  // MM_MCINOTIFY: a multimedia device finished a command sent with "notify".
+  void Form_MciNotify(std::uint32_t flags, std::uint32_t deviceId);
   void Form_KeyDown(std::int32_t keyCode, std::int32_t shift);
   void Form_QueryUnload(std::int32_t& cancel, UnloadMode mode);
 

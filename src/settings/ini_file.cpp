@@ -282,6 +282,15 @@ void SetKey(std::string& text, bool dbcs, std::string_view section, std::string_
 // True when code page 932 holds `utf8` exactly.
 bool FitsCp932(std::string_view utf8) { return Cp932ToUtf8(Utf8ToCp932(utf8)) == utf8; }
 
+// True when a code page 932 file gives `value` back as well as a UTF-16 file
+// would: it converts and back unchanged, and the read limit, which counts
+// bytes there and UTF-16 units in a UTF-16 file, cuts it no sooner (a path
+// the file chooser returns may take twice as many bytes as characters).
+bool ValueFitsCp932(std::string_view value) {
+  if (!FitsCp932(value)) return false;
+  return Utf8ToCp932(value).size() <= kIniValueLimit || Utf8ToUtf16Le(value).size() / 2 > kIniValueLimit;
+}
+
 // A value as it is stored: cut at its first NUL, CR or LF.
 std::string_view StorableValue(std::string_view value) {
   value = UpToNul(value);
@@ -312,7 +321,7 @@ std::optional<std::string> IniUpdate(std::string_view fileBytes, std::string_vie
   if (encoding == IniEncoding::Cp932) {
     bool fits = FitsCp932(sectionName);
     for (const IniEntry& entry : entries)
-      fits = fits && FitsCp932(TrimBlanks(UpToNul(entry.key))) && FitsCp932(StorableValue(entry.value));
+      fits = fits && FitsCp932(TrimBlanks(UpToNul(entry.key))) && ValueFitsCp932(StorableValue(entry.value));
     if (fits) {
       apply(text, true);
       // Bytes that would read as UTF-8 would not come back as written.

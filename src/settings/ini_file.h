@@ -16,7 +16,8 @@
 // and a lone CR all end a line.
 //
 // Writing changes one line per key, or inserts what is missing, keeps every
-// other byte and keeps the file's encoding. A UTF-16BE file is never
+// other byte and keeps the file's encoding, unless a code page 932 file
+// could not give a value back whole (see IniWiden). A UTF-16BE file is never
 // rewritten.
 #include <cstddef>
 #include <cstdint>
@@ -47,10 +48,12 @@ struct IniEntry {
   std::string value;
 };
 
-// What a write may do when code page 932 cannot hold a name or value, or when
+// What a write may do when code page 932 cannot hold a name or value, holds
+// a value only in more bytes than are read back (kIniValueLimit), or when
 // the code page 932 bytes written would read as UTF-8: fail (Never), or
 // rewrite the whole file as UTF-16LE with a byte order mark (WhenNeeded),
-// which needs a file whose bytes all convert and convert back unchanged.
+// where the limit counts UTF-16 units; that needs a file whose bytes all
+// convert and convert back unchanged.
 enum class IniWiden { Never, WhenNeeded };
 
 // The file's bytes with each entry's key in `section` set to its value, in

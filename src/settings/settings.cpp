@@ -9,9 +9,9 @@ namespace {
 
 // Reads one numeric setting: empty text gives `whenEmpty`; text that is no
 // number in range leaves the setting as it was.
-void LoadNumber(FileSystem& files, Process& process, const char* key, std::int16_t whenEmpty,
+void LoadNumber(FileSystem& files, const std::string& file, const char* key, std::int16_t whenEmpty,
                 std::int16_t& setting) {
-  const std::string text = ReadIniString(files, kSettingsSection, key, SettingsFilePath(process));
+  const std::string text = ReadIniString(files, kSettingsSection, key, file);
   if (text.empty()) {
     setting = whenEmpty;
     return;
@@ -28,17 +28,58 @@ std::string SettingsFilePath(Process& process) {
   return path + "\\Tolvarin.ini";
 }
 
+std::optional<std::string> PerUserSettingsFilePath(FileSystem& files) {
+  std::optional<std::string> folder = files.RoamingAppDataFolder();
+  if (!folder || folder->empty()) return std::nullopt;
+  if (folder->back() == '\\') folder->pop_back();
+  return *folder + "\\Tolvarin\\Tolvarin.ini";
+}
+
+std::string SettingsFileToRead(FileSystem& files, Process& process) {
+  if (const auto perUser = PerUserSettingsFilePath(files); perUser && files.IsFile(*perUser)) return *perUser;
+  return SettingsFilePath(process);
+}
+
+SettingsSaveResult SaveSettings(FileSystem& files, Process& process, const std::vector<IniEntry>& entries) {
+  const std::string beside = SettingsFilePath(process);
+  const std::string file = SettingsFileToRead(files, process);
+  const FileWriteResult result = WriteIniStrings(files, kSettingsSection, entries, file, IniWiden::WhenNeeded);
+  if (result || file != beside) return {bool(result), file};
+
+  // Refused beside the program. A file the user made read-only keeps its
+  // refusal; a folder (or file) that the user may not change sends the
+  // settings to the per-user file, which from then on is the one in use.
+  const auto perUser = PerUserSettingsFilePath(files);
+  const std::uint32_t attributes = files.GetFileAttributesW(beside);
+  if (result.error != kErrorAccessDenied || !perUser ||
+      (attributes != kInvalidFileAttributes && (attributes & (kFileAttributeReadOnly | kFileAttributeDirectory))))
+    return {false, beside};
+  const auto old = files.ReadFileBytes(beside, kIniFileLimit + 1);
+  if ((old && old->size() > kIniFileLimit) || (!old && attributes != kInvalidFileAttributes)) return {false, beside};
+  const auto updated = IniUpdate(old ? *old : std::string(), kSettingsSection, entries, IniWiden::WhenNeeded);
+  if (!updated) return {false, beside};
+  // The application-data folder exists for every user; ours within it may not.
+  files.CreateDirectoryW(FolderOfPath(*perUser));
+  if (!ReplaceFileBytes(files, *perUser, *updated)) return {false, beside};
+  return {true, *perUser};
+}
+
 void LoadSettings(Platform& platform, SharedSettings& settings) {
   LoadSettings(platform.files, platform.process, settings);
 }
 
 void LoadSettings(FileSystem& files, Process& process, SharedSettings& settings) {
-  TrapErrors([&] { LoadNumber(files, process, kKeyEffectDegree, 100, settings.effectDegree); });
-  TrapErrors([&] { LoadNumber(files, process, kKeyMusicMode, 0, settings.musicMode); });
-  TrapErrors([&] { LoadNumber(files, process, kKeyRepeatTrack, 0, settings.repeatTrack); });
+  std::string ini;
+  TrapErrors([&] {
+    ini = SettingsFilePath(process);
+    ini = SettingsFileToRead(files, process);
+  });
+  TrapErrors([&] { LoadNumber(files, ini, kKeyEffectDegree, 100, settings.effectDegree); });
+  TrapErrors([&] { LoadNumber(files, ini, kKeyMusicMode, 0, settings.musicMode); });
+  TrapErrors([&] { LoadNumber(files, ini, kKeyRepeatTrack, 0, settings.repeatTrack); });
   TrapErrors([&] { settings.musicFolder = process.AppFolder(); });
   TrapErrors([&] {
-    const std::string file = ReadIniString(files, kSettingsSection, kKeyMusicFile, SettingsFilePath(process));
+    const std::string file = ReadIniString(files, kSettingsSection, kKeyMusicFile, ini);
     if (!file.empty() && FileExists(files, file)) {
       settings.musicFile = file;
       settings.musicFolder = FolderOfPath(file);
@@ -56,15 +97,16 @@ std::string ReadIniString(FileSystem& files, const std::string& section, const s
   return IniLookup(*bytes, section, key).value_or(std::string());
 }
 
-bool WriteIniStrings(FileSystem& files, const std::string& section, const std::vector<IniEntry>& entries,
-                     const std::string& file, IniWiden widen) {
+FileWriteResult WriteIniStrings(FileSystem& files, const std::string& section, const std::vector<IniEntry>& entries,
+                                const std::string& file, IniWiden widen) {
   // One byte over the limit tells a file that is too large to rewrite whole.
   const auto old = files.ReadFileBytes(file, kIniFileLimit + 1);
-  if (old && old->size() > kIniFileLimit) return false;
+  if (old && old->size() > kIniFileLimit) return {false, kErrorInvalidData};
   // A file that is there but cannot be read is not replaced by a new one.
-  if (!old && files.PathExists(file)) return false;
+  if (!old && files.PathExists(file)) return {false, kErrorInvalidData};
   const auto updated = IniUpdate(old ? *old : std::string(), section, entries, widen);
-  return updated && files.ReplaceFileBytes(file, *updated);
+  if (!updated) return {false, kErrorInvalidData};
+  return ReplaceFileBytes(files, file, *updated);
 }
 
 void WriteIniString(FileSystem& files, const std::string& section, const std::string& key,

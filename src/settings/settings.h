@@ -1,11 +1,13 @@
 #pragma once
 // The four user settings, the music folder, and the settings file functions.
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "platform/platform.h"
 #include "settings/ini_file.h"
+#include "settings/replace_file.h"
 
 namespace tolvarin {
 
@@ -25,10 +27,28 @@ inline constexpr const char* kKeyRepeatTrack = "BGMﾘﾋﾟｰﾄ";
 inline constexpr const char* kKeyMusicFile = "BGMﾌｧｲﾙ";
 
 // The application folder followed by "\Tolvarin.ini" (a drive root's own
-// "\" is not doubled).
+// "\" is not doubled): the settings file beside the program.
 std::string SettingsFilePath(Process& process);
+// The per-user settings file, "Tolvarin\Tolvarin.ini" in the user's roaming
+// application-data folder; nullopt when the platform gives no such folder.
+std::optional<std::string> PerUserSettingsFilePath(FileSystem& files);
+// The settings file in use, for reading and for saving alike: the per-user
+// file when there is one, else the file beside the program.
+std::string SettingsFileToRead(FileSystem& files, Process& process);
 
-// Fills the settings from the settings file; each step traps its own errors.
+struct SettingsSaveResult {
+  bool saved = false;
+  std::string file;  // where the settings went; when not saved, the file that stays as it was
+};
+// Sets every key of `entries` in the settings file in use, with one
+// replacement of the file (widened when code page 932 cannot hold a value
+// whole). When that is the file beside the program and its folder or the
+// file refuses the user (access denied), while the file does not carry the
+// read-only attribute, the file beside the program with the changes applied
+// goes to the per-user file instead (its folder created when missing).
+SettingsSaveResult SaveSettings(FileSystem& files, Process& process, const std::vector<IniEntry>& entries);
+
+// Fills the settings from the settings file in use; each step traps its own errors.
 void LoadSettings(Platform& platform, SharedSettings& settings);
 void LoadSettings(FileSystem& files, Process& process, SharedSettings& settings);
 
@@ -48,8 +68,9 @@ void WriteIniString(FileSystem& files, const std::string& section, const std::st
 // with a byte order mark. True when the file was written; false when nothing
 // was written: a name cannot be written, the file is UTF-16BE, too large or
 // unreadable, a value does not fit the encoding (see IniUpdate), or the
-// write itself failed.
-bool WriteIniStrings(FileSystem& files, const std::string& section, const std::vector<IniEntry>& entries,
+// write itself failed; the result then carries the platform's reason
+// (kErrorInvalidData when the platform gave none).
+FileWriteResult WriteIniStrings(FileSystem& files, const std::string& section, const std::vector<IniEntry>& entries,
                      const std::string& file, IniWiden widen);
 // True when `path`, less one trailing "\", names a file that can be opened for reading.
 bool FileExists(FileSystem& files, const std::string& path);

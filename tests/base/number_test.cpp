@@ -45,6 +45,15 @@ TEST(SignedNumberText, HasASignPositionAndReadsBackAsWritten) {
   for (int v = -32768; v <= 32767; ++v) ASSERT_EQ(FloorToInt16(SignedNumberText(v)), std::optional<std::int16_t>(v));
 }
 
+// How the repeat box reads these is the dialog's number table.
+TEST(HalfWidthNumberText, TurnsWhatAnInputMethodTypesIntoASCIIAndLeavesTheRest) {
+  const std::pair<std::string, std::string> cases[] = {
+      {"０９", "09"}, {"－３．５", "-3.5"}, {"＋　8", "+ 8"}, {"１ｅ３", "1ｅ3"}, {"／：，", "／：，"},
+      {"\xEF\xBC", "\xEF\xBC"}, {"\xE3\x80", "\xE3\x80"}, {"\xEF\xBD\x90", "\xEF\xBD\x90"},
+  };
+  for (const auto& [text, expected] : cases) EXPECT_EQ(HalfWidthNumberText(text), expected) << text;
+}
+
 TEST(LeadingNumber, ReadsAsFarAsTheNumberGoes) {
   const std::pair<const char*, double> cases[] = {
       {"1234", 1234},   {"12x34", 12},    {"", 0},         {"abc", 0},     {"  -3.5e2z", -350},

@@ -99,16 +99,53 @@ TEST_F(CommandFaceTest, EveryPictureInBothDirectionsOnBothSizes) {
   }
 }
 
+// On a scaled screen the face is still the picture's design: the 4-pixel
+// corners one to one, the strips stretched between them, nothing from
+// outside the 64 x 25 picture. At 10 twips a pixel 1155 and 375 twips are
+// halves, which go away from zero.
+TEST(CommandFaceAtScale, EveryScaleKeepsTheFourPixelEdgesOfThePicture) {
+  struct Row {
+    double twipsPerPixel, width, height;
+    std::int32_t pixelsWide, pixelsHigh;
+  } const rows[] = {
+      {12, 1155, 375, 96, 31}, {12, 615, 315, 51, 26},    // 120 dots per inch
+      {10, 1155, 375, 116, 38}, {10, 615, 315, 62, 32},   // 144
+      {7.5, 1155, 375, 154, 50}, {7.5, 615, 315, 82, 42},  // 192
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(std::to_string(row.twipsPerPixel) + " twips a pixel, " + std::to_string(row.width) + " twips wide");
+    sim::SimOptions options;
+    options.twipsPerPixel = row.twipsPerPixel;
+    sim::SimPlatform sim(options);
+    auto form = sim.windowing.CreateForm(FormDesign{});
+    auto button = Command::Place(sim.platform(), *form, PropertyBag{{"Caption", std::string("設定")}}, 300, 300,
+                                 row.width, row.height);
+    const Bitmap& face = static_cast<sim::SimUserControl&>(button->surface()).bitmap;
+    ASSERT_EQ(face.width, row.pixelsWide);
+    ASSERT_EQ(face.height, row.pixelsHigh);
+    button->Initialize();
+    for (bool hovered : {false, true}) {
+      if (hovered) button->UserControl_MouseMove(0, 0, 0, 0);
+      for (FacePicture picture : kAllPictures) {
+        button->DrawFace(picture);
+        const Bitmap design = *sim.pictures.LoadPictureResource(FacePictureResource(picture));
+        EXPECT_EQ(face, ExpectedFace(design, face.width, face.height, hovered)) << "picture " << int(picture);
+      }
+    }
+  }
+}
+
 TEST_F(CommandFaceTest, NarrowAndHugeSurfacesNeverFailTheDraw) {
   Command& button = Place(90, 90);  // 6 x 6 pixels: the middle sizes go negative
   EXPECT_EQ(Surface(button).bitmap.width, 6);
   button.Move(300, 300, 1155, 375);
-  // Wider than the 16-bit geometry: the draw keeps the previous geometry and goes on.
-  button.Move(300, 300, 40000, 375);
+  // Wider than the 16-bit geometry (pixels): the draw keeps the previous geometry and goes on.
+  button.Move(300, 300, 495000, 375);
   const Bitmap& face = Surface(button).bitmap;
-  EXPECT_EQ(button.LblMsg().Width(), 40005) << "the surface's whole pixels";
+  EXPECT_EQ(face.width, 33000);
+  EXPECT_EQ(button.LblMsg().Width(), 495000) << "the surface's whole pixels";
   EXPECT_EQ(face.at(0, 12), Picture(FacePicture::Normal).at(0, 12));
-  // The right column of the previous draw (1095 twips, pixel 73) is kept.
+  // The right column of the previous draw (pixel 73) is kept.
   EXPECT_EQ(face.at(73, 0), Picture(FacePicture::Normal).at(60, 0));
   EXPECT_EQ(face.at(2000, 0), 0xFFFFFFu) << "the gradient, no frame, out there";
 }

@@ -4,10 +4,6 @@
 
 namespace tolvarin::testing {
 
-namespace {
-
-// The face of a w x h pixel button cut from `picture`, on the platform's
-// vertical gradient from white to RGB(198, 197, 215), or back when reversed.
 Bitmap ExpectedFace(const Bitmap& picture, std::int32_t w, std::int32_t h, bool reversed) {
   const TriVertex light{0, 0, 0xFF00, 0xFF00, 0xFF00, 0}, dark{0, 0, 0xC600, 0xC500, 0xD700, 0};
   TriVertex vertices[2] = {reversed ? dark : light, reversed ? light : dark};
@@ -30,8 +26,6 @@ Bitmap ExpectedFace(const Bitmap& picture, std::int32_t w, std::int32_t h, bool 
         face.at(x, y) = picture.at(source(x, w, picture.width), source(y, h, picture.height));
   return face;
 }
-
-}  // namespace
 
 CommandTest::CommandTest() {
   form = sim.windowing.CreateForm(FormDesign{"Host", true, 0x00808080});

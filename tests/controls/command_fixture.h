@@ -11,6 +11,11 @@
 
 namespace tolvarin::testing {
 
+// The face of a w x h pixel button cut from `picture`, on the platform's
+// vertical gradient from white to RGB(198, 197, 215), or back when reversed:
+// the picture's 4-pixel corners one to one, its edge strips stretched.
+Bitmap ExpectedFace(const Bitmap& picture, std::int32_t w, std::int32_t h, bool reversed);
+
 class CommandTest : public ::testing::Test {
  protected:
   CommandTest();

@@ -96,6 +96,7 @@ TEST_F(CommandPropertiesTest, LoadingTableWithBadAndMissingValues) {
     // Read the fields before a property read runs the first-run set-up.
     EXPECT_EQ(button.FirstRun(), row.firstRun);
     EXPECT_EQ(button.LblMsg().Caption(), row.caption);
+    EXPECT_EQ(sim.desktop.Find(button.hWnd())->title, row.caption) << "the name screen readers announce";
     EXPECT_EQ(button.LblMsg().Font().name, row.fontName);
     EXPECT_EQ(button.LblMsg().Font().size, 9.75);
     EXPECT_EQ(button.LblMsg().Font().weight, 400);
@@ -167,6 +168,7 @@ TEST_F(CommandPropertiesTest, PropertiesNotifyAndRepaintAsTheirTableSays) {
   auto refreshes = Surface(button).refreshCount;
 
   button.SetCaption("ｷｬﾝｾﾙ");
+  EXPECT_EQ(sim.desktop.Find(button.hWnd())->title, "ｷｬﾝｾﾙ");
   FontSpec font = CommandDesignFont();
   font.size = 12;
   button.SetFont(font);

@@ -5,6 +5,7 @@
 #include "base/errors.h"
 #include "dialog/dialog_layout.h"
 #include "platform/sim/sim_controls.h"
+#include "support/dialog_scales.h"
 #include "support/sim_fixture.h"
 
 namespace tolvarin::testing {
@@ -61,7 +62,7 @@ class DialogTest : public SimTest {
 
 // A few worked positions; the on-screen run clicks the marks' labels and the
 // buttons where the table puts them. At 12 twips a pixel 990 and 330 twips
-// are halves, which go to even.
+// are halves, which go away from zero as everywhere else.
 TEST_F(DialogTest, LayoutInPixels) {
   struct Row {
     std::string_view name;
@@ -71,7 +72,7 @@ TEST_F(DialogTest, LayoutInPixels) {
   } const rows[] = {
       {"Pic_C", -1, 15, 15, {12, 16, 469, 165}},
       {"Cmd_Set", -1, 15, 15, {324, 200, 77, 25}},
-      {"lbl", 14, 12, 15, {195, 56, 82, 13}},
+      {"lbl", 14, 12, 15, {195, 56, 83, 13}},
       {"lbl_BGM", 0, 12, 12, {55, 95, 28, 16}},
   };
   for (const Row& row : rows) {
@@ -79,6 +80,22 @@ TEST_F(DialogTest, LayoutInPixels) {
     EXPECT_EQ(PixelRect(LayoutOf(row.name, row.element), row.twipsPerPixelX, row.twipsPerPixelY), row.pixels);
   }
   EXPECT_THROW(LayoutOf("Img_BGM", 3), ProgramError);
+}
+
+// The credit line in the dialog's corner carries the project version, as the
+// version block of the program file does ("Ver.1.0.0" for 1.0.0).
+TEST_F(DialogTest, CreditLineCarriesTheProjectVersion) {
+  Open(Defaults());
+  const std::string expected = "© 2026 Tolvarin  Ver." + std::to_string(TOLVARIN_VERSION_MAJOR) + "." +
+                               std::to_string(TOLVARIN_VERSION_MINOR) + "." +
+                               std::to_string(TOLVARIN_VERSION_PATCH);
+  const ControlRect credit = PixelRect(LayoutOf("lbl", 7), 15, 15);
+  const sim::SimFormLabel* found = nullptr;
+  for (const auto& label : form().controls.labels) {
+    if (label->design.rect == credit) found = label.get();
+  }
+  ASSERT_NE(found, nullptr);
+  EXPECT_EQ(found->Caption(), expected);
 }
 
 TEST_F(DialogTest, PlacementCentredAndAThirdDown) {
@@ -149,7 +166,10 @@ TEST_F(DialogTest, RepeatNumbers) {
     std::int16_t track;
   } const rows[] = {{"abc", 0}, {"", 0},    {"-", 0},     {"7", 7},         {"2.5", 2},      {"3.5", 4},
                     {"-1", -1}, {"31", 31}, {" 8 ", 8},   {"1e1", 10},      {"32767.4", 32767},
-                    {"32767.5", 0},         {"-32768", -32768}, {"40000", 0}, {"7x", 0}, {"1e999", 0}};
+                    {"32767.5", 0},         {"-32768", -32768}, {"40000", 0}, {"7x", 0}, {"1e999", 0},
+                    // Typed with a Japanese input method: full width.
+                    {"１２", 12}, {"－３", -3}, {"２．５", 2}, {"３．５", 4}, {"　７　", 7}, {"＋1２", 12},
+                    {"１，０００", 0}, {"１２ト", 0}};
   for (const Row& row : rows) EXPECT_EQ(RepeatTrackFromText(row.text), row.track) << row.text;
 }
 
@@ -254,10 +274,11 @@ TEST_F(DialogTest, SaveWritesFourKeysInOneReplacement) {
     repeatBox().text = row.repeatText;
     dialog().SaveAndClose();
     EXPECT_EQ(sim->files.FileBytes(kIni), row.expected);
-    // One temporary file, one rename.
-    std::size_t renames = 0;
-    for (const auto& op : sim->files.Operations()) renames += op.kind == sim::FileOperation::Kind::Rename;
-    EXPECT_EQ(renames, 1u);
+    // One temporary file, one move into place.
+    std::size_t moves = 0;
+    for (const auto& op : sim->files.Operations())
+      moves += op.kind == sim::FileOperation::Kind::Move || op.kind == sim::FileOperation::Kind::Replace;
+    EXPECT_EQ(moves, 1u);
     EXPECT_TRUE(form().Destroyed());
     EXPECT_EQ(sim->shell.messages.size(), 0u);
     EXPECT_EQ(program->state.settings.repeatTrack, RepeatTrackFromText(row.repeatText));
@@ -265,11 +286,13 @@ TEST_F(DialogTest, SaveWritesFourKeysInOneReplacement) {
 }
 
 TEST_F(DialogTest, FailedSaveKeepsTheFileAndTheDialog) {
-  // Which faults make a write fail is the settings tests' part.
+  // Which faults make a write fail, and when the per-user file takes the
+  // save, is the settings tests' part.
   Open(Defaults());
   const std::string before = "[Section]\r\n" + kModeKey + "=1\r\n";
   sim->files.AddFile(kIni, before);
-  sim->files.SetWriteFault("C:\\Program Files\\Tolvarin", sim::WriteFault::DiskFull);
+  sim->files.SetWriteFault("C:\\Program Files\\Tolvarin", sim::WriteFault::AccessDenied);
+  ASSERT_EQ(sim->files.SetFileAttributesW(kIni, kFileAttributeReadOnly), 0u);
   dialog().SaveAndClose();
   EXPECT_FALSE(form().Destroyed());
   ASSERT_EQ(sim->shell.messages.size(), 1u);
@@ -280,17 +303,41 @@ TEST_F(DialogTest, FailedSaveKeepsTheFileAndTheDialog) {
   dialog().Cmd_Can_Click();
   EXPECT_TRUE(form().Destroyed());
   EXPECT_EQ(sim->files.FileBytes(kIni), before);
+  EXPECT_FALSE(sim->files.IsFolder("C:\\Users\\User\\AppData\\Roaming\\Tolvarin"));
+
+  // Without the read-only attribute the same refusal sends the save to the
+  // per-user file, and the dialog closes as after any save.
+  Open(Defaults());
+  sim->files.AddFile(kIni, before);
+  sim->files.SetWriteFault("C:\\Program Files\\Tolvarin", sim::WriteFault::AccessDenied);
+  sim->files.AddFolder("C:\\Users\\User\\AppData\\Roaming");
+  dialog().SaveAndClose();
+  EXPECT_TRUE(form().Destroyed());
+  EXPECT_EQ(sim->shell.messages.size(), 0u);
+  EXPECT_EQ(sim->files.FileBytes(kIni), before);
+  EXPECT_EQ(ReadIniString(sim->files, "Section", kKeyMusicMode, "C:\\Users\\User\\AppData\\Roaming\\Tolvarin\\Tolvarin.ini"), "0");
 }
 
 // The cancel button is the on-screen run's.
 TEST_F(DialogTest, EscapeAndTitleBarLeaveTheFileUntouched) {
-  for (bool escape : {true, false}) {
-    SCOPED_TRACE(escape);
-    Open(Defaults());
+  enum Way { Escape, TitleBar, EscapeWithTheListOpen };
+  for (Way way : {Escape, TitleBar, EscapeWithTheListOpen}) {
+    SCOPED_TRACE(way);
+    SharedSettings settings = Defaults();
+    settings.musicMode = 1;
+    Open(settings);
     sim->files.AddFile(kIni, "[Section]\n");
     sim->files.ClearOperations();
-    if (escape) sim->windowing.PostKey(27);
-    else sim->windowing.PostClose(form().hWnd());
+    if (way == EscapeWithTheListOpen) {
+      // The first Escape closes only the list; the second cancels.
+      repeatBox().DropDown();
+      sim->windowing.PostKey(27);
+      sim->windowing.DoEvents();
+      EXPECT_FALSE(form().Destroyed());
+      EXPECT_FALSE(repeatBox().dropped);
+    }
+    if (way == TitleBar) sim->windowing.PostClose(form().hWnd());
+    else sim->windowing.PostKey(27);
     sim->windowing.DoEvents();
     EXPECT_TRUE(form().Destroyed());
     EXPECT_TRUE(sim->files.Operations().empty());
@@ -403,40 +450,138 @@ TEST_F(DialogTest, TabMovesTheFocusInTabIndexOrder) {
   };
   std::vector<std::string> forward, backward;
   for (int i = 0; i < 5; ++i) {
-    dialog().Form_KeyDown(9, 0);
+    sim->windowing.PostKey(9);
+    sim->windowing.DoEvents();
     forward.push_back(focused());
   }
   EXPECT_EQ(forward, (std::vector<std::string>{"BGM_Repeat", "Cmd_Set", "Cmd_Can", "HS_Doai", "BGM_Repeat"}));
+  // In the repeat box Enter does nothing, and neither it nor Tab reaches the
+  // edit field; other keys do, and Enter still picks from the open list.
+  sim->windowing.PostKey(13);
+  sim->windowing.PostKey('7');
+  sim->windowing.DoEvents();
+  repeatBox().DropDown();
+  sim->windowing.PostKey(13);
+  sim->windowing.DoEvents();
+  EXPECT_FALSE(repeatBox().dropped);
+  EXPECT_EQ(focused(), "BGM_Repeat");
+  EXPECT_FALSE(form().Destroyed());
+  EXPECT_EQ(sim->windowing.keysToFocus, std::vector<std::int32_t>{'7'});
   dialog().SelectMusicMode(2);  // now the other way round
   for (int i = 0; i < 4; ++i) {
-    dialog().Form_KeyDown(9, kShiftMask);
+    sim->windowing.PostKeyWithShift(9, kShiftMask);
+    sim->windowing.DoEvents();
     backward.push_back(focused());
   }
   EXPECT_EQ(backward, (std::vector<std::string>{"HS_Doai", "Cmd_Can", "Cmd_Set", "Cmd_File"}));
+  EXPECT_EQ(sim->windowing.keysToFocus, std::vector<std::int32_t>{'7'});
 }
 
-TEST_F(DialogTest, LayoutAtOneHundredTwentyDotsPerInchStillFits) {
-  sim::SimOptions options;
-  options.twipsPerPixel = 12;
-  Open(Defaults(), options);
-  const std::int32_t width = std::int32_t(form().ScaleWidth()), height = std::int32_t(form().ScaleHeight());
-  EXPECT_EQ(width, 620);
-  EXPECT_EQ(height, 308);
-  const ControlRect panel = PixelRect(LayoutOf("Pic_C"), 12, 12);
-  for (const ControlLayout& layout : DialogLayout()) {
-    if (layout.name == "Pic_Mbl" || layout.name == "Img_Ra") continue;  // kept out of sight by design
-    SCOPED_TRACE(std::string(layout.name) + " " + std::to_string(layout.element));
-    const ControlRect r = PixelRect(layout, 12, 12);
-    const std::int32_t w = layout.inPanel ? panel.width : width, h = layout.inPanel ? panel.height : height;
-    EXPECT_GE(r.left, 0);
-    EXPECT_GE(r.top, 0);
-    EXPECT_LE(r.left + r.width, w);
-    EXPECT_LE(r.top + r.height, h);
+// A press that did not begin on a button is no click on it, wherever it ends.
+TEST_F(DialogTest, ADragEndingOverAButtonIsNoClick) {
+  struct Row {
+    const char* what;
+    PointL from, to;  // client pixels
+  } const rows[] = {
+      {"gradient to 設定", {250, 235}, {362, 212}},
+      {"gradient to ｷｬﾝｾﾙ", {3, 3}, {442, 212}},
+      {"panel to ...", {12 + 300, 16 + 150}, {12 + 48, 16 + 126}},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    SharedSettings settings = Defaults();
+    settings.musicMode = 2;  // the file button on
+    Open(settings);
+    const RectL client = form().ScreenRect();
+    for (std::int16_t button : {kLeftButton, kRightButton}) {
+      sim->windowing.PostMouseDown(client.left + row.from.x, client.top + row.from.y, button);
+      sim->windowing.PostMouseMove(client.left + row.to.x, client.top + row.to.y);
+      sim->windowing.PostMouseUp(client.left + row.to.x, client.top + row.to.y, button);
+      sim->windowing.DoEvents();
+    }
+    EXPECT_FALSE(form().Destroyed());
+    EXPECT_FALSE(sim->files.FileBytes(kIni));
+    EXPECT_TRUE(sim->shell.chooserCalls.empty());
+    // The pointer is free again: a click of its own still works.
+    sim->windowing.PostMouseMove(client.left + 442, client.top + 212);
+    sim->windowing.PostMouseDown(client.left + 442, client.top + 212, kLeftButton);
+    sim->windowing.PostMouseUp(client.left + 442, client.top + 212, kLeftButton);
+    sim->windowing.DoEvents();
+    EXPECT_TRUE(form().Destroyed());
   }
-  // The tiles still meet: the holder takes the tile's own size.
-  const Bitmap& panelImage = static_cast<sim::SimSurface&>(dialog().Pic_C()).bitmap;
-  const Bitmap& tile = static_cast<sim::SimSurface&>(dialog().Pic_Mbl()).bitmap;
-  EXPECT_EQ(panelImage.at(560, 25), tile.at(4, 5));
+}
+
+TEST_F(DialogTest, ButtonWindowsCarryTheirCaptionsAndComIsOnForTheShell) {
+  Make();
+  program->state.settings = Defaults();
+  program->settingsDialog = std::make_unique<SettingsDialog>(*program);
+  for (auto [button, caption] : {std::pair{&dialog().Cmd_Set(), "設定"}, {&dialog().Cmd_Can(), "ｷｬﾝｾﾙ"},
+                                 {&dialog().Cmd_File(), "..."}})
+    EXPECT_EQ(sim->desktop.Find(button->hWnd())->title, caption);
+  // The home page through the modal loop, then Escape.
+  const DialogPlacement place = PlaceDialog(sim->windowing.ScreenWidth(), sim->windowing.ScreenHeight(),
+                                            form().Width(), form().Height());
+  const PointL link{std::int32_t(std::lround(place.left / 15.0)) + sim::SimForm::kFrameSide + 20,
+                    std::int32_t(std::lround(place.top / 15.0)) + sim::SimForm::kFrameTop + 214};
+  sim->windowing.PostButtonClick(link.x, link.y, kLeftButton);
+  sim->windowing.PostKey(27);
+  dialog().ShowModal();
+  ASSERT_EQ(sim->shell.shellCalls.size(), 1u);
+  EXPECT_EQ(sim->shell.shellCalls[0].apartmentDuringCall, kCoinitApartmentThreaded | kCoinitDisableOle1Dde);
+  EXPECT_EQ(sim->shell.apartments, 0);  // balanced
+}
+
+// At every scale the dialog is laid out by the one rounding of twips, its
+// buttons on the pixels of the table the Windows backend meets too, and
+// everything still fits; the system stretches the window on a monitor of
+// another scale.
+TEST_F(DialogTest, LayoutAtEveryScaleFitsAndLandsOnTheSharedPixels) {
+  for (const DialogScale& scale : kDialogScales) {
+    const double tpp = scale.twipsPerPixel;
+    SCOPED_TRACE(std::to_string(tpp) + " twips a pixel");
+    sim::SimOptions options;
+    options.twipsPerPixel = tpp;
+    Open(Defaults(), options);
+    EXPECT_TRUE(form().design.scaledBySystem);
+    const std::int32_t width = std::int32_t(form().ScaleWidth()), height = std::int32_t(form().ScaleHeight());
+    EXPECT_EQ(width, scale.clientWidth);
+    EXPECT_EQ(height, scale.clientHeight);
+    const RectL client = form().ScreenRect();
+    auto placed = [&](Command& button) {
+      const RectL r = static_cast<sim::SimUserControl&>(button.surface()).ScreenRect();
+      return ControlRect{r.left - client.left, r.top - client.top, r.right - r.left, r.bottom - r.top};
+    };
+    EXPECT_EQ(placed(dialog().Cmd_Set()), scale.cmdSet);
+    EXPECT_EQ(placed(dialog().Cmd_File()), scale.cmdFile);
+    EXPECT_EQ(PixelRect(LayoutOf("lbl", 14), tpp, tpp), scale.lbl14);
+    const ControlRect panel = PixelRect(LayoutOf("Pic_C"), tpp, tpp);
+    for (const ControlLayout& layout : DialogLayout()) {
+      if (layout.name == "Pic_Mbl" || layout.name == "Img_Ra") continue;  // kept out of sight by design
+      SCOPED_TRACE(std::string(layout.name) + " " + std::to_string(layout.element));
+      const ControlRect r = PixelRect(layout, tpp, tpp);
+      const std::int32_t w = layout.inPanel ? panel.width : width, h = layout.inPanel ? panel.height : height;
+      EXPECT_GE(r.left, 0);
+      EXPECT_GE(r.top, 0);
+      EXPECT_LE(r.left + r.width, w);
+      EXPECT_LE(r.top + r.height, h);
+    }
+    for (Command* button : {&dialog().Cmd_Set(), &dialog().Cmd_Can(), &dialog().Cmd_File()}) {
+      const ControlRect r = placed(*button);
+      EXPECT_LE(r.left + r.width, width);
+      EXPECT_LE(r.top + r.height, height);
+    }
+    // The tiles still meet: the holder takes the tile's own size.
+    const Bitmap& panelImage = static_cast<sim::SimSurface&>(dialog().Pic_C()).bitmap;
+    const Bitmap& tile = static_cast<sim::SimSurface&>(dialog().Pic_Mbl()).bitmap;
+    EXPECT_EQ(panelImage.at(4, 25), tile.at(4, 5));
+    if (panelImage.width > 560) {
+      EXPECT_EQ(panelImage.at(560, 25), tile.at(4, 5));
+    }
+    // A window moved to 150 twips.
+    form().Move(150, 150);
+    EXPECT_EQ(form().OuterRect().left, scale.at150);
+    EXPECT_EQ(form().OuterRect().top, scale.at150);
+  }
 }
 
 TEST_F(DialogTest, PicturesHaveTheirSizesAndTheTileMeetsItself) {

@@ -5,6 +5,7 @@
 //
 // The state pictures come from Tolvarin.scr's resources. Standard output,
 // one line each:
+//   scale TWIPS_PER_PIXEL           the screen's factor the faces are drawn at
 //   button N LEFT TOP RIGHT BOTTOM  each button's window on the screen
 //   ready                           both buttons are placed and initialised
 //   face N PICTURE DIRECTION        button N now shows the face of PICTURE with the
@@ -55,9 +56,13 @@ struct KnownFace {
   std::string name;
 };
 
-// Every face a button of this layout can show, drawn on the simulated platform.
-std::vector<KnownFace> SimulatedFaces(int number, const Layout& layout, const std::string& folder) {
-  sim::SimPlatform sim;
+// Every face a button of this layout can show, drawn on the simulated
+// platform at the screen's scale.
+std::vector<KnownFace> SimulatedFaces(int number, const Layout& layout, const std::string& folder,
+                                      double twipsPerPixel) {
+  sim::SimOptions options;
+  options.twipsPerPixel = twipsPerPixel;
+  sim::SimPlatform sim(options);
   auto form = sim.windowing.CreateForm(FormDesign{});
   auto button = Command::Place(sim.platform(), *form, StoredSet(layout), layout.left, layout.top, layout.width,
                                layout.height);
@@ -94,6 +99,9 @@ int wmain(int argc, wchar_t** argv) {
     std::fprintf(stderr, "cannot open %s\n", WideToUtf8(argv[1]).c_str());
     return 1;
   }
+  // DPI aware as Tolvarin.scr's manifest declares it, so a scaled screen
+  // shows the buttons at its own resolution.
+  SetProcessDPIAware();
   const std::string folder = WideToUtf8(argv[2]);
   const std::wstring stopFile = argv[3];
 
@@ -109,7 +117,7 @@ int wmain(int argc, wchar_t** argv) {
   Platform platform{user32, gdi32, winmm, windowing, process, files, libraries, pictures, shell};
 
   std::vector<KnownFace> known[2];
-  for (int i = 0; i < 2; ++i) known[i] = SimulatedFaces(i + 1, kLayouts[i], folder);
+  for (int i = 0; i < 2; ++i) known[i] = SimulatedFaces(i + 1, kLayouts[i], folder, windowing.TwipsPerPixelX());
 
   FormDesign design;
   design.caption = "Button host";
@@ -147,6 +155,7 @@ int wmain(int argc, wchar_t** argv) {
       form->Unload();
     }
   };
+  std::printf("scale %g\n", windowing.TwipsPerPixelX());
   for (int i = 0; i < 2; ++i) {
     RECT rect{};
     GetWindowRect(ToHwnd(buttons[i]->hWnd()), &rect);

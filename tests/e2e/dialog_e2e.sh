@@ -3,7 +3,8 @@
 # private virtual display, with a settings file in code page 932 beside it;
 # xdotool clicks and types. Checked: placement, the gradient and the tiled
 # panel on screen, the marks following the labels (right button too), the
-# scroll bar's page step, typing into the repeat box, the file chooser, the
+# scroll bar's page step, the repeat box (white, its list closed by Escape
+# alone, Enter and Tab kept from it), typing into it, the file chooser, the
 # bytes that "設定" leaves, "ｷｬﾝｾﾙ" leaving the file alone, a second start
 # ending at once, and a read-only settings file giving the message.
 #
@@ -151,12 +152,33 @@ shot mode1
 # ---- Scroll bar: a click beside the thumb moves it by 10 -------------------------
 
 click_panel $((328 + 60)) 60
-# ---- Repeat box: typed text, rounded half to even when saved ----------------------
+# ---- Repeat box: white; its list dropped and closed by Escape alone ----------------
+
+box=$(pixel $((cx + 12 + 132)) $((cy + 16 + 62)))
+[ "$box" = "#FFFFFF" ]
+check repeat-box-white $? "pixel $box"
+below=$(pixel $((cx + 12 + 125)) $((cy + 16 + 84)))
+click_panel 148 62  # the arrow
+open_list=$(pixel $((cx + 12 + 125)) $((cy + 16 + 84)))
+shot list-dropped
+xdotool key Escape
+sleep 0.5
+closed_list=$(pixel $((cx + 12 + 125)) $((cy + 16 + 84)))
+[ "$open_list" != "$below" ] && [ "$closed_list" = "$below" ] && kill -0 "$dialog_pid" 2>/dev/null
+check escape-closes-only-the-list $? "$below, list $open_list, then $closed_list; dialog $(kill -0 "$dialog_pid" 2>/dev/null && echo open || echo gone)"
+shot list-escaped
+
+# ---- Repeat box: typed text, rounded half to even when saved; Enter and Tab -------
 
 click_panel 125 62
 xdotool key --clearmodifiers ctrl+a BackSpace
 xdotool type --delay 60 "3.5"
+# Enter changes nothing; Tab leaves the box, so the minus typed next goes
+# nowhere (in the box it would make the text no number).
+xdotool key Return Tab minus
 sleep 0.3
+kill -0 "$dialog_pid" 2>/dev/null
+check enter-and-tab-keep-the-dialog $? "dialog gone"
 
 # ---- File chooser: a name that does not exist ------------------------------------
 

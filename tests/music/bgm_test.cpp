@@ -20,6 +20,7 @@ using sim::MciCall;
 using Lines = std::vector<std::string>;
 
 constexpr std::int64_t kMs = 1000;
+constexpr Hwnd kSaverWindow = 0x5A7E;
 
 class BgmTest : public ::testing::Test {
  protected:
@@ -56,7 +57,7 @@ class BgmTest : public ::testing::Test {
   }
   void StartMp3(const std::string& path) {
     state.settings.musicFile = path;
-    bgm.Mp3Start();
+    bgm.Mp3Start(kSaverWindow);
   }
 
   sim::SimClock clock;
@@ -180,6 +181,74 @@ TEST_F(BgmTest, Mp3StartsAgainWithinASecondOfItsEndOrOfAPause) {
   winmm.ClearLog();
   PollMp3Until(4000 * kMs);
   EXPECT_EQ(Sent(), restart);
+}
+
+// The play asks to be told of its end, and the end starts the file over at
+// once instead of at the next poll, again asking to be told.
+TEST_F(BgmTest, Mp3EndNotificationStartsTheFileOverAtOnce) {
+  files.AddFile("C:\\song.mp3", "ID3");
+  winmm.SetMediaLength("C:\\song.mp3", 2000);
+  StartMp3("C:\\song.mp3");
+  const std::uint32_t id = winmm.mciGetDeviceIDW(u"MP3Play");
+  ASSERT_NE(id, 0u);
+  ASSERT_EQ(winmm.MciCalls().size(), 2u);
+  EXPECT_EQ(winmm.MciCalls()[1].command, "play MP3Play notify");
+  EXPECT_EQ(winmm.MciCalls()[1].callback, kSaverWindow);
+
+  // The device's own ID, or none at all as Wine's driver sends it.
+  for (const std::uint32_t named : {id, 0u}) {
+    SCOPED_TRACE(named);
+    clock.Advance(2000 * kMs);
+    winmm.ClearLog();
+    bgm.Mp3Notify(kMciNotifySuccessful, named);
+    EXPECT_EQ(Sent(), (Lines{"stop MP3Play", "play MP3Play from 0 notify"}));
+    ASSERT_EQ(winmm.MciCalls().size(), 2u);
+    EXPECT_EQ(winmm.MciCalls()[1].callback, kSaverWindow);
+    EXPECT_EQ(winmm.MciCalls()[1].result, 0u);
+    // Playing again, so the next poll leaves it alone.
+    PollMp3Until(clock.Now() + 1000 * kMs);
+    EXPECT_EQ(Sent(2), (Lines{"status MP3Play mode [30]"}));
+  }
+}
+
+// Only a play of the open MP3 device that reached its end restarts it.
+TEST_F(BgmTest, Mp3NotificationsOfOtherOutcomesOrDevicesDoNothing) {
+  files.AddFile("C:\\song.mp3", "ID3");
+  StartMp3("C:\\song.mp3");
+  const std::uint32_t id = winmm.mciGetDeviceIDW(u"MP3Play");
+  ASSERT_NE(id, 0u);
+  const struct {
+    const char* why;
+    std::uint32_t flags;
+    std::uint32_t deviceId;
+  } rows[] = {
+      {"stopped by a stop or close", kMciNotifyAborted, id},
+      {"replaced by another play", kMciNotifySuperseded, id},
+      {"the device failed", kMciNotifyFailure, id},
+      {"another device's play ended", kMciNotifySuccessful, id + 1},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.why);
+    winmm.ClearLog();
+    bgm.Mp3Notify(row.flags, row.deviceId);
+    EXPECT_EQ(Sent(), Lines{});
+  }
+  // Once closed, even its own successful end finds nothing to start.
+  bgm.Mp3Close();
+  winmm.ClearLog();
+  for (const std::uint32_t named : {id, 0u}) bgm.Mp3Notify(kMciNotifySuccessful, named);
+  EXPECT_EQ(Sent(), Lines{});
+}
+
+// A file that did not open was never played: no notification is asked for,
+// and none can restart it.
+TEST_F(BgmTest, Mp3ThatDidNotOpenIsNeverRestartedByANotification) {
+  files.AddFile("C:\\bad.mp3", "junk");
+  winmm.SetMediaUnplayable("C:\\bad.mp3");
+  StartMp3("C:\\bad.mp3");
+  EXPECT_EQ(Sent(), (Lines{"open \"C:\\bad.mp3\" type MPEGVideo Alias MP3Play"}));
+  for (const std::uint32_t id : {0u, 1u}) bgm.Mp3Notify(kMciNotifySuccessful, id);
+  EXPECT_EQ(winmm.MciCalls().size(), 1u);
 }
 
 // A quote would end the name early and let "x.mp3" be read as a command word.

@@ -10,10 +10,12 @@ using Lines = std::vector<std::string>;
 
 class SaverMusicTest : public SimTest {
  protected:
-  // Starts a saver whose settings file holds these music settings.
-  void Start(int musicMode, const std::string& musicFile, bool disc) {
+  // Starts a saver whose settings file holds these music settings; an MP3
+  // file plays for `lengthMs`, 0 for the default.
+  void Start(int musicMode, const std::string& musicFile, bool disc, std::int64_t lengthMs = 0) {
     MakeScreen(16, 8);
     if (!musicFile.empty()) sim->files.AddFile(musicFile, "music");
+    if (lengthMs > 0) sim->winmm.SetMediaLength(musicFile, lengthMs);
     if (disc) sim->winmm.InsertDisc({60'000, 60'000});
     const std::string ini = "[Section]\r\n度合い= 100\r\nBGM区分= " + std::to_string(musicMode) +
                             "\r\nBGMﾘﾋﾟｰﾄ= 0\r\nBGMﾌｧｲﾙ=" + musicFile + "\r\n";
@@ -33,7 +35,7 @@ class SaverMusicTest : public SimTest {
 // counted) and when a key ends the run.
 TEST_F(SaverMusicTest, EachKindOfMusicStartsIsPolledAndEndsWithTheRun) {
   const Lines cdOpen{"open cdaudio", "set cdaudio time format tmst"};
-  const Lines mp3Open{"open \"C:\\music\\song.mp3\" type MPEGVideo Alias MP3Play", "play MP3Play"};
+  const Lines mp3Open{"open \"C:\\music\\song.mp3\" type MPEGVideo Alias MP3Play", "play MP3Play notify"};
   const struct {
     const char* name;
     int mode;
@@ -79,6 +81,29 @@ TEST_F(SaverMusicTest, EachKindOfMusicStartsIsPolledAndEndsWithTheRun) {
     EXPECT_EQ(Lines(commands.end() - std::ptrdiff_t(row.closing.size()), commands.end()), row.closing);
     EXPECT_EQ(Sounds(), row.sounds);
   }
+}
+
+// The device's end-of-play notification reaches the saver window, which
+// starts the file over at that moment; the poll after it finds it playing.
+TEST_F(SaverMusicTest, Mp3EndNotificationToTheSaverWindowStartsItOverAtOnce) {
+  Start(2, "C:\\music\\song.mp3", false, 1500);
+  const Hwnd window = saver().form().hWnd();
+  const std::uint32_t id = sim->winmm.mciGetDeviceIDW(u"MP3Play");
+  sim->windowing.PostMciNotify(window, kMciNotifySuccessful, id, 1'500'000);
+  sim->windowing.PostKey(0x41, 2'500'000);
+  EXPECT_TRUE(sim::ContinueRun(*sim).ended);
+
+  Lines timed;
+  for (const auto& call : sim->winmm.MciCalls()) {
+    if (call.command.rfind("status", 0) == 0) continue;
+    timed.push_back(std::to_string(call.time / 1000) + " " + call.command);
+    if (call.command.find("notify") != std::string::npos) {
+      EXPECT_EQ(call.callback, window) << call.command;
+    }
+  }
+  EXPECT_EQ(timed, (Lines{"0 open \"C:\\music\\song.mp3\" type MPEGVideo Alias MP3Play", "0 play MP3Play notify",
+                          "1500 stop MP3Play", "1500 play MP3Play from 0 notify", "2500 stop MP3Play",
+                          "2500 close MP3Play"}));
 }
 
 }  // namespace

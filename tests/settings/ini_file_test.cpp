@@ -171,6 +171,11 @@ TEST(IniUpdate, SeveralKeysAtOnceAndTheMoveToUtf16WhenCodePage932CannotHoldThem)
   const std::string wide = Utf16File("; 設定\r\n[Section]\r\n度合い= 6\r\nBGMﾌｧｲﾙ=C:\\Café 노래.mp3\r\n");
   const std::vector<IniEntry> kanaSave{{"k", "ﾃｩ"}};
   const std::string broken = "[Section]\r\nk=\x81\r\n";  // no character: cannot convert and back
+  // Code page 932 reads 255 bytes of a value back; UTF-16 255 units.
+  std::string kana127, kana128;
+  for (int i = 0; i < 127; ++i) kana127 += "ア";
+  kana128 = kana127 + "ア";
+  const std::string ascii256(256, 'a');
   const struct {
     std::string before;
     std::vector<IniEntry> entries;
@@ -183,6 +188,11 @@ TEST(IniUpdate, SeveralKeysAtOnceAndTheMoveToUtf16WhenCodePage932CannotHoldThem)
       {sjis, {{"度合い", " 5"}, {"BGM区分", " 2"}}, IniWiden::WhenNeeded, Sjis("; 設定\r\n[Section]\r\n度合い= 5\r\nBGM区分= 2\r\n")},
       {"[Section]\r\n", kanaSave, IniWiden::Never, "<refused>"},  // "ﾃｩ" would read back as UTF-8 "é"
       {"[Section]\r\n", kanaSave, IniWiden::WhenNeeded, Utf16File("[Section]\r\nk=ﾃｩ\r\n")},
+      {"[Section]\r\n", {{"k", kana127}}, IniWiden::Never, Sjis("[Section]\r\nk=" + kana127 + "\r\n")},
+      {"[Section]\r\n", {{"k", kana128}}, IniWiden::Never, "<refused>"},  // 256 bytes would come back cut
+      {sjis, {{"k", kana128}}, IniWiden::WhenNeeded, Utf16File("; 設定\r\n[Section]\r\n度合い=1\r\nk=" + kana128 + "\r\n")},
+      // Cut in either encoding: the file stays as it is.
+      {"[Section]\r\n", {{"k", ascii256}}, IniWiden::WhenNeeded, "[Section]\r\nk=" + ascii256 + "\r\n"},
       {broken, save, IniWiden::WhenNeeded, "<refused>"},
       {Utf16BeFile("[Section]\n"), {{"k", "v"}}, IniWiden::WhenNeeded, "<refused>"},  // UTF-16BE is never rewritten
       {"[Section]\r\n", {{"k", "v"}, {"a=b", "v"}}, IniWiden::WhenNeeded, "<refused>"},  // all or nothing

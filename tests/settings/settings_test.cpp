@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <stdexcept>
 #include <string>
 #include <tuple>
@@ -143,9 +144,11 @@ TEST_F(SettingsTest, DialogSavesWriteTheExactFileThenChangeOnlyTheValues) {
                               {{kKeyEffectDegree, "-3"}, {kKeyMusicMode, " 2"}, {kKeyRepeatTrack, " 12"},
                                {kKeyMusicFile, "C:\\ソフト\\表.mp3"}},
                               kIni, IniWiden::WhenNeeded));
-  EXPECT_EQ(Steps(files), (std::vector{FileOperation::Kind::CreateTemp, FileOperation::Kind::WriteTemp,
-                                       FileOperation::Kind::Rename}));
-  EXPECT_EQ(files.Operations().back().target, kIni);
+  // The file existed: a temporary file, written, put in place by ReplaceFileW
+  // with the old file going to a backup name, which is then deleted.
+  using K = FileOperation::Kind;
+  EXPECT_EQ(Steps(files), (std::vector{K::CreateTemp, K::Write, K::CreateTemp, K::Replace, K::Delete}));
+  EXPECT_EQ(files.Operations()[3].target, kIni);
   EXPECT_EQ(files.FilesIn(kApp), std::vector<std::string>{kIni});
   EXPECT_EQ(files.FileBytes(kIni),
             Utf8ToCp932("[Section]\r\n度合い=-3\r\nBGM区分= 2\r\nBGMﾘﾋﾟｰﾄ= 12\r\nBGMﾌｧｲﾙ=C:\\ソフト\\表.mp3\r\n"));
@@ -173,11 +176,133 @@ TEST_F(SettingsTest, FailedWriteLeavesTheOldFileAndAFolderWithoutNewFilesIsWritt
   files.SetWriteFault(kApp, WriteFault::CannotCreateTemp);
   files.ClearOperations();
   EXPECT_EQ(Write(kKeyEffectDegree, " 2"), 1);
-  EXPECT_EQ(Steps(files), (std::vector{FileOperation::Kind::CreateTemp, FileOperation::Kind::WriteInPlace}));
+  EXPECT_EQ(Steps(files), (std::vector{FileOperation::Kind::CreateTemp, FileOperation::Kind::Write}));
+  EXPECT_EQ(files.Operations().back().path, kIni);
   EXPECT_EQ(files.FileBytes(kIni), Utf8ToCp932("[Section]\r\n度合い= 2\r\n"));
   // A new file cannot be made there at all.
   EXPECT_EQ(Write(kKeyEffectDegree, " 2", std::string(kApp) + "\\new.ini"), 0);
   EXPECT_EQ(files.FilesIn(kApp), std::vector<std::string>{kIni});
+}
+
+// ReplaceFileW may stop halfway, an antivirus holding a file at the wrong
+// moment: the name then holds the new file, else the old one, and only the
+// old one counts as a failure.
+TEST_F(SettingsTest, ReplacementStoppedHalfwayLeavesTheOldOrTheNewFileNeverNone) {
+  const std::string oldBytes = Utf8ToCp932("[Section]\r\n度合い=1\r\n");
+  const std::string newBytes = Utf8ToCp932("[Section]\r\n度合い= 2\r\n");
+  const struct {
+    WriteFault fault;
+    bool written;
+    const std::string* under;      // what the file's name holds afterwards
+    std::size_t leftBeside;        // files kept beside it
+  } rows[] = {
+      {WriteFault::ReplaceStopsBeforeMove, false, &oldBytes, 0},   // both kept their names
+      {WriteFault::ReplaceStopsAfterBackup, true, &newBytes, 0},   // the new file is moved in
+      {WriteFault::ReplaceStopsAfterBackupNewHeld, false, &oldBytes, 0},  // the old one goes back
+      {WriteFault::ReplaceStopsAfterBackupAllHeld, false, nullptr, 2},    // both kept, under their own names
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(int(row.fault));
+    files.Remove(kApp);
+    SettingsFile("[Section]\r\n度合い=1\r\n");
+    ASSERT_EQ(files.SetFileAttributesW(kIni, 0x22), 0u);  // hidden: kept on the new file
+    files.SetWriteFault(kApp, row.fault);
+    EXPECT_EQ(Write(kKeyEffectDegree, " 2"), row.written ? 1 : 0);
+    EXPECT_EQ(files.FileBytes(kIni), row.under ? std::optional(*row.under) : std::nullopt);
+    if (row.under) {
+      EXPECT_EQ(files.GetFileAttributesW(kIni), 0x22u);
+    }
+    std::vector<std::string> kept;
+    for (const std::string& path : files.FilesIn(kApp))
+      if (path != kIni) kept.push_back(*files.FileBytes(path));
+    std::sort(kept.begin(), kept.end());
+    EXPECT_EQ(kept.size(), row.leftBeside);
+    std::vector<std::string> both{oldBytes, newBytes};
+    std::sort(both.begin(), both.end());
+    if (row.leftBeside == 2) {
+      EXPECT_EQ(kept, both);
+    }
+  }
+}
+
+// A path of 150 kana is 150 UTF-16 units, which the file chooser allows, but
+// 300 bytes in code page 932, which would be read back cut at 255.
+TEST_F(SettingsTest, AValueCodePage932WouldCutIsSavedInAWidenedFileAndReadBackWhole) {
+  std::string kana;
+  for (int i = 0; i < 150; ++i) kana += "ア";
+  const std::string music = "C:\\" + kana + ".mp3";
+  files.AddFile(music, "ID3");
+  SettingsFile("; 設定\r\n[Section]\r\n度合い=7\r\n");
+  const auto saved = SaveSettings(files, process, {{kKeyMusicMode, " 2"}, {kKeyMusicFile, music}});
+  EXPECT_TRUE(saved.saved);
+  EXPECT_EQ(saved.file, kIni);
+  EXPECT_EQ(files.FileBytes(kIni), Utf16File("; 設定\r\n[Section]\r\n度合い=7\r\nBGM区分= 2\r\nBGMﾌｧｲﾙ=" + music + "\r\n"));
+  EXPECT_EQ(Of(Load()), (Fields{7, 2, 0, music, "C:"}));
+}
+
+// Beside a program in a folder the user may not write, the settings go to
+// the user's own application-data folder, which reading then prefers.
+TEST_F(SettingsTest, ASaveRefusedBesideTheProgramGoesToThePerUserFile) {
+  const std::string perUser = "C:\\Users\\User\\AppData\\Roaming\\Tolvarin\\Tolvarin.ini";
+  files.AddFolder("C:\\Users\\User\\AppData\\Roaming");
+  EXPECT_EQ(PerUserSettingsFilePath(files), perUser);
+  const std::vector<IniEntry> save{{kKeyEffectDegree, " 5"}};
+  const std::string beside = Utf8ToCp932("; 手で\r\n[Section]\r\n度合い=1\r\nBGM区分=1\r\n");
+  const struct {
+    const char* what;
+    WriteFault fault;
+    bool fileBeside, readOnly;
+    bool saved;
+    const char* where;  // "beside" or "user"
+  } rows[] = {
+      {"no file, folder refuses new files", WriteFault::CannotCreateTemp, false, false, true, "user"},
+      {"file and folder refuse the user", WriteFault::AccessDenied, true, false, true, "user"},
+      {"folder refuses new files, file written in place", WriteFault::CannotCreateTemp, true, false, true, "beside"},
+      {"file made read-only on purpose", WriteFault::AccessDenied, true, true, false, "beside"},
+      {"read-only file in a writable folder", WriteFault::None, true, true, false, "beside"},
+      {"disk full is no matter of access", WriteFault::DiskFull, true, false, false, "beside"},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.what);
+    files.Remove(kApp);
+    files.Remove("C:\\Users\\User\\AppData\\Roaming\\Tolvarin");
+    files.AddFolder(kApp);
+    if (row.fileBeside) files.AddFile(kIni, beside);
+    if (row.readOnly) files.SetFileAttributesW(kIni, kFileAttributeReadOnly);
+    files.SetWriteFault(kApp, row.fault);
+    const SettingsSaveResult result = SaveSettings(files, process, save);
+    EXPECT_EQ(result.saved, row.saved);
+    EXPECT_EQ(result.file, std::string(row.where) == "user" ? perUser : kIni);
+    EXPECT_EQ(files.IsFile(perUser), std::string(row.where) == "user");
+    if (std::string(row.where) == "user") {
+      // The file beside the program with the change applied; that file stays as it was.
+      EXPECT_EQ(files.FileBytes(perUser),
+                Utf8ToCp932(row.fileBeside ? "; 手で\r\n[Section]\r\n度合い= 5\r\nBGM区分=1\r\n" : "[Section]\r\n度合い= 5\r\n"));
+      EXPECT_EQ(files.FileBytes(kIni), row.fileBeside ? std::optional(beside) : std::nullopt);
+      EXPECT_EQ(SettingsFileToRead(files, process), perUser);
+      EXPECT_EQ(Load().effectDegree, 5);
+    }
+  }
+
+  // Once there, the per-user file takes every save, even where the program's folder is writable.
+  files.SetWriteFault(kApp, WriteFault::None);
+  files.AddFile(kIni, beside);
+  files.AddFile(perUser, Utf8ToCp932("[Section]\r\n度合い=9\r\n"));
+  EXPECT_EQ(Load().effectDegree, 9);
+  const auto again = SaveSettings(files, process, {{kKeyEffectDegree, " 6"}});
+  EXPECT_TRUE(again.saved);
+  EXPECT_EQ(again.file, perUser);
+  EXPECT_EQ(files.FileBytes(kIni), beside);
+  EXPECT_EQ(Load().effectDegree, 6);
+  // A folder in its place, or no application-data folder at all: the file beside the program.
+  files.Remove(perUser);
+  files.AddFolder(perUser);
+  EXPECT_EQ(SettingsFileToRead(files, process), kIni);
+  files.roamingAppData.reset();
+  EXPECT_EQ(PerUserSettingsFilePath(files), std::nullopt);
+  files.SetWriteFault(kApp, WriteFault::AccessDenied);
+  EXPECT_EQ(SaveSettings(files, process, save).saved, false);
+  EXPECT_EQ(Load().effectDegree, 1);
 }
 
 TEST_F(SettingsTest, WriteThatCannotBeDoneTouchesNothing) {

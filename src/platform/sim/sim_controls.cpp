@@ -65,6 +65,12 @@ void SimComboBox::Type(const std::string& value) {
   if (enabled) text = value;
 }
 
+void SimComboBox::DropDown() {
+  if (!enabled) return;
+  TakeFocus(this);
+  dropped = true;
+}
+
 void SimComboBox::Pick(std::int32_t index) {
   if (enabled && index >= 0 && std::size_t(index) < items.size()) text = items[std::size_t(index)];
 }

@@ -90,14 +90,17 @@ class SimComboBox final : public ComboBoxControl, private SimFocusable {
   bool HasFocus() const override { return Holds(this); }
   bool CanFocus() const override { return enabled; }
 
-  // --- The user's side; both do nothing while the box is disabled.
+  // --- The user's side; all do nothing while the box is disabled.
   void Type(const std::string& value);
   void Pick(std::int32_t index);
+  // Opens the list (the arrow clicked); it takes the focus.
+  void DropDown();
 
   const ComboBoxDesign design;
   std::string text;
   std::vector<std::string> items;
   bool enabled = true;
+  bool dropped = false;
 };
 
 // The controls of one container, in the order they were added.

@@ -156,6 +156,8 @@ void SimFileSystem::SetUnreadable(const std::string& path, bool unreadable) {
 
 void SimFileSystem::SetWriteFault(const std::string& folder, WriteFault fault) {
   writeFaults_[ResolveOrThrow(folder).key] = fault;
+  halfwayReplaced_ = false;
+  heldReplacement_.clear();
 }
 
 const SimFileSystem::Entry* SimFileSystem::Find(const std::string& path) const {
@@ -204,54 +206,140 @@ std::optional<std::string> SimFileSystem::ReadFileBytes(const std::string& path,
   return entry->bytes.substr(0, std::size_t(std::min<std::uint64_t>(maxBytes, entry->bytes.size())));
 }
 
-bool SimFileSystem::ReplaceFileBytes(const std::string& path, const std::string& bytes) {
-  const auto target = Resolve(path);
-  if (!target || target->trailingSeparator || target->key.size() <= RootLength(target->key)) return false;
-  const std::string folderKey = ParentKey(target->key);
-  auto folder = entries_.find(folderKey);
-  if (folder == entries_.end() || !folder->second.folder) return false;
+WriteFault SimFileSystem::FaultFor(const Resolved& file) const {
+  const auto it = writeFaults_.find(ParentKey(file.key));
+  return it == writeFaults_.end() ? WriteFault::None : it->second;
+}
 
-  const auto faultIt = writeFaults_.find(folderKey);
-  const WriteFault fault = faultIt == writeFaults_.end() ? WriteFault::None : faultIt->second;
+std::uint32_t SimFileSystem::Log(FileOperation::Kind kind, const std::string& path, const std::string& target,
+                                 std::uint32_t error) {
+  operations_.push_back({kind, path, target, error});
+  return error;
+}
+
+std::uint32_t SimFileSystem::GetFileAttributesW(const std::string& path) {
+  const Entry* entry = Find(path);
+  if (!entry) return kInvalidFileAttributes;
+  return entry->folder ? kFileAttributeDirectory : entry->attributes;
+}
+
+std::uint32_t SimFileSystem::SetFileAttributesW(const std::string& path, std::uint32_t attributes) {
+  const auto resolved = Resolve(path);
+  auto it = resolved ? entries_.find(resolved->key) : entries_.end();
+  if (it == entries_.end()) return Log(FileOperation::Kind::SetAttributes, path, {}, kErrorFileNotFound);
+  if (!it->second.folder) it->second.attributes = attributes & ~kFileAttributeDirectory;
+  return Log(FileOperation::Kind::SetAttributes, it->second.path, {}, kErrorSuccess);
+}
+
+std::uint32_t SimFileSystem::CreateTempFileBeside(const std::string& besidePath, std::string& created) {
+  const auto beside = Resolve(besidePath);
+  if (!beside || beside->key.size() <= RootLength(beside->key)) return kErrorPathNotFound;
+  const auto folder = entries_.find(ParentKey(beside->key));
+  if (folder == entries_.end() || !folder->second.folder) return Log(FileOperation::Kind::CreateTemp, besidePath, {}, kErrorPathNotFound);
   std::string folderPath = folder->second.path;
   if (folderPath.back() != '\\') folderPath += "\\";
   const std::string temp = folderPath + "~tlv" + std::to_string(++tempCounter_) + ".tmp";
-  const std::string tempKey = UpperAscii(temp);
+  const WriteFault fault = FaultFor(*beside);
+  if (fault == WriteFault::CannotCreateTemp || fault == WriteFault::AccessDenied)
+    return Log(FileOperation::Kind::CreateTemp, temp, {}, kErrorAccessDenied);
+  entries_[UpperAscii(temp)] = Entry{temp, false, false, {}};
+  created = temp;
+  return Log(FileOperation::Kind::CreateTemp, temp, {}, kErrorSuccess);
+}
 
-  if (fault == WriteFault::CannotCreateTemp) {
-    operations_.push_back({FileOperation::Kind::CreateTemp, temp, {}, false});
-    // An existing file is then overwritten where it is.
-    const auto existing = entries_.find(target->key);
-    if (existing == entries_.end() || existing->second.folder || existing->second.unreadable) return false;
-    existing->second.bytes = bytes;
-    operations_.push_back({FileOperation::Kind::WriteInPlace, existing->second.path, {}, true});
-    return true;
-  }
-  operations_.push_back({FileOperation::Kind::CreateTemp, temp, {}, true});
-  entries_[tempKey] = Entry{temp, false, false, {}};
-  const auto discardTemp = [&] {
-    entries_.erase(tempKey);
-    operations_.push_back({FileOperation::Kind::DeleteTemp, temp, {}, true});
-    return false;
-  };
-  if (fault == WriteFault::DiskFull) {
-    operations_.push_back({FileOperation::Kind::WriteTemp, temp, {}, false});
-    return discardTemp();
-  }
-  entries_[tempKey].bytes = bytes;
-  operations_.push_back({FileOperation::Kind::WriteTemp, temp, {}, true});
+std::uint32_t SimFileSystem::WriteExistingFile(const std::string& path, const std::string& bytes) {
+  const auto file = Resolve(path);
+  auto it = file ? entries_.find(file->key) : entries_.end();
+  if (it == entries_.end() || it->second.folder) return Log(FileOperation::Kind::Write, path, {}, kErrorFileNotFound);
+  const WriteFault fault = FaultFor(*file);
+  if (fault == WriteFault::AccessDenied || it->second.unreadable || (it->second.attributes & kFileAttributeReadOnly))
+    return Log(FileOperation::Kind::Write, it->second.path, {}, kErrorAccessDenied);
+  if (fault == WriteFault::DiskFull) return Log(FileOperation::Kind::Write, it->second.path, {}, kErrorDiskFull);
+  it->second.bytes = bytes;
+  return Log(FileOperation::Kind::Write, it->second.path, {}, kErrorSuccess);
+}
 
-  auto existing = entries_.find(target->key);
-  if (fault == WriteFault::CannotRename || (existing != entries_.end() && existing->second.folder)) {
-    operations_.push_back({FileOperation::Kind::Rename, temp, target->path, false});
-    return discardTemp();
+std::uint32_t SimFileSystem::ReplaceFileW(const std::string& replaced, const std::string& replacement,
+                                          const std::string& backup) {
+  const auto target = Resolve(replaced), source = Resolve(replacement);
+  const auto spare = backup.empty() ? std::nullopt : Resolve(backup);
+  const auto fail = [&](std::uint32_t error) { return Log(FileOperation::Kind::Replace, replacement, replaced, error); };
+  if (!target || !source || (!backup.empty() && !spare)) return fail(kErrorInvalidData);
+  auto old = entries_.find(target->key), fresh = entries_.find(source->key);
+  if (old == entries_.end() || fresh == entries_.end() || old->second.folder || fresh->second.folder)
+    return fail(kErrorFileNotFound);
+  if (old->second.attributes & kFileAttributeReadOnly) return fail(kErrorAccessDenied);
+  const WriteFault fault = FaultFor(*target);
+  if (fault == WriteFault::CannotRename) return fail(kErrorSharingViolation);
+  if (fault == WriteFault::ReplaceStopsBeforeMove) {
+    // Without a backup name the replaced file has been removed already.
+    if (!spare) entries_.erase(old);
+    return fail(kErrorUnableToMoveReplacement);
   }
-  Entry replaced = std::move(entries_[tempKey]);
-  entries_.erase(tempKey);
-  replaced.path = target->path;
-  entries_[target->key] = std::move(replaced);
-  operations_.push_back({FileOperation::Kind::Rename, temp, target->path, true});
-  return true;
+  // The replacement takes over the replaced file's attributes first.
+  fresh->second.attributes = old->second.attributes;
+  Entry previous = std::move(old->second);
+  entries_.erase(old);
+  if (spare) {
+    previous.path = spare->path;
+    entries_[spare->key] = std::move(previous);
+  }
+  if (fault == WriteFault::ReplaceStopsAfterBackup || fault == WriteFault::ReplaceStopsAfterBackupNewHeld ||
+      fault == WriteFault::ReplaceStopsAfterBackupAllHeld) {
+    halfwayReplaced_ = fault != WriteFault::ReplaceStopsAfterBackup;
+    heldReplacement_ = fault == WriteFault::ReplaceStopsAfterBackupNewHeld ? source->key : std::string();
+    return fail(kErrorUnableToMoveReplacement2);
+  }
+  fresh = entries_.find(source->key);
+  Entry moved = std::move(fresh->second);
+  entries_.erase(fresh);
+  moved.path = target->path;
+  entries_[target->key] = std::move(moved);
+  return Log(FileOperation::Kind::Replace, replacement, target->path, kErrorSuccess);
+}
+
+std::uint32_t SimFileSystem::MoveFileExW(const std::string& from, const std::string& to) {
+  const auto source = Resolve(from), target = Resolve(to);
+  const auto answer = [&](std::uint32_t error) { return Log(FileOperation::Kind::Move, from, to, error); };
+  if (!source || !target || target->trailingSeparator) return answer(kErrorInvalidData);
+  auto it = entries_.find(source->key);
+  if (it == entries_.end()) return answer(kErrorFileNotFound);
+  const auto folder = entries_.find(ParentKey(target->key));
+  if (folder == entries_.end() || !folder->second.folder) return answer(kErrorPathNotFound);
+  if (entries_.count(target->key)) return answer(kErrorAlreadyExists);
+  const WriteFault fault = FaultFor(*target);
+  if (fault == WriteFault::CannotRename || fault == WriteFault::AccessDenied) return answer(kErrorSharingViolation);
+  // After a halfway replacement the files may still be held by whoever stopped it.
+  if (halfwayReplaced_ && (heldReplacement_.empty() || heldReplacement_ == source->key))
+    return answer(kErrorSharingViolation);
+  Entry moved = std::move(it->second);
+  entries_.erase(it);
+  moved.path = target->path;
+  entries_[target->key] = std::move(moved);
+  return answer(kErrorSuccess);
+}
+
+std::uint32_t SimFileSystem::DeleteFileW(const std::string& path) {
+  const auto file = Resolve(path);
+  auto it = file ? entries_.find(file->key) : entries_.end();
+  if (it == entries_.end() || it->second.folder) return Log(FileOperation::Kind::Delete, path, {}, kErrorFileNotFound);
+  if (it->second.attributes & kFileAttributeReadOnly) return Log(FileOperation::Kind::Delete, path, {}, kErrorAccessDenied);
+  const std::string name = it->second.path;
+  entries_.erase(it);
+  return Log(FileOperation::Kind::Delete, name, {}, kErrorSuccess);
+}
+
+std::uint32_t SimFileSystem::CreateDirectoryW(const std::string& path) {
+  const auto folder = Resolve(path);
+  if (!folder) return Log(FileOperation::Kind::CreateFolder, path, {}, kErrorPathNotFound);
+  if (entries_.count(folder->key)) return Log(FileOperation::Kind::CreateFolder, folder->path, {}, kErrorAlreadyExists);
+  const auto parent = entries_.find(ParentKey(folder->key));
+  if (parent == entries_.end() || !parent->second.folder)
+    return Log(FileOperation::Kind::CreateFolder, folder->path, {}, kErrorPathNotFound);
+  if (FaultFor(*folder) == WriteFault::CannotCreateTemp || FaultFor(*folder) == WriteFault::AccessDenied)
+    return Log(FileOperation::Kind::CreateFolder, folder->path, {}, kErrorAccessDenied);
+  entries_[folder->key] = Entry{folder->path, true, false, {}};
+  return Log(FileOperation::Kind::CreateFolder, folder->path, {}, kErrorSuccess);
 }
 
 }  // namespace tolvarin::sim

@@ -3,6 +3,7 @@
 // controls, the pointer shown and the focus.
 #include <cmath>
 
+#include "base/checked.h"
 #include "platform/sim/sim_windowing.h"
 
 namespace tolvarin::sim {
@@ -17,10 +18,10 @@ bool Contains(const RectL& rect, std::int32_t x, std::int32_t y) {
 
 RectL SimForm::OuterRect() const {
   if (!design.fixedDialog) return ScreenRect();
-  const std::int32_t x = std::int32_t(std::lround(left_ / windowing_.TwipsPerPixelX()));
-  const std::int32_t y = std::int32_t(std::lround(top_ / windowing_.TwipsPerPixelY()));
-  return RectL{x, y, x + std::int32_t(std::lround(width_ / windowing_.TwipsPerPixelX())),
-               y + std::int32_t(std::lround(height_ / windowing_.TwipsPerPixelY()))};
+  const std::int32_t x = TwipsToPixels(left_, windowing_.TwipsPerPixelX());
+  const std::int32_t y = TwipsToPixels(top_, windowing_.TwipsPerPixelY());
+  return RectL{x, y, x + TwipsToPixels(width_, windowing_.TwipsPerPixelX()),
+               y + TwipsToPixels(height_, windowing_.TwipsPerPixelY())};
 }
 
 void SimForm::SetWindowState(std::int32_t state) {

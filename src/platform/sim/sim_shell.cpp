@@ -22,7 +22,8 @@ std::int32_t SimShell::GetOpenFileNameW(OpenFileNameRecord& record) {
 std::intptr_t SimShell::ShellExecuteW(Hwnd window, const std::string& operation, const std::string& file,
                                       const std::string& parameters, const std::string& folder,
                                       std::int32_t show) {
-  shellCalls.push_back(ShellCall{window, operation, file, parameters, folder, show, windowing_.MousePointer()});
+  shellCalls.push_back(ShellCall{window, operation, file, parameters, folder, show, windowing_.MousePointer(),
+                                 apartments > 0 ? apartmentFlags : 0u});
   return shellExecuteResult;
 }
 
@@ -30,6 +31,19 @@ std::int32_t SimShell::MessageBoxW(Hwnd owner, const std::string& text, const st
                                    std::uint32_t flags) {
   messages.push_back(MessageCall{owner, text, caption, flags});
   return 1;  // IDOK
+}
+
+std::int32_t SimShell::CoInitializeEx(std::uint32_t flags) {
+  // Asking for another kind of apartment than the thread has fails (RPC_E_CHANGED_MODE).
+  if (apartments > 0 && (flags & kCoinitApartmentThreaded) != (apartmentFlags & kCoinitApartmentThreaded))
+    return std::int32_t(0x80010106u);
+  if (apartments++ > 0) return 1;  // S_FALSE
+  apartmentFlags = flags;
+  return 0;
+}
+
+void SimShell::CoUninitialize() {
+  if (apartments > 0) --apartments;
 }
 
 }  // namespace tolvarin::sim

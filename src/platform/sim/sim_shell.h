@@ -23,6 +23,8 @@ class SimShell final : public Shell {
                               std::int32_t show) override;
   std::int32_t MessageBoxW(Hwnd owner, const std::string& text, const std::string& caption,
                            std::uint32_t flags) override;
+  std::int32_t CoInitializeEx(std::uint32_t flags) override;
+  void CoUninitialize() override;
 
   // --- Scripting. The file chooser answers in order; with no answer left it is cancelled.
   struct ChooserAnswer {
@@ -41,6 +43,7 @@ class SimShell final : public Shell {
     std::string operation, file, parameters, folder;
     std::int32_t show;
     std::int32_t pointerDuringCall;  // the application-wide pointer setting
+    std::uint32_t apartmentDuringCall;  // the COM flags the thread was initialised with, 0 for none
   };
   std::vector<ShellCall> shellCalls;
   struct MessageCall {
@@ -49,6 +52,9 @@ class SimShell final : public Shell {
     std::uint32_t flags;
   };
   std::vector<MessageCall> messages;
+  // COM on the thread: how many initialisations are open, with the first one's flags.
+  std::int32_t apartments = 0;
+  std::uint32_t apartmentFlags = 0;
 
  private:
   SimWindowing& windowing_;

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "base/checked.h"
 #include "base/errors.h"
 #include "base/picture_copy.h"
 #include "platform/sim/sim_windowing.h"
@@ -9,10 +10,6 @@
 namespace tolvarin::sim {
 
 namespace {
-
-std::int32_t ToPixels(double value, double twipsPerPixel) {
-  return std::int32_t(std::lround(value / twipsPerPixel));
-}
 
 // Windows' default system colours, as pixels 0x00RRGGBB, by index.
 constexpr std::uint32_t kSystemColours[31] = {
@@ -79,7 +76,7 @@ void SimUserControl::Move(double left, double top, double width, double height) 
   top_ = top;
   width_ = width;
   height_ = height;
-  const std::int32_t w = ToPixels(width, TwipsPerPixelX()), h = ToPixels(height, TwipsPerPixelY());
+  const std::int32_t w = TwipsToPixels(width, TwipsPerPixelX()), h = TwipsToPixels(height, TwipsPerPixelY());
   if (w != bitmap.width || h != bitmap.height) {
     Bitmap resizedBitmap(w, h, SimColourPixel(backColor_));
     CopyBlock(ViewOf(resizedBitmap), 0, 0, bitmap.width, bitmap.height, ViewOf(bitmap), 0, 0);
@@ -104,10 +101,10 @@ void SimUserControl::PaintPicture(const Bitmap& picture, double x, double y, std
                                   double sourceWidth, double sourceHeight) {
   const double tx = scale_ == ScaleUnit::Pixels ? 1 : TwipsPerPixelX();
   const double ty = scale_ == ScaleUnit::Pixels ? 1 : TwipsPerPixelY();
-  PaintPicturePixels(ViewOf(bitmap), picture, ToPixels(x, tx), ToPixels(y, ty),
-                     ToPixels(width.value_or(sourceWidth), tx), ToPixels(height.value_or(sourceHeight), ty),
-                     ToPixels(sourceX, tx), ToPixels(sourceY, ty), ToPixels(sourceWidth, tx),
-                     ToPixels(sourceHeight, ty));
+  PaintPicturePixels(ViewOf(bitmap), picture, TwipsToPixels(x, tx), TwipsToPixels(y, ty),
+                     TwipsToPixels(width.value_or(sourceWidth), tx), TwipsToPixels(height.value_or(sourceHeight), ty),
+                     TwipsToPixels(sourceX, tx), TwipsToPixels(sourceY, ty), TwipsToPixels(sourceWidth, tx),
+                     TwipsToPixels(sourceHeight, ty));
 }
 
 void SimUserControl::Refresh() {
@@ -127,20 +124,24 @@ Timer& SimUserControl::AddTimer(std::int32_t intervalMilliseconds, bool enabled)
 
 void SimUserControl::SetFocus() { form_.windowing().SetFocus(this); }
 
+void SimUserControl::SetWindowTextW(const std::string& text) {
+  if (SimWindow* window = form_.windowing().desktop().Find(hwnd_)) window->title = text;
+}
+
 RectL SimUserControl::ScreenRect() const {
   const RectL host = form_.ScreenRect();
-  const std::int32_t x = host.left + ToPixels(left_, TwipsPerPixelX());
-  const std::int32_t y = host.top + ToPixels(top_, TwipsPerPixelY());
+  const std::int32_t x = host.left + TwipsToPixels(left_, TwipsPerPixelX());
+  const std::int32_t y = host.top + TwipsToPixels(top_, TwipsPerPixelY());
   return RectL{x, y, x + bitmap.width, y + bitmap.height};
 }
 
 SimLabel* SimUserControl::LabelAt(std::int32_t x, std::int32_t y) {
   for (auto it = labels.rbegin(); it != labels.rend(); ++it) {
     SimLabel& label = **it;
-    const std::int32_t left = ToPixels(label.left, TwipsPerPixelX());
-    const std::int32_t top = ToPixels(label.top, TwipsPerPixelY());
-    if (x >= left && y >= top && x < left + ToPixels(label.width, TwipsPerPixelX()) &&
-        y < top + ToPixels(label.height, TwipsPerPixelY()))
+    const std::int32_t left = TwipsToPixels(label.left, TwipsPerPixelX());
+    const std::int32_t top = TwipsToPixels(label.top, TwipsPerPixelY());
+    if (x >= left && y >= top && x < left + TwipsToPixels(label.width, TwipsPerPixelX()) &&
+        y < top + TwipsToPixels(label.height, TwipsPerPixelY()))
       return &label;
   }
   return nullptr;
@@ -148,7 +149,7 @@ SimLabel* SimUserControl::LabelAt(std::int32_t x, std::int32_t y) {
 
 void SimUserControl::Paint(Bitmap& client) const {
   if (backStyle_ != BackStyle::Opaque) return;
-  CopyBlock(ViewOf(client), ToPixels(left_, TwipsPerPixelX()), ToPixels(top_, TwipsPerPixelY()),
+  CopyBlock(ViewOf(client), TwipsToPixels(left_, TwipsPerPixelX()), TwipsToPixels(top_, TwipsPerPixelY()),
             bitmap.width, bitmap.height, ViewOf(const_cast<Bitmap&>(bitmap)), 0, 0);
 }
 

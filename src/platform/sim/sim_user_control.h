@@ -84,6 +84,7 @@ class SimUserControl final : public UserControlSurface {
   WindowlessLabel& AddLabel() override;
   Timer& AddTimer(std::int32_t intervalMilliseconds, bool enabled) override;
   void SetFocus() override;
+  void SetWindowTextW(const std::string& text) override;
 
   // --- The simulation's side
   SimForm& form() { return form_; }

@@ -3,15 +3,12 @@
 #include <algorithm>
 #include <cmath>
 
+#include "base/checked.h"
 #include "base/errors.h"
 
 namespace tolvarin::sim {
 
 namespace {
-
-std::int32_t Pixels(double twips, double twipsPerPixel) {
-  return std::int32_t(std::lround(twips / twipsPerPixel));
-}
 
 bool Contains(const RectL& rect, std::int32_t x, std::int32_t y) {
   return x >= rect.left && x < rect.right && y >= rect.top && y < rect.bottom;
@@ -156,20 +153,20 @@ void SimForm::Move(double left, double top, double width, double height) {
 }
 
 double SimForm::ScaleWidth() const {
-  if (!design.fixedDialog) return Pixels(width_, windowing_.TwipsPerPixelX());
+  if (!design.fixedDialog) return TwipsToPixels(width_, windowing_.TwipsPerPixelX());
   if (windowState_ == 1) return 0;  // minimised: no client area
-  return std::max(0, Pixels(width_, windowing_.TwipsPerPixelX()) - 2 * kFrameSide);
+  return std::max(0, TwipsToPixels(width_, windowing_.TwipsPerPixelX()) - 2 * kFrameSide);
 }
 
 double SimForm::ScaleHeight() const {
-  if (!design.fixedDialog) return Pixels(height_, windowing_.TwipsPerPixelY());
+  if (!design.fixedDialog) return TwipsToPixels(height_, windowing_.TwipsPerPixelY());
   if (windowState_ == 1) return 0;
-  return std::max(0, Pixels(height_, windowing_.TwipsPerPixelY()) - kFrameTop - kFrameBottom);
+  return std::max(0, TwipsToPixels(height_, windowing_.TwipsPerPixelY()) - kFrameTop - kFrameBottom);
 }
 
 RectL SimForm::ScreenRect() const {
-  std::int32_t x = Pixels(left_, windowing_.TwipsPerPixelX());
-  std::int32_t y = Pixels(top_, windowing_.TwipsPerPixelY());
+  std::int32_t x = TwipsToPixels(left_, windowing_.TwipsPerPixelX());
+  std::int32_t y = TwipsToPixels(top_, windowing_.TwipsPerPixelY());
   if (design.fixedDialog) x += kFrameSide, y += kFrameTop;
   RectL rect{x, y, x + std::int32_t(ScaleWidth()), y + std::int32_t(ScaleHeight())};
   if (const SimWindow* window = windowing_.desktop().Find(hwnd_); window && window->parent) {
@@ -308,6 +305,10 @@ std::unique_ptr<Form> SimWindowing::CreateForm(const FormDesign& design) {
 void SimWindowing::Forget(SimForm* form) {
   std::erase(forms_, form);
   if (active_ == form) active_ = nullptr;
+  if (captureForm_ == form->hWnd()) {
+    captureForm_ = 0;
+    buttonsDown_ = 0;
+  }
 }
 
 SimForm* SimWindowing::FormOf(Hwnd window) {
@@ -464,11 +465,31 @@ Hwnd SimWindowing::WindowAt(PointL point) {
 }
 
 void SimWindowing::RoutePointer(const SimEvent& event) {
+  const std::int16_t pressed = std::int16_t(event.keyCode);
+  if (captureForm_) {
+    // The form a press began on keeps the pointer until every button is up;
+    // it has no pointer events of its own, so nothing else happens.
+    if (event.kind == SimEvent::Kind::MouseDown) buttonsDown_ = std::int16_t(buttonsDown_ | pressed);
+    if (event.kind == SimEvent::Kind::MouseUp) {
+      buttonsDown_ = std::int16_t(buttonsDown_ & ~pressed);
+      if (buttonsDown_ == 0) captureForm_ = 0;
+    }
+    return;
+  }
   SimUserControl* target = capture_;
   SimLabel* label = captureLabel_;
   if (!target) {
-    target = ControlOf(WindowAt(PointL{event.x, event.y}));
-    if (!target) return;
+    const Hwnd under = WindowAt(PointL{event.x, event.y});
+    target = ControlOf(under);
+    if (!target) {
+      // A press on a form (its background, its panels, their windowless
+      // controls) captures the pointer for it, as a press on a control does.
+      if (event.kind == SimEvent::Kind::MouseDown && FormOf(under)) {
+        captureForm_ = under;
+        buttonsDown_ = std::int16_t(buttonsDown_ | pressed);
+      }
+      return;
+    }
     const RectL rect = target->ScreenRect();
     label = target->LabelAt(event.x - rect.left, event.y - rect.top);
     if (label && !label->enabled) label = nullptr;  // a disabled label lets the pointer through
@@ -517,6 +538,11 @@ void SimWindowing::PostDisplayChange(std::int64_t at) { Queue(SimEvent::Kind::Di
 void SimWindowing::PostDisplayState(bool on, std::int64_t at) {
   Queue(SimEvent::Kind::DisplayState, at, on ? 1 : 0);
 }
+void SimWindowing::PostMciNotify(Hwnd window, std::uint32_t flags, std::uint32_t deviceId, std::int64_t at) {
+  Queue(SimEvent::Kind::MciNotify, at, 0, 0, 0, window);
+  events_.back().notifyFlags = flags;
+  events_.back().deviceId = deviceId;
+}
 
 void SimWindowing::Dispatch(const SimEvent& event) {
   switch (event.kind) {
@@ -534,9 +560,18 @@ void SimWindowing::Dispatch(const SimEvent& event) {
     case SimEvent::Kind::DisplayState:
       displayOn_ = event.keyCode != 0;
       break;
-    case SimEvent::Kind::Key:
-      if (active_ && !active_->Destroyed() && active_->onKeyDown) active_->onKeyDown(event.keyCode, event.shift);
+    case SimEvent::Kind::Key: {
+      // An open list takes Escape and Enter to close, before the form sees them.
+      auto* list = dynamic_cast<SimComboBox*>(focus);
+      if (list && list->dropped && (event.keyCode == kKeyEscape || event.keyCode == kKeyReturn)) {
+        list->dropped = false;
+        break;
+      }
+      std::int32_t key = event.keyCode;
+      if (active_ && !active_->Destroyed() && active_->onKeyDown) active_->onKeyDown(key, event.shift);
+      if (key != 0 && (focus || focused_)) keysToFocus.push_back(key);
       break;
+    }
     case SimEvent::Kind::MouseMove:
       ++mouseMoves;
       desktop_.cursor = PointL{event.x, event.y};
@@ -573,6 +608,11 @@ void SimWindowing::Dispatch(const SimEvent& event) {
     }
     case SimEvent::Kind::Close:
       if (SimForm* form = FormOf(event.window)) form->Unload(UnloadMode::FormControlMenu);
+      break;
+    case SimEvent::Kind::MciNotify:
+      // A message for a window that is gone is dropped.
+      if (SimForm* form = FormOf(event.window); form && form->onMciNotify)
+        form->onMciNotify(event.notifyFlags, event.deviceId);
       break;
     case SimEvent::Kind::EndSession: {
       const std::vector<SimForm*> forms = forms_;

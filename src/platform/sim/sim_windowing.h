@@ -145,7 +145,7 @@ class SimForm final : public Form {
 
 struct SimEvent {
   enum class Kind { Key, Click, MouseMove, Close, EndSession, DestroyForeign, MouseDown, MouseUp, Focus,
-                    DeactivateApp, DisplayChange, DisplayState, ButtonClick };
+                    DeactivateApp, DisplayChange, DisplayState, ButtonClick, MciNotify };
   Kind kind;
   std::int64_t time = 0;
   std::int32_t keyCode = 0;
@@ -153,6 +153,7 @@ struct SimEvent {
   Hwnd window = 0;
   std::int16_t shift = 0;
   std::int32_t button = 0;  // ButtonClick: kLeftButton, kRightButton or kMiddleButton
+  std::uint32_t notifyFlags = 0, deviceId = 0;  // MciNotify: wParam and lParam
 };
 
 class SimWindowing final : public Windowing {
@@ -204,6 +205,7 @@ class SimWindowing final : public Windowing {
   void SetFocus(SimUserControl* control);
   SimUserControl* Focused() const { return focused_; }
   SimUserControl* Capture() const { return capture_; }
+  Hwnd CaptureForm() const { return captureForm_; }
   void Forget(SimUserControl* control);
   // The window at a screen point: a control, a form, a foreign window or the desktop.
   Hwnd WindowAt(PointL point);
@@ -212,6 +214,9 @@ class SimWindowing final : public Windowing {
   void PostDisplayChange(std::int64_t at = 0);
   // The display-state power notification: the display went off or on.
   void PostDisplayState(bool on, std::int64_t at = 0);
+  // MM_MCINOTIFY posted to `window`, as a device does for a command sent with
+  // "notify": `flags` kMciNotifySuccessful, ..., and the device's ID.
+  void PostMciNotify(Hwnd window, std::uint32_t flags, std::uint32_t deviceId, std::int64_t at = 0);
 
   // --- Pacing: a refresh waits for the next display refresh; 0 turns pacing off.
   std::int64_t refreshInterval = 1000000 / 60;
@@ -242,6 +247,8 @@ class SimWindowing final : public Windowing {
   std::optional<std::int64_t> haltAfterRefreshes;
 
   // --- What happened.
+  // Keys that reached the control with the focus, after the form's preview.
+  std::vector<std::int32_t> keysToFocus;
   std::int64_t refreshCount = 0;
   std::int64_t mouseMoves = 0;
   std::vector<std::int64_t> refreshTimes;
@@ -290,6 +297,7 @@ class SimWindowing final : public Windowing {
   SimUserControl* focused_ = nullptr;
   SimUserControl* capture_ = nullptr;
   SimLabel* captureLabel_ = nullptr;
+  Hwnd captureForm_ = 0;  // a form that a press began on holds the pointer
   std::int16_t buttonsDown_ = 0;
   PresentPacing pacing_;
   bool displayOn_ = true;

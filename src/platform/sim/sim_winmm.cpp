@@ -287,6 +287,7 @@ struct SimWinmm::CdDrive {
 struct SimWinmm::Device {
   enum class Kind { kCd, kMedia };
   Kind kind = Kind::kCd;
+  std::uint32_t id = 0;  // as the open answered it
   TimeFormat timeFormat = TimeFormat::kMsf;
   // MPEGVideo: position and length in microseconds.
   std::int64_t length = 0;
@@ -394,6 +395,11 @@ std::uint32_t SimWinmm::mciSendStringW(const char16_t* command, char16_t* return
   if (call.result == 0 && buffer) call.reply = PutReply(reply, returnString, returnLength);
   mciCalls_.push_back(call);
   return call.result;
+}
+
+std::uint32_t SimWinmm::mciGetDeviceIDW(const char16_t* device) {
+  const auto found = devices_.find(Lower(device ? Utf16ToUtf8(device) : ""));
+  return found != devices_.end() ? found->second->id : 0;
 }
 
 std::int32_t SimWinmm::mciGetErrorStringW(std::uint32_t code, char16_t* text, std::uint32_t length) {
@@ -596,9 +602,10 @@ std::uint32_t SimWinmm::Open(const Command& command, std::string& reply) {
     device->length = lengthMs * 1000;
     device->anchorTime = clock_.Now();
   }
-  devices_[key] = std::move(device);
   // An open answers with the new device's ID.
-  reply = std::to_string(++lastDeviceId_);
+  device->id = ++lastDeviceId_;
+  reply = std::to_string(device->id);
+  devices_[key] = std::move(device);
   return 0;
 }
 
@@ -660,7 +667,7 @@ std::uint32_t ParsePlay(const std::vector<std::string>& list, PlayRequest& reque
       target = &request.from;
     else if (words.Take("to"))
       target = &request.to;
-    else if (words.Take("wait"))
+    else if (words.Take("wait") || words.Take("notify"))
       continue;
     else
       return kMciErrUnrecognizedCommand;

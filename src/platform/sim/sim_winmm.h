@@ -17,6 +17,10 @@
 // - a disc played to its end reports "stopped" and its position goes back to
 //   the start of the first track, so a plain "play cdaudio" plays it again;
 // - an MPEGVideo file played to its end reports "stopped" at its end.
+// A "notify" word is accepted on play and only recorded with its callback
+// window: no notification is ever posted by the device here. Tests post
+// MM_MCINOTIFY themselves (SimWindowing::PostMciNotify), with the ID that
+// mciGetDeviceIDW gives for the alias.
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -82,6 +86,7 @@ class SimWinmm : public Winmm {
 
   std::uint32_t mciSendStringW(const char16_t* command, char16_t* returnString, std::uint32_t returnLength,
                                Hwnd callback) override;
+  std::uint32_t mciGetDeviceIDW(const char16_t* device) override;
   std::int32_t mciGetErrorStringW(std::uint32_t code, char16_t* text, std::uint32_t length) override;
   std::int32_t PlaySoundW(const char16_t* sound, std::intptr_t module, std::uint32_t flags) override;
   std::uint32_t waveOutGetNumDevs() override;

@@ -17,6 +17,23 @@ COLORREF ResolveControlColor(std::uint32_t color) {
   return COLORREF(color & 0x00FFFFFFu);
 }
 
+void HoldPointer(HWND window, UINT message, WPARAM keys) {
+  switch (message) {
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+      if (window && GetCapture() != window) SetCapture(window);
+      break;
+    case WM_LBUTTONUP:
+    case WM_RBUTTONUP:
+    case WM_MBUTTONUP:
+      if (!(keys & (MK_LBUTTON | MK_RBUTTON | MK_MBUTTON)) && window && GetCapture() == window) ReleaseCapture();
+      break;
+    default:
+      break;
+  }
+}
+
 namespace {
 
 RECT ToRect(const ControlRect& r) { return RECT{r.left, r.top, r.left + r.width, r.top + r.height}; }
@@ -255,7 +272,8 @@ class Win32ScrollBar final : public ScrollBarControl {
 
 class Win32ComboBox final : public ComboBoxControl {
  public:
-  Win32ComboBox(Win32Windowing& windowing, HWND parent, const ComboBoxDesign& d) : font_(CreateDesignFont(d.font)) {
+  Win32ComboBox(Win32Windowing& windowing, HWND parent, const ComboBoxDesign& d)
+      : design(d), font_(CreateDesignFont(d.font)), back_(CreateSolidBrush(ResolveControlColor(d.backColor))) {
     const ControlRect& r = d.rect;
     // The window's height includes the list that drops down; the edit part
     // takes its height from the font. Without CBS_AUTOHSCROLL a narrow box
@@ -267,10 +285,31 @@ class Win32ComboBox final : public ComboBoxControl {
                              windowing.instance(), nullptr);
     if (!window) throw ProgramError(kErrorOutOfMemory, "Out of memory");
     if (font_) SendMessageW(window, WM_SETFONT, WPARAM(font_), TRUE);
+    COMBOBOXINFO parts{};
+    parts.cbSize = sizeof parts;
+    if (GetComboBoxInfo(window, &parts)) {
+      edit_ = parts.hwndItem;
+      list_ = parts.hwndList;
+    }
   }
   ~Win32ComboBox() override {
     if (IsWindow(window)) DestroyWindow(window);
     if (font_) DeleteObject(font_);
+    if (back_) DeleteObject(back_);
+  }
+  // WM_CTLCOLOREDIT or WM_CTLCOLORLISTBOX, which the box passes up for its
+  // edit field, its list and itself: the design's colours, not the scheme's.
+  bool Colours(HWND part, HDC dc, LRESULT& brush) const {
+    // The parts as the box names them, or by kinship: the edit field is the
+    // box's child and the list a pop-up it owns (the themed box under Wine
+    // does not name them).
+    const bool ours = part == window || part == edit_ || part == list_ || GetParent(part) == window ||
+                      GetWindow(part, GW_OWNER) == window;
+    if (!back_ || !part || !ours) return false;
+    SetTextColor(dc, ResolveControlColor(design.foreColor));
+    SetBkColor(dc, ResolveControlColor(design.backColor));
+    brush = reinterpret_cast<LRESULT>(back_);
+    return true;
   }
   void SetText(const std::string& text) override { SetWindowTextW(window, Utf8ToWide(text).c_str()); }
   std::string Text() const override {
@@ -303,10 +342,13 @@ class Win32ComboBox final : public ComboBoxControl {
   }
   bool CanFocus() const override { return IsWindowEnabled(window) && IsWindowVisible(window); }
 
+  const ComboBoxDesign design;
   HWND window = nullptr;
 
  private:
   HFONT font_;
+  HBRUSH back_;
+  HWND edit_ = nullptr, list_ = nullptr;
 };
 
 // ---- The set ----------------------------------------------------------------------
@@ -415,6 +457,11 @@ bool Win32ControlSet::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, 
     }
     case WM_CAPTURECHANGED:
       pressedLabel_ = nullptr;
+      return false;
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+      for (auto& box : comboBoxes_)
+        if (box->Colours(reinterpret_cast<HWND>(lParam), reinterpret_cast<HDC>(wParam), result)) return true;
       return false;
     case WM_SETCURSOR: {
       if (windowing_.MousePointer() == kPointerHourglass) {

@@ -76,6 +76,12 @@ class Win32ControlSet {
   std::vector<std::unique_ptr<Win32ComboBox>> comboBoxes_;
 };
 
+// The release belongs to where the press began: a press on a form or a
+// picture surface (its background or a windowless control on it) keeps the
+// pointer with that window until every button is up, so a drag that ends
+// over a button is no click on it. Called with each pointer message.
+void HoldPointer(HWND window, UINT message, WPARAM keys);
+
 // Resolves a colour 0x00BBGGRR or a system colour (top bit set).
 COLORREF ResolveControlColor(std::uint32_t color);
 

@@ -5,6 +5,9 @@
 #include <cwchar>
 
 #include "platform/win32/win32_api.h"
+#include "platform/win32/win32_text.h"
+
+#include <objbase.h>
 
 namespace tolvarin {
 namespace {
@@ -80,47 +83,43 @@ HANDLE OpenExistingFileForReading(const std::wstring& path) {
                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
-// A new, empty file beside `path` (a full path in the long form), opened for
-// writing; its name goes to `tempPath`. On failure `error` tells why.
-HANDLE CreateTempBeside(const std::wstring& path, std::wstring& tempPath, DWORD& error) {
-  const std::wstring folder = path.substr(0, path.find_last_of(L'\\') + 1);
-  const unsigned base = unsigned(GetTickCount()) ^ (unsigned(GetCurrentProcessId()) << 16);
-  for (unsigned attempt = 0; attempt < 100; ++attempt) {
-    wchar_t name[32];
-    swprintf(name, 32, L"~tlv%08X.tmp", base + attempt * 7919u);
-    tempPath = folder + name;
-    const HANDLE file = CreateFileW(tempPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr);
-    error = file == INVALID_HANDLE_VALUE ? GetLastError() : ERROR_SUCCESS;
-    if (error != ERROR_FILE_EXISTS) return file;
-  }
-  return INVALID_HANDLE_VALUE;
+// The error a failed call left, never 0 (a call that fails without one
+// still failed).
+std::uint32_t LastError() {
+  const DWORD error = GetLastError();
+  return error == ERROR_SUCCESS ? ERROR_GEN_FAILURE : std::uint32_t(error);
 }
+
+std::uint32_t Result(BOOL ok) { return ok ? ERROR_SUCCESS : LastError(); }
 
 bool WriteAll(HANDLE file, const std::string& bytes) {
   std::size_t done = 0;
   while (done < bytes.size()) {
     const DWORD chunk = DWORD(std::min<std::size_t>(bytes.size() - done, 1u << 20));
     DWORD written = 0;
-    if (!WriteFile(file, bytes.data() + done, chunk, &written, nullptr) || written == 0) return false;
+    if (!WriteFile(file, bytes.data() + done, chunk, &written, nullptr)) return false;
+    if (written == 0) {
+      SetLastError(ERROR_WRITE_FAULT);
+      return false;
+    }
     done += written;
   }
   return true;
 }
 
-// Overwrites an existing file with `bytes`. Room for the new length is taken
-// first, so a full disk fails before any old byte is changed.
-bool WriteInPlace(const std::wstring& path, const std::string& bytes) {
-  Handle file(CreateFileW(path.c_str(), GENERIC_WRITE | FILE_READ_ATTRIBUTES, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                          FILE_ATTRIBUTE_NORMAL, nullptr));
-  LARGE_INTEGER size{}, wanted{}, start{};
-  wanted.QuadPart = LONGLONG(bytes.size());
-  if (!file.valid() || !GetFileSizeEx(file.get(), &size)) return false;
-  if (wanted.QuadPart > size.QuadPart &&
-      !(SetFilePointerEx(file.get(), wanted, nullptr, FILE_BEGIN) && SetEndOfFile(file.get())))
-    return false;
-  return SetFilePointerEx(file.get(), start, nullptr, FILE_BEGIN) && WriteAll(file.get(), bytes) &&
-         SetEndOfFile(file.get()) && FlushFileBuffers(file.get()) && file.Close();
+using KnownFolderPathFn = HRESULT(WINAPI*)(REFGUID, DWORD, HANDLE, PWSTR*);
+using FolderPathFn = HRESULT(WINAPI*)(HWND, int, HANDLE, DWORD, LPWSTR);
+
+// FOLDERID_RoamingAppData, {3EB685DB-65F9-4CF6-A03A-E3EF65729F3D}.
+constexpr GUID kRoamingAppData = {0x3EB685DB, 0x65F9, 0x4CF6, {0xA0, 0x3A, 0xE3, 0xEF, 0x65, 0x72, 0x9F, 0x3D}};
+constexpr int kCsidlAppData = 0x001A;
+
+// Without a trailing "\" (a drive root keeps its own).
+std::optional<std::string> FolderText(const wchar_t* folder) {
+  std::wstring text(folder);
+  if (text.empty()) return std::nullopt;
+  if (text.size() > 3 && text.back() == L'\\') text.pop_back();
+  return WideToUtf8(text);
 }
 
 }  // namespace
@@ -131,13 +130,6 @@ bool Win32FileSystem::CanOpenForReading(const std::string& path) {
   QuietErrors quiet;
   Handle file(OpenExistingFileForReading(*wide));
   return file.valid();
-}
-
-bool Win32FileSystem::PathExists(const std::string& path) {
-  const auto wide = WidePath(path);
-  if (!wide) return false;
-  QuietErrors quiet;
-  return GetFileAttributesW(wide->c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 std::optional<std::string> Win32FileSystem::ReadFileBytes(const std::string& path, std::uint64_t maxBytes) {
@@ -162,41 +154,114 @@ std::optional<std::string> Win32FileSystem::ReadFileBytes(const std::string& pat
   return bytes;
 }
 
-bool Win32FileSystem::ReplaceFileBytes(const std::string& path, const std::string& bytes) {
+std::uint32_t Win32FileSystem::GetFileAttributesW(const std::string& path) {
   const auto wide = WidePath(path);
-  if (!wide) return false;
+  if (!wide) return kInvalidFileAttributes;
   QuietErrors quiet;
-  const DWORD attributes = GetFileAttributesW(wide->c_str());
-  // A read-only file is refused as the platform's own writers refuse it (a
-  // rename over it would otherwise succeed on some file systems).
-  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)))
-    return false;
+  return ::GetFileAttributesW(wide->c_str());
+}
 
-  const bool exists = attributes != INVALID_FILE_ATTRIBUTES;
+std::uint32_t Win32FileSystem::SetFileAttributesW(const std::string& path, std::uint32_t attributes) {
+  const auto wide = WidePath(path);
+  if (!wide) return ERROR_INVALID_NAME;
+  QuietErrors quiet;
+  return Result(::SetFileAttributesW(wide->c_str(), attributes));
+}
 
-  std::wstring temp;
-  DWORD error = ERROR_SUCCESS;
-  Handle file(CreateTempBeside(*wide, temp, error));
-  if (!file.valid()) {
-    // The user may change the file but not create files in its folder: the
-    // existing file is overwritten where it is.
-    return exists && error == ERROR_ACCESS_DENIED && WriteInPlace(*wide, bytes);
+std::uint32_t Win32FileSystem::CreateTempFileBeside(const std::string& besidePath, std::string& created) {
+  const auto wide = WidePath(besidePath);
+  if (!wide) return ERROR_INVALID_NAME;
+  QuietErrors quiet;
+  const std::wstring folder = wide->substr(0, wide->find_last_of(L'\\') + 1);
+  const unsigned base = unsigned(GetTickCount()) ^ (unsigned(GetCurrentProcessId()) << 16);
+  DWORD error = ERROR_FILE_EXISTS;
+  for (unsigned attempt = 0; attempt < 100 && error == ERROR_FILE_EXISTS; ++attempt) {
+    wchar_t name[32];
+    swprintf(name, 32, L"~tlv%08X.tmp", base + attempt * 7919u);
+    const std::wstring path = folder + name;
+    Handle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (file.valid()) {
+      created = WideToUtf8(path);
+      return ERROR_SUCCESS;
+    }
+    error = GetLastError();
   }
-  // From here on the temporary file must go on failure.
-  bool ok = WriteAll(file.get(), bytes) && FlushFileBuffers(file.get()) && file.Close();
-  if (ok && exists) {
-    // Keeps the old file's security, attributes, creation time and streams.
-    ok = ReplaceFileW(wide->c_str(), temp.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr);
-    // Not every implementation keeps the attributes (Wine does not): put them back.
-    if (ok && GetFileAttributesW(wide->c_str()) != attributes) SetFileAttributesW(wide->c_str(), attributes);
-  } else if (ok) {
-    ok = MoveFileExW(temp.c_str(), wide->c_str(), MOVEFILE_WRITE_THROUGH);
+  return error == ERROR_SUCCESS ? ERROR_GEN_FAILURE : error;
+}
+
+std::uint32_t Win32FileSystem::WriteExistingFile(const std::string& path, const std::string& bytes) {
+  const auto wide = WidePath(path);
+  if (!wide) return ERROR_INVALID_NAME;
+  QuietErrors quiet;
+  Handle file(CreateFileW(wide->c_str(), GENERIC_WRITE | FILE_READ_ATTRIBUTES, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                          FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file.valid()) return LastError();
+  LARGE_INTEGER size{}, wanted{}, start{};
+  wanted.QuadPart = LONGLONG(bytes.size());
+  if (!GetFileSizeEx(file.get(), &size)) return LastError();
+  if (wanted.QuadPart > size.QuadPart &&
+      !(SetFilePointerEx(file.get(), wanted, nullptr, FILE_BEGIN) && SetEndOfFile(file.get())))
+    return LastError();
+  if (!(SetFilePointerEx(file.get(), start, nullptr, FILE_BEGIN) && WriteAll(file.get(), bytes) &&
+        SetEndOfFile(file.get()) && FlushFileBuffers(file.get())))
+    return LastError();
+  return Result(file.Close());
+}
+
+std::uint32_t Win32FileSystem::ReplaceFileW(const std::string& replaced, const std::string& replacement,
+                                            const std::string& backup) {
+  const auto target = WidePath(replaced), source = WidePath(replacement), spare = WidePath(backup);
+  if (!target || !source || !spare) return ERROR_INVALID_NAME;
+  QuietErrors quiet;
+  return Result(::ReplaceFileW(target->c_str(), source->c_str(), spare->c_str(), REPLACEFILE_IGNORE_MERGE_ERRORS,
+                               nullptr, nullptr));
+}
+
+std::uint32_t Win32FileSystem::MoveFileExW(const std::string& from, const std::string& to) {
+  const auto source = WidePath(from), target = WidePath(to);
+  if (!source || !target) return ERROR_INVALID_NAME;
+  QuietErrors quiet;
+  return Result(::MoveFileExW(source->c_str(), target->c_str(), MOVEFILE_WRITE_THROUGH));
+}
+
+std::uint32_t Win32FileSystem::DeleteFileW(const std::string& path) {
+  const auto wide = WidePath(path);
+  if (!wide) return ERROR_INVALID_NAME;
+  QuietErrors quiet;
+  return Result(::DeleteFileW(wide->c_str()));
+}
+
+std::uint32_t Win32FileSystem::CreateDirectoryW(const std::string& path) {
+  const auto wide = WidePath(path);
+  if (!wide) return ERROR_INVALID_NAME;
+  QuietErrors quiet;
+  return Result(::CreateDirectoryW(wide->c_str(), nullptr));
+}
+
+std::optional<std::string> Win32FileSystem::RoamingAppDataFolder() {
+  // The known-folder call is looked up because systems before it have only
+  // the older one; shell32 comes from the system folder only.
+  HMODULE shell32 = GetModuleHandleW(L"shell32.dll");
+  if (shell32 == nullptr) {
+    wchar_t system[MAX_PATH];
+    const UINT length = GetSystemDirectoryW(system, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) return std::nullopt;
+    shell32 = LoadLibraryW((std::wstring(system, length) + L"\\shell32.dll").c_str());
+    if (shell32 == nullptr) return std::nullopt;
   }
-  if (!ok) {
-    if (file.valid()) file.Close();
-    DeleteFileW(temp.c_str());
+  if (const auto known = reinterpret_cast<KnownFolderPathFn>(
+          reinterpret_cast<void*>(GetProcAddress(shell32, "SHGetKnownFolderPath")))) {
+    PWSTR folder = nullptr;
+    const HRESULT hr = known(kRoamingAppData, 0, nullptr, &folder);
+    std::optional<std::string> text;
+    if (SUCCEEDED(hr) && folder != nullptr) text = FolderText(folder);
+    CoTaskMemFree(folder);
+    return text;
   }
-  return ok;
+  const auto older = reinterpret_cast<FolderPathFn>(reinterpret_cast<void*>(GetProcAddress(shell32, "SHGetFolderPathW")));
+  wchar_t folder[MAX_PATH] = {};
+  if (older == nullptr || FAILED(older(nullptr, kCsidlAppData, nullptr, 0, folder))) return std::nullopt;
+  return FolderText(folder);
 }
 
 }  // namespace tolvarin

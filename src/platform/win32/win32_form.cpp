@@ -10,6 +10,8 @@
 #include "platform/win32/win32_user_control.h"
 #include "platform/win32/win32_windowing.h"
 
+#include <mmsystem.h>
+
 namespace tolvarin {
 
 namespace {
@@ -27,14 +29,28 @@ COLORREF ResolveColor(std::uint32_t color) {
   return COLORREF(color & 0x00FFFFFFu);
 }
 
-// Pixel counts inside a form: rounded half to even; negative values are refused.
-int PixelCount(double value) {
-  const std::int32_t pixels = RoundHalfEven<std::int32_t>(value);
+// Whole pixels for twips at a factor (1 for a fraction of pixels), by the
+// one rule of every backend; a negative count is refused.
+int PixelCount(double value, double twipsPerPixel = 1) {
+  const std::int32_t pixels = TwipsToPixels(value, twipsPerPixel);
   if (pixels < 0) throw ProgramError(kErrorInvalidPropertyValue, "Invalid property value");
   return pixels;
 }
 
-int PixelPosition(double value) { return RoundHalfEven<std::int32_t>(value); }
+int PixelPosition(double value, double twipsPerPixel = 1) { return TwipsToPixels(value, twipsPerPixel); }
+
+// Makes the calling thread system-DPI aware: the windows it creates from now
+// on are drawn at the system's resolution, and the platform stretches them on
+// a monitor of another scale instead of sending WM_DPICHANGED. A child window
+// must share its parent's awareness, so the thread keeps it for good. The
+// call exists from Windows 10 version 1607; before that the process's own
+// awareness stays.
+void UseSystemDpiScalingOnThisThread() {
+  using SetContext = DPI_AWARENESS_CONTEXT(WINAPI*)(DPI_AWARENESS_CONTEXT);
+  HMODULE user32 = GetModuleHandleW(L"user32.dll");
+  void* address = user32 ? reinterpret_cast<void*>(GetProcAddress(user32, "SetThreadDpiAwarenessContext")) : nullptr;
+  if (address) reinterpret_cast<SetContext>(address)(DPI_AWARENESS_CONTEXT_SYSTEM_AWARE);
+}
 
 // GUID_CONSOLE_DISPLAY_STATE: the display went off, on or dimmed.
 constexpr GUID kConsoleDisplayState = {
@@ -145,6 +161,7 @@ Win32Form::Win32Form(Win32Windowing& windowing, const FormDesign& design)
     else
       owner = windowing.hiddenOwner();
   }
+  if (design.scaledBySystem) UseSystemDpiScalingOnThisThread();
   const std::wstring caption = Utf8ToWide(design.caption);
   CreateWindowExW(exStyle, windowing.formClass(), caption.c_str(), style, 0, 0, 0, 0, owner,
                   nullptr, windowing.instance(), this);
@@ -177,7 +194,9 @@ void Win32Form::Attach(HWND window) {
 LRESULT Win32Form::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   HWND window = window_;
   LRESULT handled = 0;
-  if (controls_.HandleMessage(message, wParam, lParam, handled)) return handled;
+  const bool byControls = controls_.HandleMessage(message, wParam, lParam, handled);
+  HoldPointer(window_, message, wParam);
+  if (byControls) return handled;
   switch (message) {
     case WM_SIZE:
       ClientSizeChanged();
@@ -216,6 +235,9 @@ LRESULT Win32Form::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_DISPLAYCHANGE:
       if (onDisplayChange) onDisplayChange();
       break;
+    case MM_MCINOTIFY:
+      if (onMciNotify) onMciNotify(static_cast<std::uint32_t>(wParam), static_cast<std::uint32_t>(lParam));
+      return 0;
     case WM_POWERBROADCAST:
       if (wParam == PBT_POWERSETTINGCHANGE) {
         const auto* setting = reinterpret_cast<const POWERBROADCAST_SETTING*>(lParam);
@@ -286,12 +308,14 @@ void Win32Form::RunUnloadHandlerOnce() {
   if (onUnload) onUnload();
 }
 
-void Win32Form::KeyDown(WPARAM virtualKey) {
-  if (!onKeyDown) return;
+bool Win32Form::KeyDown(WPARAM virtualKey) {
+  if (!onKeyDown) return false;
   const std::int32_t shift = (GetKeyState(VK_SHIFT) < 0 ? 1 : 0) |
                              (GetKeyState(VK_CONTROL) < 0 ? 2 : 0) |
                              (GetKeyState(VK_MENU) < 0 ? 4 : 0);
-  Win32Windowing::RunHandler([&] { onKeyDown(std::int32_t(virtualKey & 0xFFFF), shift); });
+  std::int32_t key = std::int32_t(virtualKey & 0xFFFF);
+  Win32Windowing::RunHandler([&] { onKeyDown(key, shift); });
+  return key == 0;
 }
 
 std::uint32_t Win32Form::BackgroundPixel() const {
@@ -338,27 +362,27 @@ double Win32Form::Height() const {
 }
 
 void Win32Form::SetWidth(double twips) {
-  const int width = PixelCount(twips / TwipsPerPixelX());
+  const int width = PixelCount(twips, TwipsPerPixelX());
   const RECT rect = PlacementRect();
   Place(0, 0, width, rect.bottom - rect.top, SWP_NOMOVE);
 }
 
 void Win32Form::SetHeight(double twips) {
-  const int height = PixelCount(twips / TwipsPerPixelY());
+  const int height = PixelCount(twips, TwipsPerPixelY());
   const RECT rect = PlacementRect();
   Place(0, 0, rect.right - rect.left, height, SWP_NOMOVE);
 }
 
 void Win32Form::Move(double left, double top) {
-  Place(PixelPosition(left / TwipsPerPixelX()), PixelPosition(top / TwipsPerPixelY()), 0, 0,
+  Place(PixelPosition(left, TwipsPerPixelX()), PixelPosition(top, TwipsPerPixelY()), 0, 0,
         SWP_NOSIZE);
 }
 
 void Win32Form::Move(double left, double top, double width, double height) {
-  const int x = PixelPosition(left / TwipsPerPixelX());
-  const int y = PixelPosition(top / TwipsPerPixelY());
-  const int w = PixelCount(width / TwipsPerPixelX());
-  const int h = PixelCount(height / TwipsPerPixelY());
+  const int x = PixelPosition(left, TwipsPerPixelX());
+  const int y = PixelPosition(top, TwipsPerPixelY());
+  const int w = PixelCount(width, TwipsPerPixelX());
+  const int h = PixelCount(height, TwipsPerPixelY());
   Place(x, y, w, h, 0);
 }
 

@@ -97,7 +97,8 @@ class Win32Form final : public Form {
   // For the windowing layer and the controls of this form.
   HWND window() const { return window_; }
   bool keyPreview() const { return design_.keyPreview; }
-  void KeyDown(WPARAM virtualKey);
+  // Runs onKeyDown; true when the handler kept the key (set it to 0).
+  bool KeyDown(WPARAM virtualKey);
   // The back colour as a pixel 0x00RRGGBB, system colours resolved.
   std::uint32_t BackgroundPixel() const;
   void InvalidatePixels(const RECT& area);

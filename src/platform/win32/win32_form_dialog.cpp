@@ -1,7 +1,6 @@
 // What dialog forms add to the Windows forms: the client size, the icon,
 // the retained image, resize events and the modal loop.
-#include <cmath>
-
+#include "base/checked.h"
 #include "platform/win32/win32_form.h"
 #include "platform/win32/win32_text.h"
 #include "platform/win32/win32_windowing.h"
@@ -9,8 +8,8 @@
 namespace tolvarin {
 
 void Win32Form::SetUpDialog() {
-  RECT frame{0, 0, int(std::lround(design_.clientWidth / TwipsPerPixelX())),
-             int(std::lround(design_.clientHeight / TwipsPerPixelY()))};
+  RECT frame{0, 0, TwipsToPixels(design_.clientWidth, TwipsPerPixelX()),
+             TwipsToPixels(design_.clientHeight, TwipsPerPixelY())};
   AdjustWindowRectEx(&frame, DWORD(GetWindowLongW(window_, GWL_STYLE)), FALSE,
                      DWORD(GetWindowLongW(window_, GWL_EXSTYLE)));
   Place(0, 0, frame.right - frame.left, frame.bottom - frame.top, SWP_NOMOVE);

@@ -15,8 +15,9 @@ namespace tolvarin {
 
 namespace {
 
+// Whole pixels for a fraction of pixels, by the one rule of every backend.
 int SurfacePixels(double value) {
-  const std::int32_t pixels = RoundHalfEven<std::int32_t>(value);
+  const std::int32_t pixels = TwipsToPixels(value, 1);
   if (pixels < 0) throw ProgramError(kErrorInvalidPropertyValue, "Invalid property value");
   return pixels;
 }
@@ -49,7 +50,11 @@ void Win32PictureSurface::Attach(HWND window) { window_ = window; }
 LRESULT Win32PictureSurface::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   HWND window = window_;
   LRESULT handled = 0;
-  if (controls_.HandleMessage(message, wParam, lParam, handled)) return handled;
+  if (controls_.HandleMessage(message, wParam, lParam, handled)) {
+    // A press on an image or a label keeps the pointer as one on the background does.
+    HoldPointer(window_, message, wParam);
+    return handled;
+  }
   switch (message) {
     case WM_ERASEBKGND:
       return 1;  // the retained bitmap covers the whole window
@@ -69,9 +74,9 @@ LRESULT Win32PictureSurface::HandleMessage(UINT message, WPARAM wParam, LPARAM l
     case WM_LBUTTONDOWN: ButtonDown(1); return 0;
     case WM_RBUTTONDOWN: ButtonDown(2); return 0;
     case WM_MBUTTONDOWN: ButtonDown(3); return 0;
-    case WM_LBUTTONUP: ButtonUp(1, lParam); return 0;
-    case WM_RBUTTONUP: ButtonUp(2, lParam); return 0;
-    case WM_MBUTTONUP: ButtonUp(3, lParam); return 0;
+    case WM_LBUTTONUP: ButtonUp(1, wParam, lParam); return 0;
+    case WM_RBUTTONUP: ButtonUp(2, wParam, lParam); return 0;
+    case WM_MBUTTONUP: ButtonUp(3, wParam, lParam); return 0;
     case WM_CAPTURECHANGED:
       pressedButton_ = 0;
       return 0;
@@ -92,8 +97,12 @@ void Win32PictureSurface::ButtonDown(int button) {
   pressedButton_ = button;
 }
 
-void Win32PictureSurface::ButtonUp(int button, LPARAM lParam) {
-  if (pressedButton_ != button) return;
+void Win32PictureSurface::ButtonUp(int button, WPARAM keys, LPARAM lParam) {
+  if (pressedButton_ != button) {
+    // The press was on an image or a label: the last button up lets the pointer go.
+    if (pressedButton_ == 0) HoldPointer(window_, WM_LBUTTONUP, keys);
+    return;
+  }
   pressedButton_ = 0;
   const POINT point{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
   RECT client;
@@ -133,7 +142,7 @@ void Win32PictureSurface::SetSize(double width, double height) {
 }
 
 void Win32PictureSurface::Move(double left, double top) {
-  const int x = RoundHalfEven<std::int32_t>(left), y = RoundHalfEven<std::int32_t>(top);
+  const int x = TwipsToPixels(left, 1), y = TwipsToPixels(top, 1);
   if (window_) SetWindowPos(window_, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 

@@ -42,7 +42,7 @@ class Win32PictureSurface final : public PictureSurface {
 
  private:
   void ButtonDown(int button);
-  void ButtonUp(int button, LPARAM lParam);
+  void ButtonUp(int button, WPARAM keys, LPARAM lParam);
   PixelView View() const;
 
   Win32Windowing& windowing_;

@@ -6,6 +6,7 @@
 #include "platform/win32/win32_text.h"
 
 #include <commdlg.h>
+#include <objbase.h>
 #include <shellapi.h>
 
 namespace tolvarin {
@@ -75,5 +76,11 @@ std::int32_t Win32Shell::MessageBoxW(Hwnd owner, const std::string& text, const 
                                      std::uint32_t flags) {
   return ::MessageBoxW(ToHwnd(owner), Utf8ToWide(text).c_str(), Utf8ToWide(caption).c_str(), flags);
 }
+
+std::int32_t Win32Shell::CoInitializeEx(std::uint32_t flags) {
+  return std::int32_t(::CoInitializeEx(nullptr, DWORD(flags)));
+}
+
+void Win32Shell::CoUninitialize() { ::CoUninitialize(); }
 
 }  // namespace tolvarin

@@ -15,6 +15,8 @@ class Win32Shell final : public Shell {
                               std::int32_t show) override;
   std::int32_t MessageBoxW(Hwnd owner, const std::string& text, const std::string& caption,
                            std::uint32_t flags) override;
+  std::int32_t CoInitializeEx(std::uint32_t flags) override;
+  void CoUninitialize() override;
 };
 
 }  // namespace tolvarin

@@ -4,6 +4,7 @@
 
 #include <cmath>
 
+#include "base/checked.h"
 #include "base/errors.h"
 #include "base/picture_copy.h"
 #include "platform/win32/win32_dib.h"
@@ -14,10 +15,6 @@
 namespace tolvarin {
 
 namespace {
-
-std::int32_t ToPixels(double value, double twipsPerPixel) {
-  return std::int32_t(std::lround(value / twipsPerPixel));
-}
 
 // Colour values as GDI takes them; system colours resolved. Refuses what the
 // platform refuses: an unknown system colour, bits above the 24-bit colour.
@@ -113,8 +110,8 @@ void Win32Label::SetHeight(double twips) {
 
 RECT Win32Label::PixelRect() const {
   const double tx = owner_.TwipsPerPixelX(), ty = owner_.TwipsPerPixelY();
-  const LONG x = ToPixels(left_, tx), y = ToPixels(top_, ty);
-  return RECT{x, y, x + ToPixels(width_, tx), y + ToPixels(height_, ty)};
+  const LONG x = TwipsToPixels(left_, tx), y = TwipsToPixels(top_, ty);
+  return RECT{x, y, x + TwipsToPixels(width_, tx), y + TwipsToPixels(height_, ty)};
 }
 
 void Win32Label::Draw(HDC dc) const {
@@ -187,7 +184,7 @@ PixelView Win32UserControl::View() const { return PixelView{bits_, pixelWidth_, 
 void Win32UserControl::Move(double left, double top, double width, double height) {
   if (!(width >= 0 && height >= 0 && width < 1e6 && height < 1e6)) RaiseInvalidPropertyValue();
   const bool resized = width != width_ || height != height_;
-  const std::int32_t w = ToPixels(width, twipsPerPixelX_), h = ToPixels(height, twipsPerPixelY_);
+  const std::int32_t w = TwipsToPixels(width, twipsPerPixelX_), h = TwipsToPixels(height, twipsPerPixelY_);
   if (w != pixelWidth_ || h != pixelHeight_) {
     HBITMAP dib = nullptr;
     void* bits = nullptr;
@@ -208,7 +205,7 @@ void Win32UserControl::Move(double left, double top, double width, double height
   width_ = width;
   height_ = height;
   if (window_) {
-    SetWindowPos(window_, nullptr, ToPixels(left, twipsPerPixelX_), ToPixels(top, twipsPerPixelY_), w, h,
+    SetWindowPos(window_, nullptr, TwipsToPixels(left, twipsPerPixelX_), TwipsToPixels(top, twipsPerPixelY_), w, h,
                  SWP_NOZORDER | SWP_NOACTIVATE);
     Invalidate();
   }
@@ -239,9 +236,10 @@ void Win32UserControl::PaintPicture(const Bitmap& picture, double x, double y, s
   const double tx = scale_ == ScaleUnit::Pixels ? 1 : twipsPerPixelX_;
   const double ty = scale_ == ScaleUnit::Pixels ? 1 : twipsPerPixelY_;
   GdiFlush();
-  PaintPicturePixels(View(), picture, ToPixels(x, tx), ToPixels(y, ty), ToPixels(width.value_or(sourceWidth), tx),
-                     ToPixels(height.value_or(sourceHeight), ty), ToPixels(sourceX, tx), ToPixels(sourceY, ty),
-                     ToPixels(sourceWidth, tx), ToPixels(sourceHeight, ty));
+  PaintPicturePixels(View(), picture, TwipsToPixels(x, tx), TwipsToPixels(y, ty),
+                     TwipsToPixels(width.value_or(sourceWidth), tx), TwipsToPixels(height.value_or(sourceHeight), ty),
+                     TwipsToPixels(sourceX, tx), TwipsToPixels(sourceY, ty), TwipsToPixels(sourceWidth, tx),
+                     TwipsToPixels(sourceHeight, ty));
 }
 
 void Win32UserControl::Present(HDC windowDc) {
@@ -299,6 +297,10 @@ Timer& Win32UserControl::AddTimer(std::int32_t intervalMilliseconds, bool enable
 
 void Win32UserControl::SetFocus() {
   if (window_) ::SetFocus(window_);
+}
+
+void Win32UserControl::SetWindowTextW(const std::string& text) {
+  if (window_) ::SetWindowTextW(window_, Utf8ToWide(text).c_str());
 }
 
 void Win32UserControl::Pointer(UINT message, WPARAM wParam, LPARAM lParam) {

@@ -86,6 +86,7 @@ class Win32UserControl final : public UserControlSurface {
   WindowlessLabel& AddLabel() override;
   Timer& AddTimer(std::int32_t intervalMilliseconds, bool enabled) override;
   void SetFocus() override;
+  void SetWindowTextW(const std::string& text) override;
 
   double TwipsPerPixelX() const { return twipsPerPixelX_; }
   double TwipsPerPixelY() const { return twipsPerPixelY_; }

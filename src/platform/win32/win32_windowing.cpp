@@ -35,7 +35,8 @@ double ScreenTwipsPerPixel(int index) {
 
 }  // namespace
 
-Win32Windowing::Win32Windowing() : instance_(GetModuleHandleW(nullptr)) {
+Win32Windowing::Win32Windowing(double twipsPerPixel)
+    : instance_(GetModuleHandleW(nullptr)), twipsPerPixel_(twipsPerPixel) {
   RegisterClassOnce(instance_, kFormClass, RouteMessages<Win32Form>);
   RegisterClassOnce(instance_, kSurfaceClass, RouteMessages<Win32PictureSurface>);
 }
@@ -70,20 +71,28 @@ Win32Form* Win32Windowing::FormOf(HWND window) const {
   return found == forms_.end() ? nullptr : found->second;
 }
 
-void Win32Windowing::PreviewKey(const MSG& message) {
-  if (message.message != WM_KEYDOWN && message.message != WM_SYSKEYDOWN) return;
+bool Win32Windowing::PreviewKey(const MSG& message) {
+  if (message.message != WM_KEYDOWN && message.message != WM_SYSKEYDOWN) return false;
+  // As a dialog asks: a control that wants this key for itself (an edit
+  // field's open drop-down list takes Escape and Enter) gets it unpreviewed.
+  const LRESULT wanted =
+      SendMessageW(message.hwnd, WM_GETDLGCODE, message.wParam, reinterpret_cast<LPARAM>(&message));
+  if ((wanted & DLGC_WANTMESSAGE) || (message.wParam == VK_TAB && (wanted & DLGC_WANTTAB))) return false;
   // The form that holds the window with the focus; a preview form may sit
   // inside another program's window, so walk up parents, not to the root.
   for (HWND window = message.hwnd; window; window = GetAncestor(window, GA_PARENT)) {
     if (Win32Form* form = FormOf(window)) {
-      if (form->keyPreview() || window == message.hwnd) form->KeyDown(message.wParam);
-      return;
+      if (form->keyPreview() || window == message.hwnd) return form->KeyDown(message.wParam);
+      return false;
     }
   }
+  return false;
 }
 
 void Win32Windowing::Dispatch(const MSG& message) {
-  PreviewKey(message);
+  // A key the form kept is neither translated nor sent on: the control sees
+  // no key and no character (an edit field would beep at a Tab or an Enter).
+  if (PreviewKey(message)) return;
   TranslateMessage(&message);
   DispatchMessageW(&message);
 }
@@ -116,8 +125,13 @@ void Win32Windowing::RunMessageLoop() {
 
 void Win32Windowing::WaitMessage() { ::WaitMessage(); }
 
-double Win32Windowing::TwipsPerPixelX() { return ScreenTwipsPerPixel(LOGPIXELSX); }
-double Win32Windowing::TwipsPerPixelY() { return ScreenTwipsPerPixel(LOGPIXELSY); }
+double Win32Windowing::TwipsPerPixelX() {
+  return twipsPerPixel_ > 0 ? twipsPerPixel_ : ScreenTwipsPerPixel(LOGPIXELSX);
+}
+
+double Win32Windowing::TwipsPerPixelY() {
+  return twipsPerPixel_ > 0 ? twipsPerPixel_ : ScreenTwipsPerPixel(LOGPIXELSY);
+}
 
 double Win32Windowing::ScreenWidth() { return GetSystemMetrics(SM_CXSCREEN) * TwipsPerPixelX(); }
 double Win32Windowing::ScreenHeight() { return GetSystemMetrics(SM_CYSCREEN) * TwipsPerPixelY(); }

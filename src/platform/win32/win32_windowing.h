@@ -17,7 +17,10 @@ class Win32Form;
 
 class Win32Windowing final : public Windowing {
  public:
-  Win32Windowing();
+  // twipsPerPixel 0 takes the screen's own factor; another value lays every
+  // form out as on a screen of that resolution (one screen can then show the
+  // layout of any scale).
+  explicit Win32Windowing(double twipsPerPixel = 0);
   ~Win32Windowing() override;
   Win32Windowing(const Win32Windowing&) = delete;
   Win32Windowing& operator=(const Win32Windowing&) = delete;
@@ -53,8 +56,9 @@ class Win32Windowing final : public Windowing {
   static void RunHandler(Handler&& handler);
 
  private:
-  // Keys go to the form before the control that has the focus sees them.
-  void PreviewKey(const MSG& message);
+  // Keys go to the form before the control that has the focus sees them;
+  // true when the form kept the key from the control.
+  bool PreviewKey(const MSG& message);
   void Dispatch(const MSG& message);
   Win32Form* FormOf(HWND window) const;
 
@@ -64,6 +68,7 @@ class Win32Windowing final : public Windowing {
   std::unordered_map<HWND, Win32Form*> forms_;
   bool displayOn_ = true;
   std::int32_t mousePointer_ = 0;
+  double twipsPerPixel_ = 0;
 };
 
 // The window procedure of a class whose windows each belong to one object,

@@ -1,4 +1,5 @@
 #include "platform/sim/sim_filesystem.h"
+#include "settings/replace_file.h"
 
 #include <gtest/gtest.h>
 
@@ -42,7 +43,7 @@ TEST(SimFileSystem, PathsResolveLikeWindowsPaths) {
                       {"D:a.mp3", "tunes"}, {"C:a.mp3", "c root"}});
   files.SetCurrentFolder("\\\\server\\share\\dir");
   ExpectReads(files, {{"a.ini", "unc"}, {"\\dir\\a.ini", "unc"}});
-  EXPECT_TRUE(files.ReplaceFileBytes("b.ini", "new"));
+  EXPECT_TRUE(ReplaceFileBytes(files, "b.ini", "new").written);
   EXPECT_EQ(files.FileBytes("\\\\server\\share\\dir\\b.ini"), "new");
   EXPECT_TRUE(files.IsFolder("\\\\server\\share"));
 }
@@ -55,7 +56,7 @@ TEST(SimFileSystem, FoldersTrailingSeparatorsAndInvalidNamesAreNoFiles) {
                            "\\\\", "\\\\server"}) {
     EXPECT_FALSE(files.CanOpenForReading(path)) << path;
     EXPECT_FALSE(files.ReadFileBytes(path, 10).has_value()) << path;
-    EXPECT_FALSE(files.ReplaceFileBytes(path, "x")) << path;
+    EXPECT_FALSE(ReplaceFileBytes(files, path, "x").written) << path;
   }
   EXPECT_EQ(files.ReadFileBytes("C:\\Music\\a.mp3", 2), "ab");  // up to the limit
   EXPECT_TRUE(files.IsFolder("C:\\Music"));

@@ -8,12 +8,15 @@
 #include <vector>
 
 #include "base/errors.h"
+#include "dialog/settings_dialog.h"
 #include "platform/win32/win32_api.h"
 #include "platform/win32/win32_form.h"
 #include "platform/win32/win32_picture_surface.h"
 #include "platform/win32/win32_user32.h"
 #include "platform/win32/win32_windowing.h"
 #include "support/sim_fixture.h"
+
+#include <mmsystem.h>
 
 namespace tolvarin {
 namespace {
@@ -116,9 +119,10 @@ TEST_F(Win32WindowingTest, FormSizesRoundToPixelsAndABorderTakesFromTheClientAre
   bordered->Move(0, 0, X(400), Y(300));
   EXPECT_LT(bordered->ScaleWidth(), 400);
 
-  // Part pixels round half to even; bad sizes raise and change nothing.
+  // Part pixels round half away from zero, as on every backend; bad sizes
+  // raise and change nothing.
   form->SetWidth(X(10.5));
-  EXPECT_EQ(form->ScaleWidth(), 10);
+  EXPECT_EQ(form->ScaleWidth(), 11);
   form->SetWidth(X(11.5));
   EXPECT_EQ(form->ScaleWidth(), 12);
   EXPECT_EQ(ErrorOf([&] { form->SetWidth(X(-1)); }), 380);
@@ -258,6 +262,21 @@ TEST_F(Win32WindowingTest, LosingTheScreenAndTheDisplayStateReachTheProgram) {
   }
 }
 
+// A device's notification, posted as the multimedia driver posts it, reaches
+// the program with its reason and the device's ID.
+TEST_F(Win32WindowingTest, MultimediaNotificationsReachTheProgram) {
+  auto form = NewForm();
+  Events events;
+  form->onMciNotify = [&](std::uint32_t flags, std::uint32_t deviceId) {
+    events.push_back(std::to_string(flags) + " " + std::to_string(deviceId));
+  };
+  const HWND window = ToHwnd(form->hWnd());
+  ASSERT_TRUE(PostMessageW(window, MM_MCINOTIFY, MCI_NOTIFY_SUCCESSFUL, 7));
+  ASSERT_TRUE(PostMessageW(window, MM_MCINOTIFY, MCI_NOTIFY_ABORTED, 0x10007));
+  EXPECT_TRUE(PumpUntil([&] { return events.size() >= 2; }));
+  EXPECT_EQ(events, (Events{"1 7", "4 65543"}));
+}
+
 HWND watchedForm = nullptr;
 bool watchdogFired = false;
 void CALLBACK Watchdog(HWND, UINT, UINT_PTR, DWORD) {
@@ -340,6 +359,78 @@ TEST_F(Win32WindowingTest, PressAndReleaseOnASurfaceIsAClick) {
   post({{WM_LBUTTONUP, 5, 5}});
   EXPECT_EQ(clicks, 4);
   EXPECT_EQ(GetCapture(), nullptr);
+  // A press on the form or on an image holds the pointer too, till the last button is up.
+  surface.AddImage().Move(0, 0, 10, 10);
+  for (const HWND holder : {ToHwnd(form->hWnd()), window}) {
+    for (const auto& [message, keys, held] : {std::tuple{WM_LBUTTONDOWN, MK_LBUTTON, holder},
+                                              {WM_RBUTTONDOWN, MK_LBUTTON | MK_RBUTTON, holder},
+                                              {WM_LBUTTONUP, MK_RBUTTON, holder}, {WM_RBUTTONUP, 0, HWND{}}}) {
+      SendMessageW(holder, message, keys, MAKELPARAM(5, 5));
+      EXPECT_EQ(GetCapture(), held) << message;
+    }
+  }
+  EXPECT_EQ(clicks, 4);
+}
+
+// Characters that reached the edit field under test.
+std::vector<WPARAM> editCharacters;
+WNDPROC editProcedure = nullptr;
+LRESULT CALLBACK CountCharacters(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_CHAR) editCharacters.push_back(wParam);
+  return CallWindowProcW(editProcedure, window, message, wParam, lParam);
+}
+
+// Also: the box keeps its design's colours on a dark scheme.
+TEST_F(Win32WindowingTest, KeysTheFormKeepsNeverReachTheEditFieldAndAnOpenListTakesEscape) {
+  auto form = NewForm("<Tolvarin_Keys>", false);
+  ComboBoxDesign design;
+  design.rect = ControlRect{10, 10, 60, 20};
+  ComboBoxControl& box = form->AddComboBox(design);
+  box.AddItem("1");
+  form->Show();
+  const HWND combo = FindWindowExW(ToHwnd(form->hWnd()), nullptr, L"ComboBox", nullptr);
+  const HWND edit = FindWindowExW(combo, nullptr, L"Edit", nullptr);
+  ASSERT_TRUE(combo && edit);
+  editProcedure = reinterpret_cast<WNDPROC>(
+      SetWindowLongPtrW(edit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CountCharacters)));
+  std::vector<std::int32_t> keys;
+  form->onKeyDown = [&](std::int32_t& key, std::int32_t) {
+    keys.push_back(key);
+    if (key == VK_TAB || key == VK_RETURN || key == VK_ESCAPE) key = 0;
+  };
+  box.SetFocus();
+  for (const WPARAM key : {WPARAM(VK_TAB), WPARAM(VK_RETURN), WPARAM('7')}) PostMessageW(edit, WM_KEYDOWN, key, 1);
+  windowing.DoEvents();
+  EXPECT_EQ(keys, (std::vector<std::int32_t>{VK_TAB, VK_RETURN, '7'}));
+  EXPECT_EQ(editCharacters, std::vector<WPARAM>{'7'});
+  SendMessageW(combo, CB_SHOWDROPDOWN, TRUE, 0);
+  ASSERT_TRUE(SendMessageW(combo, CB_GETDROPPEDSTATE, 0, 0));
+  for (const bool dropped : {true, false}) {
+    PostMessageW(edit, WM_KEYDOWN, VK_ESCAPE, 1);
+    windowing.DoEvents();
+    EXPECT_FALSE(SendMessageW(combo, CB_GETDROPPEDSTATE, 0, 0));
+    EXPECT_EQ(keys.back() == VK_ESCAPE, !dropped);
+  }
+  SetWindowLongPtrW(edit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(editProcedure));
+  // An input method in its usual mode types full-width digits.
+  box.SetText("");
+  for (const wchar_t c : {L'\xFF11', L'\xFF12'}) PostMessageW(edit, WM_CHAR, c, 1);
+  windowing.DoEvents();
+  EXPECT_EQ(RepeatTrackFromText(box.Text()), 12);
+
+  const INT elements[2] = {COLOR_WINDOW, COLOR_WINDOWTEXT};
+  const COLORREF scheme[2] = {GetSysColor(COLOR_WINDOW), GetSysColor(COLOR_WINDOWTEXT)};
+  const COLORREF dark[2] = {RGB(32, 32, 32), RGB(255, 255, 255)};
+  SetSysColors(2, elements, dark);
+  HDC dc = CreateCompatibleDC(nullptr);
+  LOGBRUSH look{};
+  // As the box passes it up for its edit field.
+  GetObjectW(HGDIOBJ(SendMessageW(ToHwnd(form->hWnd()), WM_CTLCOLOREDIT, WPARAM(dc), LPARAM(edit))), sizeof look, &look);
+  EXPECT_EQ(look.lbColor, RGB(255, 255, 255));
+  EXPECT_EQ(GetBkColor(dc), RGB(255, 255, 255));
+  EXPECT_EQ(GetTextColor(dc), RGB(0, 0, 0));
+  DeleteDC(dc);
+  SetSysColors(2, elements, scheme);
 }
 
 }  // namespace
