@@ -106,7 +106,6 @@ longest_silence() { # FILE START LENGTH
 }
 file_rms() { sox "$1" -n trim 0.5 1 stat 2>&1 | stat_of 'RMS +amplitude'; }  # the steady middle second
 calc() { awk "BEGIN { printf \"%.3f\", $1 }"; }
-now_ms() { echo $(($(date +%s%N) / 1000000)); }
 
 # ---- A run -----------------------------------------------------------------------
 

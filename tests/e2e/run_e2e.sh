@@ -79,7 +79,6 @@ steady_points="170,170 854,170 170,598 854,598 512,384"
 
 # ---- Helpers -----------------------------------------------------------------
 
-now_ms() { echo $(($(date +%s%N) / 1000000)); }
 
 pixels() { # FILE POINTS...: the pixels' hex values, space separated
   local file=$1 format= point

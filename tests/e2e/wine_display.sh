@@ -36,3 +36,24 @@ stop_wine_display() {
   kill "$xvfb_pid" 2>/dev/null
   wait "$xvfb_pid" 2>/dev/null
 }
+
+now_ms() { echo $(($(date +%s%N) / 1000000)); }
+
+# key_ends_within NAME MILLISECONDS X Y: with the pointer at X, Y over the
+# saver (keys go to the window under it), a key must end the saver whose
+# process is $saver_pid within the given time; a check either way.
+key_ends_within() {
+  local start
+  xdotool mousemove "$3" "$4"
+  start=$(now_ms)
+  xdotool key shift
+  while kill -0 "$saver_pid" 2>/dev/null && [ $(($(now_ms) - start)) -lt "$2" ]; do sleep 0.01; done
+  if kill -0 "$saver_pid" 2>/dev/null; then
+    fail "$1" "still running $2 ms after the key"
+    kill "$saver_pid" 2>/dev/null
+  else
+    ok "$1" "ended $(($(now_ms) - start)) ms after the key"
+  fi
+  wait "$saver_pid" 2>/dev/null
+  saver_pid=
+}
