@@ -19,6 +19,20 @@ void LoadNumber(FileSystem& files, const std::string& file, const char* key, std
   if (const auto number = FloorToInt16(text)) setting = *number;
 }
 
+// Writes `to` as the settings file `from` with the entries applied. A file
+// too large to rewrite whole, or one that is there but cannot be read, is
+// never replaced by a new one.
+FileWriteResult UpdateIniFile(FileSystem& files, const std::string& section, const std::vector<IniEntry>& entries,
+                              const std::string& from, const std::string& to, IniWiden widen) {
+  // One byte over the limit tells a file that is too large to rewrite whole.
+  const auto old = files.ReadFileBytes(from, kIniFileLimit + 1);
+  if (old && old->size() > kIniFileLimit) return {false, kErrorInvalidData};
+  if (!old && files.PathExists(from)) return {false, kErrorInvalidData};
+  const auto updated = IniUpdate(old ? *old : std::string(), section, entries, widen);
+  if (!updated) return {false, kErrorInvalidData};
+  return ReplaceFileBytes(files, to, *updated);
+}
+
 }  // namespace
 
 std::string SettingsFilePath(Process& process) {
@@ -54,13 +68,9 @@ SettingsSaveResult SaveSettings(FileSystem& files, Process& process, const std::
   if (result.error != kErrorAccessDenied || !perUser ||
       (attributes != kInvalidFileAttributes && (attributes & (kFileAttributeReadOnly | kFileAttributeDirectory))))
     return {false, beside};
-  const auto old = files.ReadFileBytes(beside, kIniFileLimit + 1);
-  if ((old && old->size() > kIniFileLimit) || (!old && attributes != kInvalidFileAttributes)) return {false, beside};
-  const auto updated = IniUpdate(old ? *old : std::string(), kSettingsSection, entries, IniWiden::WhenNeeded);
-  if (!updated) return {false, beside};
   // The application-data folder exists for every user; ours within it may not.
   files.CreateDirectoryW(FolderOfPath(*perUser));
-  if (!ReplaceFileBytes(files, *perUser, *updated)) return {false, beside};
+  if (!UpdateIniFile(files, kSettingsSection, entries, beside, *perUser, IniWiden::WhenNeeded)) return {false, beside};
   return {true, *perUser};
 }
 
@@ -71,6 +81,7 @@ void LoadSettings(Platform& platform, SharedSettings& settings) {
 void LoadSettings(FileSystem& files, Process& process, SharedSettings& settings) {
   std::string ini;
   TrapErrors([&] {
+    // The file beside the program stands when the per-user one cannot be looked up.
     ini = SettingsFilePath(process);
     ini = SettingsFileToRead(files, process);
   });
@@ -99,14 +110,7 @@ std::string ReadIniString(FileSystem& files, const std::string& section, const s
 
 FileWriteResult WriteIniStrings(FileSystem& files, const std::string& section, const std::vector<IniEntry>& entries,
                                 const std::string& file, IniWiden widen) {
-  // One byte over the limit tells a file that is too large to rewrite whole.
-  const auto old = files.ReadFileBytes(file, kIniFileLimit + 1);
-  if (old && old->size() > kIniFileLimit) return {false, kErrorInvalidData};
-  // A file that is there but cannot be read is not replaced by a new one.
-  if (!old && files.PathExists(file)) return {false, kErrorInvalidData};
-  const auto updated = IniUpdate(old ? *old : std::string(), section, entries, widen);
-  if (!updated) return {false, kErrorInvalidData};
-  return ReplaceFileBytes(files, file, *updated);
+  return UpdateIniFile(files, section, entries, file, file, widen);
 }
 
 void WriteIniString(FileSystem& files, const std::string& section, const std::string& key,
