@@ -86,8 +86,10 @@ mkdir -p "$app"
 cp "$scr" "$app/"
 sox -n -r 44100 -c 2 -b 16 "$app/tone.wav" synth 2 sine 440 vol 0.5 &&
   lame --quiet -b 192 "$app/tone.wav" "$app/tone.mp3" || { fail setup "sox or lame could not make the sounds"; finish; }
-# Named MP3, but no sound file at all.
-head -c 20000 /dev/urandom >"$app/broken.mp3"
+# Named MP3, but no sound file at all: plain text, the same on every run.
+# (Random bytes are not: now and then the system's decoders find a stream in
+# them, and the run then tests the decoder rather than the saver.)
+yes "This is not a sound file." | head -c 20000 >"$app/broken.mp3"
 windows_path() { echo "Z:$1" | tr '/' '\\'; }
 
 # Measures of a raw recording (signed 16-bit stereo at 44.1 kHz), in seconds
@@ -116,7 +118,7 @@ calc() { awk "BEGIN { printf \"%.3f\", $1 }"; }
 # late by a varying amount but then runs in step with the clock, so moments
 # are placed counting back from its end.
 run_saver() { # NAME MODE FILE SECONDS
-  local name=$1 shown= key= stop deadline
+  local name=$1 shown= key= stop deadline state
   printf '[Section]\r\nBGM区分= %s\r\nBGMﾘﾋﾟｰﾄ= 0\r\nBGMﾌｧｲﾙ=%s\r\n' "$2" "$3" | iconv -f UTF-8 -t CP932 \
     >"$app/Tolvarin.ini"
   # A saver of the run before that has not quite gone would make this one
@@ -141,7 +143,8 @@ run_saver() { # NAME MODE FILE SECONDS
     sleep 0.05
   done
   if [ -z "$shown" ]; then
-    why="no saver window within 60 s (process $(kill -0 "$saver_pid" 2>/dev/null && echo running || echo ended),"
+    if kill -0 "$saver_pid" 2>/dev/null; then state=running; else wait "$saver_pid"; state="ended with exit code $?"; fi
+    why="no saver window within 60 s (process $state,"
     why+=" $(xdotool search --name '^Tolvarin_Main$' 2>/dev/null | wc -l) hidden windows of that title)"
   else
     sleep "$4"
