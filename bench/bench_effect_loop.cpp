@@ -9,10 +9,10 @@
 #include <vector>
 
 #include "platform/sim/sim_platform.h"
-#include "platform/sim/sim_run.h"
+#include "support/sim_run.h"
 #include "r_vold_graphics.h"
 #include "saver/saver_window.h"
-#include "startup/program.h"
+#include "startup/entry.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include "base/raster.h"
 #include "controls/command.h"
 #include "platform/platform.h"
-#include "startup/program.h"
+#include "state/program.h"
 
 namespace tolvarin {
 

@@ -14,7 +14,7 @@
 #include <string>
 
 #include "platform/platform.h"
-#include "startup/process_state.h"
+#include "state/process_state.h"
 
 namespace tolvarin {
 

@@ -3,7 +3,8 @@
 #include "base/checked.h"
 #include "base/errors.h"
 #include "gpx_fragment.h"
-#include "startup/program.h"
+#include "state/command_line.h"
+#include "state/program.h"
 
 namespace tolvarin {
 

@@ -8,17 +8,9 @@
 #include "platform/platform.h"
 #include "settings/ini_file.h"
 #include "settings/replace_file.h"
+#include "state/shared_settings.h"
 
 namespace tolvarin {
-
-struct SharedSettings {
-  std::int16_t effectDegree = 0;
-  std::int16_t musicMode = 0;
-  std::int16_t repeatTrack = 0;
-  std::string musicFile;
-  // Not stored: folder of the music file, else the application folder.
-  std::string musicFolder;
-};
 
 inline constexpr const char* kSettingsSection = "Section";
 inline constexpr const char* kKeyEffectDegree = "度合い";

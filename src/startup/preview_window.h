@@ -5,7 +5,7 @@
 #include <string>
 
 #include "platform/windowing.h"
-#include "startup/program.h"
+#include "state/program.h"
 
 namespace tolvarin {
 

@@ -6,6 +6,7 @@
 #include "dialog/dialog_layout.h"
 #include "platform/sim/sim_controls.h"
 #include "support/dialog_scales.h"
+#include "settings/settings.h"
 #include "support/sim_fixture.h"
 
 namespace tolvarin::testing {

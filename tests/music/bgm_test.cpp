@@ -11,7 +11,7 @@
 #include "platform/sim/sim_clock.h"
 #include "platform/sim/sim_filesystem.h"
 #include "platform/sim/sim_winmm.h"
-#include "startup/process_state.h"
+#include "state/process_state.h"
 
 namespace tolvarin {
 namespace {

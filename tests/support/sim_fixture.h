@@ -7,10 +7,11 @@
 #include <vector>
 
 #include "platform/sim/sim_platform.h"
-#include "platform/sim/sim_run.h"
+#include "support/sim_run.h"
 #include "r_vold_graphics.h"
 #include "saver/saver_window.h"
-#include "startup/program.h"
+#include "startup/entry.h"
+#include "state/command_line.h"
 
 namespace tolvarin::testing {
 

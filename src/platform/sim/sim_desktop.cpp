@@ -243,4 +243,16 @@ std::int32_t SimDesktop::GradientFill(Hdc dc, const TriVertex* vertices, std::ui
   return GradientFillPixels(view, vertices, vertexCount, rects, rectCount, mode) ? 1 : 0;
 }
 
+std::int32_t SimDesktop::DrawAnimatedRects(Hwnd window, std::int32_t animation, const RectL& from,
+                                           const RectL& to) {
+  char text[160];
+  std::snprintf(text, sizeof text, "DrawAnimatedRects(%d, (%d,%d,%d,%d) -> (%d,%d,%d,%d))", int(animation),
+                int(from.left), int(from.top), int(from.right), int(from.bottom), int(to.left), int(to.top),
+                int(to.right), int(to.bottom));
+  calls.push_back(text);
+  animations.push_back(Animation{window, animation, from, to});
+  // As under Wine: reported done, nothing drawn.
+  return 1;
+}
+
 }  // namespace tolvarin::sim

@@ -6,6 +6,7 @@
 #include "platform/platform.h"
 #include "platform/sim/sim_clock.h"
 #include "platform/sim/sim_desktop.h"
+#include "platform/sim/sim_libraries.h"
 #include "platform/sim/sim_filesystem.h"
 #include "platform/sim/sim_pictures.h"
 #include "platform/sim/sim_process.h"

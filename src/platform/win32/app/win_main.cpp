@@ -4,7 +4,7 @@
 
 #include "base/errors.h"
 #include "platform/platform.h"
-#include "startup/program.h"
+#include "startup/entry.h"
 #include "platform/win32/win32_api.h"
 #include "platform/win32/win32_filesystem.h"
 #include "platform/win32/win32_libraries.h"

@@ -4,7 +4,7 @@
 #include <memory>
 
 #include "platform/platform.h"
-#include "startup/process_state.h"
+#include "state/process_state.h"
 
 namespace tolvarin {
 
@@ -24,13 +24,5 @@ struct Program {
   std::unique_ptr<PreviewWindow> previewWindow;
   std::unique_ptr<SettingsDialog> settingsDialog;
 };
-
-// The entry procedure: refuses a second instance, dispatches on the mode
-// letter and opens the one window of that mode.
-void Main(Program& program);
-
-// Second character of the command-line tail in upper case; empty when the
-// tail is shorter than two characters.
-std::string ModeLetter(const std::string& commandTail);
 
 }  // namespace tolvarin

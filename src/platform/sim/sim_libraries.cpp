@@ -1,4 +1,4 @@
-#include "platform/sim/sim_process.h"
+#include "platform/sim/sim_libraries.h"
 
 namespace tolvarin::sim {
 

@@ -1,10 +1,10 @@
-#include "platform/sim/sim_run.h"
+#include "support/sim_run.h"
 
 #include <exception>
 
 #include "base/errors.h"
 #include "platform/process_end.h"
-#include "startup/program.h"
+#include "startup/entry.h"
 
 namespace tolvarin::sim {
 

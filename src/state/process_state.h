@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <optional>
 
-#include "music/player_state.h"
-#include "settings/settings.h"
+#include "state/player_state.h"
+#include "state/shared_settings.h"
 
 namespace tolvarin {
 
