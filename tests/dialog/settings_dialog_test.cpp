@@ -295,8 +295,11 @@ TEST_F(DialogTest, FailedSaveKeepsTheFileAndTheDialog) {
   dialog().SaveAndClose();
   EXPECT_FALSE(form().Destroyed());
   ASSERT_EQ(sim->shell.messages.size(), 1u);
-  EXPECT_EQ(sim->shell.messages[0].text, SaveFailedMessage(kIni));
-  EXPECT_NE(sim->shell.messages[0].text.find(kIni), std::string::npos);
+  EXPECT_EQ(sim->shell.messages[0].text,
+            "設定ファイル「C:\\Program Files\\Tolvarin\\Tolvarin.ini」に保存できませんでした。\n"
+            "ファイルやフォルダーが書き込み禁止になっていないか確かめてください。"
+            "設定を変えずに閉じるときは「ｷｬﾝｾﾙ」を押してください。");
+  EXPECT_EQ(sim->shell.messages[0].caption, "<Tolvarin>");
   EXPECT_EQ(sim->shell.messages[0].owner, form().hWnd());
   // The user can still leave without saving.
   dialog().Cmd_Can_Click();
