@@ -69,6 +69,7 @@ class CommandFocus final : public Focusable {
   }
   void SetFocus() override { command_.SetFocus(); }
   bool HasFocus() const override { return hasFocus_; }
+  // Read as the host reads the property, which repaints the button's face.
   bool CanFocus() const override { return command_.ReadEnabled(); }
 
  private:

@@ -113,7 +113,8 @@ void LoadSettings(FileSystem& files, Process& process, SharedSettings& settings)
     ini = SettingsFileToRead(files, process);
   });
   for (const SettingsKey& key : kSettingsKeys) {
-    // The music file's folder, or else the application folder.
+    // The music folder starts as the application folder, a step of its own
+    // just before the music file, which may move it to the file's folder.
     if (std::holds_alternative<std::string SharedSettings::*>(key.field))
       TrapErrors([&] { settings.musicFolder = process.AppFolder(); });
     TrapErrors([&] { std::visit([&](auto field) { LoadField(files, ini, key, field, settings); }, key.field); });
