@@ -230,21 +230,6 @@ TEST_F(SettingsTest, ReplacementStoppedHalfwayLeavesTheOldOrTheNewFileNeverNone)
   }
 }
 
-// A path of 150 kana is 150 UTF-16 units, which the file chooser allows, but
-// 300 bytes in code page 932, which would be read back cut at 255.
-TEST_F(SettingsTest, AValueCodePage932WouldCutIsSavedInAWidenedFileAndReadBackWhole) {
-  std::string kana;
-  for (int i = 0; i < 150; ++i) kana += "ア";
-  const std::string music = "C:\\" + kana + ".mp3";
-  files.AddFile(music, "ID3");
-  SettingsFile("; 設定\r\n[Section]\r\n度合い=7\r\n");
-  const auto saved = SaveSettings(files, process, {{kKeyMusicMode, " 2"}, {kKeyMusicFile, music}});
-  EXPECT_TRUE(saved.saved);
-  EXPECT_EQ(saved.file, kIni);
-  EXPECT_EQ(files.FileBytes(kIni), Utf16File("; 設定\r\n[Section]\r\n度合い=7\r\nBGM区分= 2\r\nBGMﾌｧｲﾙ=" + music + "\r\n"));
-  EXPECT_EQ(Of(Load()), (Fields{7, 2, 0, music, "C:"}));
-}
-
 // Beside a program in a folder the user may not write, the settings go to
 // the user's own application-data folder, which reading then prefers.
 TEST_F(SettingsTest, ASaveRefusedBesideTheProgramGoesToThePerUserFile) {
