@@ -167,9 +167,15 @@ void Command::SetFont(const FontSpec& font) {
   Notify("Font");
 }
 
-std::uint32_t Command::FontColour() {
+std::uint32_t Command::FontColour() const {
   std::uint32_t colour = 0;
   TrapErrors([&] { colour = label_.ForeColor(); });
+  return colour;
+}
+
+std::uint32_t Command::ReadFontColour() {
+  const std::uint32_t colour = FontColour();
+  // Also when the colour could not be read.
   RefreshFace();
   return colour;
 }
@@ -186,14 +192,16 @@ void Command::SetFontColour(std::uint32_t colour) {
   Notify("FontColour");
 }
 
-bool Command::Enabled() {
-  if (firstRun_ == 0) {
-    // First-run set-up of a fresh instance.
-    RefreshFace();
-    firstRun_ = 1;
-    enabled_ = -1;
-  }
-  const bool value = enabled_ != 0;
+void Command::SetUpFirstRun() {
+  if (firstRun_ != 0) return;
+  RefreshFace();  // does nothing yet: a fresh instance is disabled
+  firstRun_ = 1;
+  enabled_ = -1;
+}
+
+bool Command::ReadEnabled() {
+  SetUpFirstRun();
+  const bool value = Enabled();
   ApplyEnabledLook();
   return value;
 }
@@ -204,12 +212,16 @@ void Command::SetEnabled(bool enabled) {
   ApplyEnabledLook();
 }
 
-std::uint8_t Command::Visible() {
+std::uint8_t Command::Visible() const {
   BackStyle style = BackStyle::Opaque;
   TrapErrors([&] { style = surface_.GetBackStyle(); });
-  if (style == BackStyle::Transparent) return 0;
-  RefreshFace();
-  return 255;
+  return style == BackStyle::Transparent ? 0 : 255;
+}
+
+std::uint8_t Command::ReadVisible() {
+  const std::uint8_t visible = Visible();
+  if (visible != 0) RefreshFace();
+  return visible;
 }
 
 void Command::SetVisible(std::uint8_t visible) {
@@ -223,7 +235,7 @@ void Command::SetVisible(std::uint8_t visible) {
 }
 
 void Command::Initialize() {
-  state_ = 1;
+  state_ = CommandState::Normal;
   TrapErrors([&] { timer_.SetInterval(100); });
   TrapErrors([&] { timer_.SetEnabled(true); });
 }
@@ -317,8 +329,8 @@ void Command::UserControl_WriteProperties(PropertyBag& bag) {
 void Command::UserControl_Resize() { ApplyEnabledLook(); }
 
 void Command::DrawFace(FacePicture picture) {
-  if (state_ == 1 || state_ == 3) gradientReversed_ = 0;
-  if (state_ == 2) gradientReversed_ = -1;
+  if (state_ == CommandState::Normal || state_ == CommandState::Focused) gradientReversed_ = 0;
+  if (state_ == CommandState::Hover) gradientReversed_ = -1;
 
   // The surface's size in twips, for the caption.
   double width = 0, height = 0;
@@ -403,12 +415,12 @@ void Command::UserControl_MouseDown(std::int16_t button, std::int16_t, float, fl
 
 void Command::UserControl_MouseMove(std::int16_t, std::int16_t, float, float) {
   if (!enabled_) return;
-  if (state_ == 1) {
-    state_ = 2;
+  if (state_ == CommandState::Normal) {
+    state_ = CommandState::Hover;
     DrawFace(FacePicture::HighLight);
   }
-  if (state_ == 3 && !mouseIsDown_) {
-    state_ = 4;
+  if (state_ == CommandState::Focused && !mouseIsDown_) {
+    state_ = CommandState::FocusedHover;
     DrawFace(FacePicture::HighLightSelect);
   }
 }
@@ -417,11 +429,11 @@ void Command::UserControl_MouseUp(std::int16_t button, std::int16_t, float, floa
   if (!enabled_) return;
   if (button == kLeftButton) {
     mouseIsDown_ = 0;
-    if (state_ == 2) DrawFace(FacePicture::Normal);
-    if (state_ == 4) DrawFace(FacePicture::HighLightSelect);
+    if (state_ == CommandState::Hover) DrawFace(FacePicture::Normal);
+    if (state_ == CommandState::FocusedHover) DrawFace(FacePicture::HighLightSelect);
   }
   // The host's handler runs here, before the release handler returns.
-  if (state_ != 3 && enabled_ && Click) Click();
+  if (state_ != CommandState::Focused && enabled_ && Click) Click();
 }
 
 void Command::LblMsg_MouseDown(std::int16_t button, std::int16_t shift, float x, float y) {
@@ -438,20 +450,20 @@ void Command::LblMsg_MouseUp(std::int16_t button, std::int16_t shift, float x, f
 
 void Command::UserControl_GotFocus() {
   if (!enabled_) return;
-  if (state_ != 2) {
-    state_ = 3;
+  if (state_ != CommandState::Hover) {
+    state_ = CommandState::Focused;
     DrawFace(FacePicture::Selected);
   }
-  if (state_ == 2) {
-    state_ = 4;
+  if (state_ == CommandState::Hover) {
+    state_ = CommandState::FocusedHover;
     DrawFace(FacePicture::Pressed);
   }
 }
 
 void Command::UserControl_LostFocus() {
   if (!enabled_) return;
-  if (state_ != 1) {
-    state_ = 1;
+  if (state_ != CommandState::Normal) {
+    state_ = CommandState::Normal;
     DrawFace(FacePicture::Normal);
   }
 }
@@ -473,12 +485,12 @@ void Command::TmrMouse_Timer() {
 
 void Command::PointerLeft() {
   if (!enabled_) return;
-  if (state_ == 2) {
-    state_ = 1;
+  if (state_ == CommandState::Hover) {
+    state_ = CommandState::Normal;
     DrawFace(FacePicture::Normal);
   }
-  if (state_ == 4) {
-    state_ = 3;
+  if (state_ == CommandState::FocusedHover) {
+    state_ = CommandState::Focused;
     DrawFace(FacePicture::Selected);
   }
 }

@@ -11,10 +11,19 @@
 #include "base/raster.h"
 #include "controls/property_bag.h"
 #include "platform/platform.h"
+#include "state/window_names.h"
 
 namespace tolvarin {
 
-inline constexpr const char* kCommandClassName = "Tolvarin.Command";
+// Where the pointer and the focus are, as the button tracks them. Before
+// Initialize the button tracks nothing.
+enum class CommandState : std::uint8_t {
+  NotInitialised = 0,
+  Normal = 1,        // no focus, pointer away
+  Hover = 2,         // no focus, pointer over
+  Focused = 3,       // focus, pointer away
+  FocusedHover = 4,  // focus and pointer over
+};
 
 // The six state pictures, by their resource names.
 enum class FacePicture : std::int8_t { Normal, Disable, Selected, Pressed, HighLight, HighLightSelect };
@@ -44,12 +53,22 @@ class Command {
   void SetCaption(const std::string& text);
   FontSpec Font() const;
   void SetFont(const FontSpec& font);
-  std::uint32_t FontColour();
+  std::uint32_t FontColour() const;
   void SetFontColour(std::uint32_t color);
-  bool Enabled();
+  bool Enabled() const { return enabled_ != 0; }
   void SetEnabled(bool enabled);
-  std::uint8_t Visible();
+  // 255 with an opaque background, 0 with a transparent one.
+  std::uint8_t Visible() const;
   void SetVisible(std::uint8_t visible);
+  // The property reads a host makes: each gives the value above, then
+  // repaints as the property's rule says. Reading Enabled first sets a fresh
+  // instance up (SetUpFirstRun), then paints the face of the value
+  // (ApplyEnabledLook); reading FontColour, or an opaque Visible, runs
+  // RefreshFace. The state stays, so a hovered or focused button shows the
+  // Normal face until its next change of state.
+  bool ReadEnabled();
+  std::uint32_t ReadFontColour();
+  std::uint8_t ReadVisible();
 
   // --- Method and event
   void Initialize();
@@ -79,6 +98,8 @@ class Command {
   void TmrMouse_Timer();
 
   // --- Operations
+  // A fresh instance (FirstRun 0) becomes enabled and set up; a loaded one is left alone.
+  void SetUpFirstRun();
   void ApplyEnabledLook();
   void RefreshFace();
   void DrawFace(FacePicture picture);
@@ -86,7 +107,7 @@ class Command {
   void PointerLeft();
 
   // --- Inspection
-  std::uint8_t State() const { return state_; }
+  CommandState State() const { return state_; }
   bool MouseIsDown() const { return mouseIsDown_ != 0; }
   bool GradientReversed() const { return gradientReversed_ != 0; }
   std::uint8_t FirstRun() const { return firstRun_; }
@@ -107,7 +128,7 @@ class Command {
   Timer& timer_;
   Bitmap pictures_[6];
 
-  std::uint8_t state_ = 0;
+  CommandState state_ = CommandState::NotInitialised;
   std::int16_t enabled_ = 0;
   std::uint8_t firstRun_ = 0;
   std::int16_t mouseIsDown_ = 0;

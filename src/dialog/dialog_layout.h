@@ -6,11 +6,11 @@
 #include <string_view>
 
 #include "platform/controls.h"
+#include "state/window_names.h"
 #include "tolvarin_version.h"
 
 namespace tolvarin {
 
-inline constexpr const char* kDialogCaption = "<Tolvarin>";
 inline constexpr double kDialogClientWidth = 7440;   // twips
 inline constexpr double kDialogClientHeight = 3690;
 inline constexpr std::uint32_t kDialogBackColor = 0x00C0C0C0;

@@ -69,7 +69,8 @@ class CommandFocus final : public Focusable {
   }
   void SetFocus() override { command_.SetFocus(); }
   bool HasFocus() const override { return hasFocus_; }
-  bool CanFocus() const override { return command_.Enabled(); }
+  // Read as the host reads the property, which repaints the button's face.
+  bool CanFocus() const override { return command_.ReadEnabled(); }
 
  private:
   Command& command_;
@@ -314,9 +315,9 @@ void SettingsDialog::Form_Load() {
   // A music mode without a mark (other than 0, 1, 2) leaves every mark unselected.
   TrapErrors([&] { imgBgm_.at(std::size_t(settings.musicMode))->SetPicture(marks_[1]); });
   TrapErrors([&] {
-    if (settings.musicMode == 1) bgmRepeat_->SetEnabled(true);
+    if (settings.musicMode == MusicMode::AudioCd) bgmRepeat_->SetEnabled(true);
   });
-  TrapErrors([&] { SetFileButtonEnabled(settings.musicMode == 2); });
+  TrapErrors([&] { SetFileButtonEnabled(settings.musicMode == MusicMode::SoundFile); });
   TrapErrors([&] { bgmRepeat_->SetText(FormatHash(settings.repeatTrack)); });
   TrapErrors([&] {
     for (std::int32_t n = 0; n <= kLastListedTrack; ++n) bgmRepeat_->AddItem(FormatHash(n));
@@ -421,13 +422,14 @@ void SettingsDialog::HS_Doai_Change() { lblDoai_->SetCaption(std::to_string(hsDo
 void SettingsDialog::SetFileButtonEnabled(bool enabled) { cmdFile_->SetEnabled(enabled); }
 
 void SettingsDialog::SelectMusicMode(std::int32_t mode) {
-  program_.state.settings.musicMode = static_cast<std::int16_t>(mode);
+  const MusicMode selected = static_cast<MusicMode>(static_cast<std::int16_t>(mode));
+  program_.state.settings.musicMode = selected;
   SetFileButtonEnabled(false);
   bgmRepeat_->SetEnabled(false);
   for (std::int32_t i = 0; i < 3; ++i) imgBgm_[std::size_t(i)]->SetPicture(marks_[0]);
   imgBgm_.at(std::size_t(mode))->SetPicture(marks_[1]);
-  if (mode == 1) bgmRepeat_->SetEnabled(true);
-  if (mode == 2) SetFileButtonEnabled(true);
+  if (selected == MusicMode::AudioCd) bgmRepeat_->SetEnabled(true);
+  if (selected == MusicMode::SoundFile) SetFileButtonEnabled(true);
 }
 
 void SettingsDialog::ChooseMusicFile() {
@@ -455,16 +457,16 @@ void SettingsDialog::ChooseMusicFile() {
 
 void SettingsDialog::SaveAndClose() {
   SharedSettings& settings = program_.state.settings;
-  std::vector<IniEntry> keys;
-  keys.push_back({kKeyEffectDegree, SignedNumberText(hsDoai_->Value())});
-  keys.push_back({kKeyMusicMode, SignedNumberText(settings.musicMode)});
+  // The scroll bar's value goes straight to the file: the effect degree in
+  // memory stays as loaded. The repeat track is taken from its box now.
+  SharedSettings toSave = settings;
+  toSave.effectDegree = static_cast<std::int16_t>(hsDoai_->Value());  // within 0 to 1024
   settings.repeatTrack = RepeatTrackFromText(bgmRepeat_->Text());
-  keys.push_back({kKeyRepeatTrack, SignedNumberText(settings.repeatTrack)});
-  keys.push_back({kKeyMusicFile, settings.musicFile});
+  toSave.repeatTrack = settings.repeatTrack;
   // The four keys go in with one replacement of the file, or not at all; a
   // path that code page 932 cannot hold whole turns the file into UTF-16LE,
   // and a folder the user may not write sends it to the per-user file.
-  const SettingsSaveResult saved = SaveSettings(platform_.files, platform_.process, keys);
+  const SettingsSaveResult saved = SaveSettings(platform_.files, platform_.process, toSave);
   program_.state.lastApiResult = saved.saved ? 1 : 0;
   if (!saved.saved) {
     // Nothing was written: the dialog stays, so the user can try again or cancel.

@@ -5,6 +5,7 @@
 #include "gpx_fragment.h"
 #include "state/command_line.h"
 #include "state/program.h"
+#include "state/window_names.h"
 
 namespace tolvarin {
 
@@ -20,7 +21,7 @@ SaverWindow::~SaverWindow() = default;
 
 void SaverWindow::Load() {
   FormDesign design;
-  design.caption = "Tolvarin_Main";
+  design.caption = kSaverWindowTitle;
   design.borderless = true;
   design.backColor = kSystemWindowColor;
   design.keyPreview = true;
@@ -92,11 +93,11 @@ void SaverWindow::Form_Load() {
   TrapErrors([&] { display_->SetPicture(master_->Image()); });
   TrapErrors([&] { result_ = p.user32.ReleaseDC(desktopWindow, desktopDc); });
   TrapErrors([&] { timer3_->SetEnabled(true); });
-  const std::int16_t musicMode = program_.state.settings.musicMode;
-  if (musicMode == 1) {
+  const MusicMode musicMode = program_.state.settings.musicMode;
+  if (musicMode == MusicMode::AudioCd) {
     TrapErrors([&] { bgm_.CdOpen(); });
     TrapErrors([&] { timer2_->SetEnabled(true); });
-  } else if (musicMode == 2) {
+  } else if (musicMode == MusicMode::SoundFile) {
     if (MusicFileEndsWith("WAV")) TrapErrors([&] { bgm_.WavStart(); });
     if (MusicFileEndsWith("MP3")) {
       TrapErrors([&] { bgm_.Mp3Start(form.hWnd()); });
@@ -234,7 +235,7 @@ void SaverWindow::Form_QueryUnload(std::int32_t&, UnloadMode) {
     TrapErrors([&] { timer2_->SetEnabled(false); });
     TrapErrors([&] { bgm_.CdClose(); });
   }
-  if (state.settings.musicMode == 2) {
+  if (state.settings.musicMode == MusicMode::SoundFile) {
     if (MusicFileEndsWith("WAV")) TrapErrors([&] { bgm_.WavStop(); });
     if (MusicFileEndsWith("MP3")) {
       TrapErrors([&] { timer1_->SetEnabled(false); });

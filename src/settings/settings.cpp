@@ -8,16 +8,36 @@ namespace tolvarin {
 namespace {
 
 // Reads one numeric setting: empty text gives `whenEmpty`; text that is no
-// number in range leaves the setting as it was.
-void LoadNumber(FileSystem& files, const std::string& file, const char* key, std::int16_t whenEmpty,
-                std::int16_t& setting) {
-  const std::string text = ReadIniString(files, kSettingsSection, key, file);
+// number in range leaves the setting as it was. The music mode takes any
+// number: one that names no mode is kept.
+template <class Number>
+void LoadField(FileSystem& files, const std::string& file, const SettingsKey& key, Number SharedSettings::*field,
+               SharedSettings& settings) {
+  const std::string text = ReadIniString(files, kSettingsSection, key.name, file);
   if (text.empty()) {
-    setting = whenEmpty;
+    settings.*field = Number(key.whenEmpty);
     return;
   }
-  if (const auto number = FloorToInt16(text)) setting = *number;
+  if (const auto number = FloorToInt16(text)) settings.*field = Number(*number);
 }
+
+// The music file: kept with its folder when it names a file that can be read;
+// otherwise cleared, and a sound-file mode has nothing to play.
+void LoadField(FileSystem& files, const std::string& ini, const SettingsKey& key, std::string SharedSettings::*field,
+               SharedSettings& settings) {
+  const std::string file = ReadIniString(files, kSettingsSection, key.name, ini);
+  if (!file.empty() && FileExists(files, file)) {
+    settings.*field = file;
+    settings.musicFolder = FolderOfPath(file);
+    return;
+  }
+  (settings.*field).clear();
+  if (settings.musicMode == MusicMode::SoundFile) settings.musicMode = MusicMode::NoMusic;
+}
+
+std::string SavedText(std::int16_t number) { return SignedNumberText(number); }
+std::string SavedText(MusicMode mode) { return SignedNumberText(std::int16_t(mode)); }
+std::string SavedText(const std::string& text) { return text; }
 
 // Writes `to` as the settings file `from` with the entries applied. A file
 // too large to rewrite whole, or one that is there but cannot be read, is
@@ -74,6 +94,13 @@ SettingsSaveResult SaveSettings(FileSystem& files, Process& process, const std::
   return {true, *perUser};
 }
 
+SettingsSaveResult SaveSettings(FileSystem& files, Process& process, const SharedSettings& settings) {
+  std::vector<IniEntry> entries;
+  for (const SettingsKey& key : kSettingsKeys)
+    entries.push_back({key.name, std::visit([&](auto field) { return SavedText(settings.*field); }, key.field)});
+  return SaveSettings(files, process, entries);
+}
+
 void LoadSettings(Platform& platform, SharedSettings& settings) {
   LoadSettings(platform.files, platform.process, settings);
 }
@@ -85,20 +112,13 @@ void LoadSettings(FileSystem& files, Process& process, SharedSettings& settings)
     ini = SettingsFilePath(process);
     ini = SettingsFileToRead(files, process);
   });
-  TrapErrors([&] { LoadNumber(files, ini, kKeyEffectDegree, 100, settings.effectDegree); });
-  TrapErrors([&] { LoadNumber(files, ini, kKeyMusicMode, 0, settings.musicMode); });
-  TrapErrors([&] { LoadNumber(files, ini, kKeyRepeatTrack, 0, settings.repeatTrack); });
-  TrapErrors([&] { settings.musicFolder = process.AppFolder(); });
-  TrapErrors([&] {
-    const std::string file = ReadIniString(files, kSettingsSection, kKeyMusicFile, ini);
-    if (!file.empty() && FileExists(files, file)) {
-      settings.musicFile = file;
-      settings.musicFolder = FolderOfPath(file);
-      return;
-    }
-    settings.musicFile.clear();
-    if (settings.musicMode == 2) settings.musicMode = 0;
-  });
+  for (const SettingsKey& key : kSettingsKeys) {
+    // The music folder starts as the application folder, a step of its own
+    // just before the music file, which may move it to the file's folder.
+    if (std::holds_alternative<std::string SharedSettings::*>(key.field))
+      TrapErrors([&] { settings.musicFolder = process.AppFolder(); });
+    TrapErrors([&] { std::visit([&](auto field) { LoadField(files, ini, key, field, settings); }, key.field); });
+  }
 }
 
 std::string ReadIniString(FileSystem& files, const std::string& section, const std::string& key,

@@ -1,8 +1,10 @@
 #pragma once
 // The four user settings, the music folder, and the settings file functions.
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <variant>
 #include <vector>
 
 #include "platform/platform.h"
@@ -17,6 +19,26 @@ inline constexpr const char* kKeyEffectDegree = "度合い";
 inline constexpr const char* kKeyMusicMode = "BGM区分";
 inline constexpr const char* kKeyRepeatTrack = "BGMﾘﾋﾟｰﾄ";
 inline constexpr const char* kKeyMusicFile = "BGMﾌｧｲﾙ";
+
+// One key of the settings file: its name, what loading gives when it is
+// missing or empty, and the field it fills and is saved from. The field's
+// type says how: a number is read rounded down (text that is no number in the
+// 16-bit range leaves the field as it was) and saved with a sign position
+// (SignedNumberText); the music file is kept when it names a file that can be
+// read, else cleared (and music mode SoundFile falls back to NoMusic), and is
+// saved as held.
+struct SettingsKey {
+  const char* name;
+  std::int16_t whenEmpty;  // numbers only; the music file's is the empty text
+  std::variant<std::int16_t SharedSettings::*, MusicMode SharedSettings::*, std::string SharedSettings::*> field;
+};
+// In the order loading reads them and a file written from scratch holds them.
+inline constexpr std::array<SettingsKey, 4> kSettingsKeys{{
+    {kKeyEffectDegree, 100, &SharedSettings::effectDegree},
+    {kKeyMusicMode, 0, &SharedSettings::musicMode},
+    {kKeyRepeatTrack, 0, &SharedSettings::repeatTrack},
+    {kKeyMusicFile, 0, &SharedSettings::musicFile},
+}};
 
 // The application folder followed by "\Tolvarin.ini" (a drive root's own
 // "\" is not doubled): the settings file beside the program.
@@ -39,8 +61,12 @@ struct SettingsSaveResult {
 // read-only attribute, the file beside the program with the changes applied
 // goes to the per-user file instead (its folder created when missing).
 SettingsSaveResult SaveSettings(FileSystem& files, Process& process, const std::vector<IniEntry>& entries);
+// Saves the four keys of kSettingsKeys from `settings`, as above.
+SettingsSaveResult SaveSettings(FileSystem& files, Process& process, const SharedSettings& settings);
 
-// Fills the settings from the settings file in use; each step traps its own errors.
+// Fills the settings from the settings file in use, key by key in the order of
+// kSettingsKeys, the music folder set to the application folder just before
+// the music file is read; each step traps its own errors.
 void LoadSettings(Platform& platform, SharedSettings& settings);
 void LoadSettings(FileSystem& files, Process& process, SharedSettings& settings);
 

@@ -5,6 +5,7 @@
 #include "startup/preview_window.h"
 #include "startup/entry.h"
 #include "state/command_line.h"
+#include "state/window_names.h"
 
 namespace tolvarin {
 
@@ -16,8 +17,8 @@ void Main(Program& program) {
   Platform& p = program.platform;
 
   // One saver window or settings dialog at a time; both searches always run.
-  const Hwnd saverWindow = p.user32.FindWindowA("Tolvarin_Main");
-  const Hwnd settingsDialog = p.user32.FindWindowA("<Tolvarin>");
+  const Hwnd saverWindow = p.user32.FindWindowA(kSaverWindowTitle);
+  const Hwnd settingsDialog = p.user32.FindWindowA(kDialogCaption);
   if (saverWindow != 0 || settingsDialog != 0) p.process.EndProcess();
 
   // Preview mode reads no settings.

@@ -6,12 +6,12 @@
 
 #include "platform/windowing.h"
 #include "state/program.h"
+#include "state/window_names.h"
 
 namespace tolvarin {
 
 // Name of the embedded picture that Img_Prev holds.
 inline constexpr const char* kPreviewPictureName = "PREVIEW";
-inline constexpr const char* kPreviewCaption = "Preview Window";
 inline constexpr std::uint32_t kPreviewBackColor = 0x00C0C0C0;  // RGB 192, 192, 192
 // Design size of Img_Prev, in twips.
 inline constexpr double kImgPrevDesignWidth = 2325;

@@ -9,8 +9,10 @@
 namespace tolvarin::testing {
 namespace {
 
+using S = CommandState;
+
 struct Expect {
-  std::uint8_t state;
+  CommandState state;
   FacePicture face;
   bool reversed;
   int clicks;
@@ -25,28 +27,28 @@ struct Case {
 };
 
 const Case kCases[] = {
-    {"pointer leaves to the host, next tick", "init move:in move:host tick", {1, FacePicture::Normal, false, 0}},
-    {"no tick yet: still hovered", "init move:in move:host", {2, FacePicture::HighLight, true, 0}},
-    {"a tick over the caption changes nothing", "init move:label tick", {2, FacePicture::HighLight, true, 0}},
-    {"click on the caption", "init move:label down:label up:label", {4, FacePicture::HighLightSelect, true, 1}},
+    {"pointer leaves to the host, next tick", "init move:in move:host tick", {S::Normal, FacePicture::Normal, false, 0}},
+    {"no tick yet: still hovered", "init move:in move:host", {S::Hover, FacePicture::HighLight, true, 0}},
+    {"a tick over the caption changes nothing", "init move:label tick", {S::Hover, FacePicture::HighLight, true, 0}},
+    {"click on the caption", "init move:label down:label up:label", {S::FocusedHover, FacePicture::HighLightSelect, true, 1}},
     {"cancelled, back on while held", "init move:in down:in move:host tick move:in up:in",
-     {3, FacePicture::Selected, false, 0}},
+     {S::Focused, FacePicture::Selected, false, 0}},
     {"press, off and release within a tick", "init move:in down:in move:host up:host",
-     {4, FacePicture::HighLightSelect, true, 1}},
-    {"right release in state 1", "init rdown:in rup:in", {1, FacePicture::Normal, false, 1}},
-    {"middle release in state 4", "init move:in focus mdown:in mup:in", {4, FacePicture::Pressed, true, 1}},
-    {"right release in state 3", "init focus rdown:in rup:in", {3, FacePicture::Selected, false, 0}},
-    {"left release in state 2 paints Normal and clicks", "init move:in up:in", {2, FacePicture::Normal, true, 1}},
-    {"focus while hovered", "init move:in focus", {4, FacePicture::Pressed, true, 0}},
-    {"focused, pointer enters", "init focus move:in", {4, FacePicture::HighLightSelect, false, 0}},
-    {"focused and hovered, pointer leaves", "init focus move:in move:host tick", {3, FacePicture::Selected, false, 0}},
-    {"not initialised: moves paint nothing, ticks never run", "move:in tick", {0, FacePicture::Normal, false, 0}},
-    {"not initialised: a release clicks", "move:in rup:in", {0, FacePicture::Normal, false, 1}},
-    {"not initialised: focus gives state 3", "move:in focus", {3, FacePicture::Selected, false, 0}},
-    {"a resize paints Normal, still hovered", "init move:in resize", {2, FacePicture::Normal, true, 0}},
+     {S::FocusedHover, FacePicture::HighLightSelect, true, 1}},
+    {"right release while normal", "init rdown:in rup:in", {S::Normal, FacePicture::Normal, false, 1}},
+    {"middle release focused and hovered", "init move:in focus mdown:in mup:in", {S::FocusedHover, FacePicture::Pressed, true, 1}},
+    {"right release while focused", "init focus rdown:in rup:in", {S::Focused, FacePicture::Selected, false, 0}},
+    {"left release while hovered paints Normal and clicks", "init move:in up:in", {S::Hover, FacePicture::Normal, true, 1}},
+    {"focus while hovered", "init move:in focus", {S::FocusedHover, FacePicture::Pressed, true, 0}},
+    {"focused, pointer enters", "init focus move:in", {S::FocusedHover, FacePicture::HighLightSelect, false, 0}},
+    {"focused and hovered, pointer leaves", "init focus move:in move:host tick", {S::Focused, FacePicture::Selected, false, 0}},
+    {"not initialised: moves paint nothing, ticks never run", "move:in tick", {S::NotInitialised, FacePicture::Normal, false, 0}},
+    {"not initialised: a release clicks", "move:in rup:in", {S::NotInitialised, FacePicture::Normal, false, 1}},
+    {"not initialised: focus gives Focused", "move:in focus", {S::Focused, FacePicture::Selected, false, 0}},
+    {"a resize paints Normal, still hovered", "init move:in resize", {S::Hover, FacePicture::Normal, true, 0}},
     {"disabled ignores everything", "disable init move:in down:in move:host tick up:in focus rup:in",
-     {1, FacePicture::Disable, false, 0}},
-    {"another program's window over the button", "init move:in cover tick", {1, FacePicture::Normal, false, 0}},
+     {S::Normal, FacePicture::Disable, false, 0}},
+    {"another program's window over the button", "init move:in cover tick", {S::Normal, FacePicture::Normal, false, 0}},
 };
 
 class CommandPointerTest : public CommandTest {

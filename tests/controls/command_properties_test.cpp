@@ -151,7 +151,9 @@ TEST_F(CommandPropertiesTest, AFreshInstanceIsSetUpByItsFirstEnabledRead) {
   EXPECT_EQ(button.FirstRun(), 0);
   EXPECT_EQ(Surface(button).bitmap, Face(button, FacePicture::Disable, false)) << "sized while disabled";
   button.LblMsg().SetForeColor(0x0000FF);
-  EXPECT_TRUE(button.Enabled());
+  EXPECT_FALSE(button.Enabled());
+  EXPECT_EQ(button.FirstRun(), 0) << "the plain getter sets nothing up";
+  EXPECT_TRUE(button.ReadEnabled());
   EXPECT_EQ(Surface(button).bitmap, Face(button, FacePicture::Normal, false));
   EXPECT_EQ(button.LblMsg().ForeColor(), 0x0000FFu) << "the set-up's refresh ran while still disabled";
   // A set-up instance's RefreshFace leaves the colour alone.
@@ -175,8 +177,12 @@ TEST_F(CommandPropertiesTest, PropertiesNotifyAndRepaintAsTheirTableSays) {
   EXPECT_EQ(Surface(button).refreshCount, refreshes) << "caption and font repaint nothing";
 
   EXPECT_EQ(button.Visible(), 255);
+  EXPECT_EQ(button.FontColour(), 0u);
+  EXPECT_TRUE(button.Enabled());
+  EXPECT_EQ(Surface(button).refreshCount, refreshes) << "the plain getters repaint nothing";
+  EXPECT_EQ(button.ReadVisible(), 255);
   EXPECT_EQ(Surface(button).bitmap, Face(button, FacePicture::Normal, true)) << "a read repaints Normal";
-  EXPECT_EQ(button.State(), 2);
+  EXPECT_EQ(button.State(), CommandState::Hover);
   button.SetVisible(1);
   button.SetVisible(0);
   EXPECT_EQ(button.Visible(), 0);
@@ -208,7 +214,7 @@ TEST_F(CommandPropertiesTest, AFailingRefreshStepTurnsTheCaptionBlackAndGoesOn) 
   EXPECT_EQ(Surface(button).bitmap, Face(button, FacePicture::Normal, true)) << "the draw still ran";
   // Reading FontColour gives the colour and refreshes even so.
   button.LblMsg().SetForeColor(0x00FF00);
-  EXPECT_EQ(button.FontColour(), 0x00FF00u);
+  EXPECT_EQ(button.ReadFontColour(), 0x00FF00u);
   EXPECT_EQ(button.LblMsg().ForeColor(), 0u);
 }
 

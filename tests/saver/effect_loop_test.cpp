@@ -200,7 +200,7 @@ TEST_F(EffectLoopTest, FlushThatKeepsBlockingIsGivenUpForTheTimer) {
 TEST_F(EffectLoopTest, DisplayOffStopsDrawingButNotInputMusicOrTheComingBack) {
   Start(100);
   // The close handler stops MP3 music and its poll, which runs every second.
-  program->state.settings.musicMode = 2;
+  program->state.settings.musicMode = MusicMode::SoundFile;
   program->state.settings.musicFile = "C:\\m.mp3";
   saver().Timer1().SetEnabled(true);
   sim->windowing.flush = sim::SimWindowing::Flush::ReturnsAtOnce;

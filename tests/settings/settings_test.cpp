@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "base/cp932.h"
-#include "base/number.h"
 #include "base/utf16_text.h"
 #include "platform/sim/sim_filesystem.h"
 #include "platform/sim/sim_process.h"
@@ -26,7 +25,7 @@ constexpr const char* kIni = "C:\\Program Files\\Tolvarin\\Tolvarin.ini";
 // Degree, mode, repeat track, music file, music folder.
 using Fields = std::tuple<int, int, int, std::string, std::string>;
 Fields Of(const SharedSettings& s) {
-  return {s.effectDegree, s.musicMode, s.repeatTrack, s.musicFile, s.musicFolder};
+  return {s.effectDegree, int(s.musicMode), s.repeatTrack, s.musicFile, s.musicFolder};
 }
 
 std::string Utf16File(std::string_view utf8) { return "\xFF\xFE" + Utf8ToUtf16Le(utf8); }
@@ -124,11 +123,13 @@ std::vector<FileOperation::Kind> Steps(const sim::SimFileSystem& files) {
   return steps;
 }
 
-TEST_F(SettingsTest, DialogSavesWriteTheExactFileThenChangeOnlyTheValues) {
-  EXPECT_EQ(Write(kKeyEffectDegree, SignedNumberText(100)), 1);
-  EXPECT_EQ(Write(kKeyMusicMode, SignedNumberText(0)), 1);
-  EXPECT_EQ(Write(kKeyRepeatTrack, SignedNumberText(0)), 1);
-  EXPECT_EQ(Write(kKeyMusicFile, ""), 1);
+// Saving the settings: the four keys in their order, the numbers with a sign
+// position, the music file as held (empty too), in one replacement of the file.
+TEST_F(SettingsTest, SavingTheSettingsWritesTheExactFileThenChangesOnlyTheValues) {
+  SharedSettings settings;
+  settings.effectDegree = 100;
+  settings.musicFolder = "not saved";
+  EXPECT_TRUE(SaveSettings(files, process, settings).saved);
   EXPECT_EQ(files.FileBytes(kIni),
             "[Section]\r\n"
             "\x93\x78\x8D\x87\x82\xA2= 100\r\n"
@@ -137,13 +138,10 @@ TEST_F(SettingsTest, DialogSavesWriteTheExactFileThenChangeOnlyTheValues) {
             "\x42\x47\x4D\xCC\xA7\xB2\xD9=\r\n");
   EXPECT_EQ(Of(Load()), (Fields{100, 0, 0, "", kApp}));
 
-  // Four keys in one replacement of the file.
   files.AddFile("C:\\ソフト\\表.mp3", "ID3");
   files.ClearOperations();
-  EXPECT_TRUE(WriteIniStrings(files, kSettingsSection,
-                              {{kKeyEffectDegree, "-3"}, {kKeyMusicMode, " 2"}, {kKeyRepeatTrack, " 12"},
-                               {kKeyMusicFile, "C:\\ソフト\\表.mp3"}},
-                              kIni, IniWiden::WhenNeeded));
+  settings = {-3, MusicMode::SoundFile, 12, "C:\\ソフト\\表.mp3", ""};
+  EXPECT_TRUE(SaveSettings(files, process, settings).saved);
   // The file existed: a temporary file, written, put in place by ReplaceFileW
   // with the old file going to a backup name, which is then deleted.
   using K = FileOperation::Kind;
@@ -153,13 +151,20 @@ TEST_F(SettingsTest, DialogSavesWriteTheExactFileThenChangeOnlyTheValues) {
   EXPECT_EQ(files.FileBytes(kIni),
             Utf8ToCp932("[Section]\r\n度合い=-3\r\nBGM区分= 2\r\nBGMﾘﾋﾟｰﾄ= 12\r\nBGMﾌｧｲﾙ=C:\\ソフト\\表.mp3\r\n"));
   EXPECT_EQ(Of(Load()), (Fields{-3, 2, 12, "C:\\ソフト\\表.mp3", "C:\\ソフト"}));
+  // A mode that names none goes to the file and comes back as it is.
+  settings.musicMode = MusicMode(-7);
+  EXPECT_TRUE(SaveSettings(files, process, settings).saved);
+  EXPECT_EQ(ReadIniString(files, kSettingsSection, kKeyMusicMode, kIni), "-7");
+  EXPECT_EQ(Load().musicMode, MusicMode(-7));
 
   // A file name code page 932 cannot hold: refused as it is, or the file becomes UTF-16.
   files.AddFile("C:\\Café 노래\\a.mp3", "ID3");
   const std::vector<IniEntry> save{{kKeyMusicFile, "C:\\Café 노래\\a.mp3"}};
   EXPECT_EQ(Write(kKeyMusicFile, "C:\\Café 노래\\a.mp3"), 0);
   EXPECT_FALSE(WriteIniStrings(files, kSettingsSection, save, kIni, IniWiden::Never));
-  EXPECT_TRUE(WriteIniStrings(files, kSettingsSection, save, kIni, IniWiden::WhenNeeded));
+  settings.musicMode = MusicMode::SoundFile;
+  settings.musicFile = "C:\\Café 노래\\a.mp3";
+  EXPECT_TRUE(SaveSettings(files, process, settings).saved);
   EXPECT_EQ(files.FileBytes(kIni)->substr(0, 2), "\xFF\xFE");
   EXPECT_EQ(Of(Load()), (Fields{-3, 2, 12, "C:\\Café 노래\\a.mp3", "C:\\Café 노래"}));
 }
@@ -223,21 +228,6 @@ TEST_F(SettingsTest, ReplacementStoppedHalfwayLeavesTheOldOrTheNewFileNeverNone)
       EXPECT_EQ(kept, both);
     }
   }
-}
-
-// A path of 150 kana is 150 UTF-16 units, which the file chooser allows, but
-// 300 bytes in code page 932, which would be read back cut at 255.
-TEST_F(SettingsTest, AValueCodePage932WouldCutIsSavedInAWidenedFileAndReadBackWhole) {
-  std::string kana;
-  for (int i = 0; i < 150; ++i) kana += "ア";
-  const std::string music = "C:\\" + kana + ".mp3";
-  files.AddFile(music, "ID3");
-  SettingsFile("; 設定\r\n[Section]\r\n度合い=7\r\n");
-  const auto saved = SaveSettings(files, process, {{kKeyMusicMode, " 2"}, {kKeyMusicFile, music}});
-  EXPECT_TRUE(saved.saved);
-  EXPECT_EQ(saved.file, kIni);
-  EXPECT_EQ(files.FileBytes(kIni), Utf16File("; 設定\r\n[Section]\r\n度合い=7\r\nBGM区分= 2\r\nBGMﾌｧｲﾙ=" + music + "\r\n"));
-  EXPECT_EQ(Of(Load()), (Fields{7, 2, 0, music, "C:"}));
 }
 
 // Beside a program in a folder the user may not write, the settings go to

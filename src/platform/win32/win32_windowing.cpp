@@ -153,7 +153,7 @@ void Win32Windowing::RunModalLoop(const std::function<bool()>& done) {
 void Win32Windowing::SetMousePointer(std::int32_t pointer) {
   mousePointer_ = pointer;
   // Shown at once, also while a call that follows keeps the thread busy.
-  SetCursor(LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(pointer == 11 ? IDC_WAIT : IDC_ARROW)));
+  SetCursor(LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(pointer == kPointerHourglass ? IDC_WAIT : IDC_ARROW)));
 }
 
 }  // namespace tolvarin

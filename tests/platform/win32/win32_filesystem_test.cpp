@@ -161,7 +161,7 @@ TEST_F(Win32FileSystemTest, ALongJapanesePathIsSavedAndFoundWholeAtTheNextStart)
   SharedSettings settings;
   LoadSettings(withAppData, process, settings);
   EXPECT_EQ(settings.effectDegree, 7);
-  EXPECT_EQ(settings.musicMode, 2);
+  EXPECT_EQ(settings.musicMode, MusicMode::SoundFile);
   EXPECT_EQ(settings.musicFile, music);
   // The platform's own application-data folder is there.
   const auto appData = files.RoamingAppDataFolder();
