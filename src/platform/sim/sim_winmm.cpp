@@ -118,18 +118,14 @@ std::uint32_t SimWinmm::waveOutGetNumDevs() {
 }
 
 void SimWinmm::ScriptReply(const std::string& command, MciAnswer answer) {
-  ScriptReplies(command, {std::move(answer)});
+  if (!command.empty() && command.back() == '*')
+    prefixes_[command.substr(0, command.size() - 1)] = std::move(answer);
+  else
+    exact_[command] = std::move(answer);
 }
 
 void SimWinmm::ScriptReply(const std::string& command, std::uint32_t result, const std::string& reply) {
   ScriptReply(command, MciAnswer{result, reply, std::nullopt});
-}
-
-void SimWinmm::ScriptReplies(const std::string& command, std::vector<MciAnswer> answers) {
-  if (answers.empty()) answers.emplace_back();
-  const bool prefix = !command.empty() && command.back() == '*';
-  auto& scripts = prefix ? prefixes_ : exact_;
-  scripts[prefix ? command.substr(0, command.size() - 1) : command] = Script{std::move(answers), 0};
 }
 
 void SimWinmm::SetDeviceId(const std::string& device, std::uint32_t id) { deviceIds_[device] = id; }
@@ -149,18 +145,12 @@ std::vector<std::string> SimWinmm::Commands() const {
   return commands;
 }
 
-MciAnswer SimWinmm::Answer(const std::string& command) {
-  Script* script = nullptr;
-  if (const auto found = exact_.find(command); found != exact_.end()) {
-    script = &found->second;
-  } else {
-    // The longest prefix comes last in the map's order among those that match.
-    for (auto& [prefix, candidate] : prefixes_)
-      if (command.compare(0, prefix.size(), prefix) == 0) script = &candidate;
-  }
-  if (script == nullptr) return {};
-  const MciAnswer& answer = script->answers[script->next];
-  if (script->next + 1 < script->answers.size()) ++script->next;
+MciAnswer SimWinmm::Answer(const std::string& command) const {
+  if (const auto found = exact_.find(command); found != exact_.end()) return found->second;
+  // Prefixes of one text sort shorter first, so the last match is the longest.
+  MciAnswer answer;
+  for (const auto& [prefix, scripted] : prefixes_)
+    if (command.compare(0, prefix.size(), prefix) == 0) answer = scripted;
   return answer;
 }
 

@@ -83,8 +83,6 @@ class SimWinmm : public Winmm {
   // longer prefix over a shorter one. Texts are compared exactly.
   void ScriptReply(const std::string& command, MciAnswer answer);
   void ScriptReply(const std::string& command, std::uint32_t result, const std::string& reply = "");
-  // One answer per call, in order; the last one stays.
-  void ScriptReplies(const std::string& command, std::vector<MciAnswer> answers);
   // mciGetDeviceIDW's answer for `device` (exactly as written); 0 unscripted.
   void SetDeviceId(const std::string& device, std::uint32_t id);
   // mciGetErrorStringW's text for `code`; without one the call returns 0.
@@ -102,16 +100,12 @@ class SimWinmm : public Winmm {
   void ClearLog() { calls_.clear(); }
 
  private:
-  struct Script {
-    std::vector<MciAnswer> answers;
-    std::size_t next = 0;
-  };
-  MciAnswer Answer(const std::string& command);
+  MciAnswer Answer(const std::string& command) const;
 
   SimClock& clock_;
   NotifySink notify_;
-  std::map<std::string, Script> exact_;
-  std::map<std::string, Script> prefixes_;
+  std::map<std::string, MciAnswer> exact_;
+  std::map<std::string, MciAnswer> prefixes_;
   std::map<std::string, std::uint32_t> deviceIds_;
   std::map<std::uint32_t, std::string> errorTexts_;
   std::uint32_t waveDevices_ = 1;
