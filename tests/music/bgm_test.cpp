@@ -13,11 +13,13 @@ namespace tolvarin {
 namespace {
 
 using Lines = std::vector<std::string>;
-using sim::MciAnswer;
 
 constexpr Hwnd kSaverWindow = 0x5A7E;
 constexpr std::uint32_t kMp3Id = 7;
 const std::string kToSaver = " >" + std::to_string(kSaverWindow);
+// What every CD poll asks first, with the buffer lengths it announces.
+const Lines kCdQueries{"status cdaudio current track [512]", "status cdaudio number of tracks [512]",
+                       "status cdaudio mode [255]"};
 
 // Every call to the multimedia device is recorded; a command answers what the
 // test scripts for it, or success with an empty reply.
@@ -97,14 +99,12 @@ TEST_F(BgmTest, CdOpensAndClosesWithoutReplyBuffers) {
 
 // Repeat track 0: the disc plays on whenever the device stands stopped.
 TEST_F(BgmTest, WholeDiscPlaysWheneverTheDeviceIsStopped) {
-  const Lines queries{"status cdaudio current track [512]", "status cdaudio number of tracks [512]",
-                      "status cdaudio mode [255]"};
-  Lines played = queries;
+  Lines played = kCdQueries;
   played.push_back("play cdaudio [512]");
   EXPECT_EQ(Poll("1", "stopped"), played);
-  EXPECT_EQ(Poll("1", "playing"), queries);
-  EXPECT_EQ(Poll("2", "paused"), queries);
-  EXPECT_EQ(Poll("1", "Stopped"), queries);  // compared exactly
+  EXPECT_EQ(Poll("1", "playing"), kCdQueries);
+  EXPECT_EQ(Poll("2", "paused"), kCdQueries);
+  EXPECT_EQ(Poll("1", "Stopped"), kCdQueries);  // compared exactly
   EXPECT_EQ(Poll("1", "stopped"), played);   // the disc reached its end
   EXPECT_TRUE(state.player.cdPollOk);
 }
@@ -114,16 +114,14 @@ TEST_F(BgmTest, WholeDiscPlaysWheneverTheDeviceIsStopped) {
 TEST_F(BgmTest, RepeatTrackJumpsBackWhenAnotherTrackIsCurrentOrTheDiscStands) {
   state.settings.repeatTrack = 3;
   winmm.ScriptReply("status cdaudio position track 3", 0, "03:00:00:00");
-  const Lines queries{"status cdaudio current track [512]", "status cdaudio number of tracks [512]",
-                      "status cdaudio mode [255]"};
-  Lines jumped = queries;
+  Lines jumped = kCdQueries;
   jumped.push_back("status cdaudio position track 3 [512]");
   jumped.push_back("play cdaudio from 03:00:00:00 [512]");
   EXPECT_EQ(Poll("1", "playing"), jumped);
-  EXPECT_EQ(Poll("3", "playing"), queries);
+  EXPECT_EQ(Poll("3", "playing"), kCdQueries);
   EXPECT_EQ(Poll("4", "playing"), jumped);   // track 4 began
   EXPECT_EQ(Poll("3", "stopped"), jumped);   // stopped on the repeat track
-  EXPECT_EQ(Poll("03", "paused"), queries);  // read as a number
+  EXPECT_EQ(Poll("03", "paused"), kCdQueries);  // read as a number
   EXPECT_TRUE(state.player.cdPollOk);
 }
 
