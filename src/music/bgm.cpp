@@ -1,12 +1,12 @@
 #include "music/bgm.h"
 
-#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <exception>
 #include <string>
 
 #include "base/utf16_text.h"
+#include "music/mci_text.h"
 #include "music/reply_number.h"
 
 namespace tolvarin {
@@ -24,30 +24,9 @@ constexpr std::uint32_t kMp3ModeLength = 30;
 
 constexpr Hwnd kNoCallback = 0;
 
-// The text of a reply buffer: up to, not including, the first NUL.
 template <std::size_t N>
 std::string BufferText(const std::array<char16_t, N>& buffer) {
-  const auto end = std::find(buffer.begin(), buffer.end(), u'\0');
-  return Utf16ToUtf8(std::u16string_view(buffer.data(), std::size_t(end - buffer.begin())));
-}
-
-// The first `count` characters (code points) of UTF-8 text.
-std::string LeftChars(const std::string& text, std::size_t count) {
-  std::size_t i = 0;
-  while (i < text.size() && count > 0) {
-    ++i;
-    while (i < text.size() && (static_cast<unsigned char>(text[i]) & 0xC0) == 0x80) ++i;
-    --count;
-  }
-  return text.substr(0, i);
-}
-
-// Upper case for the "ERR" test; letters outside ASCII are left alone.
-bool ContainsErr(const std::string& reply) {
-  std::string upper = reply;
-  for (char& c : upper)
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  return upper.find("ERR") != std::string::npos;
+  return ReplyText(std::u16string_view(buffer.data(), N));
 }
 
 }  // namespace
@@ -81,17 +60,13 @@ std::string Bgm::MciQuery(const std::string& command) {
   std::string reply;
   const std::int32_t code = MciSend(command, reply);
   state_.lastApiResult = code;
-  if (code == 0) return reply;
-  return "Error:" + std::to_string(code);
+  return QueryResult(code, reply);
 }
 
 std::int32_t Bgm::MciPlay(const std::string& device, const std::string& fromPosition,
                           const std::string& toPosition) {
-  std::string command = "play " + device;
-  if (!fromPosition.empty()) command += " from " + fromPosition;
-  if (!toPosition.empty()) command += " to " + toPosition;
   std::string reply;
-  return MciSend(command, reply);
+  return MciSend(PlayCommand(device, fromPosition, toPosition), reply);
 }
 
 std::uint32_t Bgm::SendWithoutReply(const std::string& command) {
@@ -120,7 +95,7 @@ void Bgm::CdPoll() {
 
     state_.lastApiResult = static_cast<std::int32_t>(winmm_.mciSendStringW(
         u"status cdaudio mode", player.cdMode.data(), kCdModeLength, kNoCallback));
-    const bool stopped = LeftChars(BufferText(player.cdMode), 7) == "stopped";
+    const bool stopped = ReplyMode(BufferText(player.cdMode)) == "stopped";
 
     const std::int16_t repeatTrack = state_.settings.repeatTrack;
     if (repeatTrack == 0) {
@@ -131,7 +106,7 @@ void Bgm::CdPoll() {
     // stopped: a reply that is not a number ends the poll either way.
     const double currentTrack = ReplyAsNumber(current);
     if (stopped || currentTrack != repeatTrack) {
-      const std::string start = MciQuery("status cdaudio position track " + std::to_string(repeatTrack));
+      const std::string start = MciQuery(TrackPositionCommand(repeatTrack));
       MciPlay("cdaudio", start, "");
     }
   } catch (const std::exception&) {
@@ -146,13 +121,8 @@ void Bgm::CdClose() {
 
 void Bgm::Mp3Start(Hwnd callback) {
   auto& player = state_.player;
-  const std::string& path = state_.settings.musicFile;
-  // A double quote cannot be part of a Windows file name, and inside the
-  // quoted path it would end the name early and let the rest of the path be
-  // read as command words. Such a path is never sent.
-  if (path.find('"') != std::string::npos) return;
-  const std::string open = "open \"" + path + "\" type MPEGVideo Alias MP3Play";
-  if (SendWithoutReply(open) != 0) return;
+  const auto open = Mp3OpenCommand(state_.settings.musicFile);
+  if (!open || SendWithoutReply(*open) != 0) return;
   player.mp3DeviceId = winmm_.mciGetDeviceIDW(u"MP3Play");
   player.mp3Callback = callback;
   winmm_.mciSendStringW(u"play MP3Play notify", nullptr, 0, callback);
@@ -161,7 +131,7 @@ void Bgm::Mp3Start(Hwnd callback) {
 bool Bgm::Mp3IsPlaying() {
   auto& mode = state_.player.mp3Mode;
   winmm_.mciSendStringW(u"status MP3Play mode", mode.data(), kMp3ModeLength, kNoCallback);
-  return LeftChars(BufferText(mode), 7) == "playing";
+  return ReplyMode(BufferText(mode)) == "playing";
 }
 
 void Bgm::Mp3Poll() {
@@ -172,10 +142,7 @@ void Bgm::Mp3Poll() {
 
 void Bgm::Mp3Notify(std::uint32_t flags, std::uint32_t deviceId) {
   const auto& player = state_.player;
-  if (flags != kMciNotifySuccessful || player.mp3DeviceId == 0) return;
-  // No device has ID 0: a driver that sends it names no device (Wine's
-  // MPEGVideo driver does), and the only play asking to be told is ours.
-  if (deviceId != 0 && deviceId != player.mp3DeviceId) return;
+  if (!RestartsMp3(flags, deviceId, player.mp3DeviceId)) return;
   // The stop changes nothing on a play that ended; Wine's driver needs it
   // before a play will notify again.
   SendWithoutReply("stop MP3Play");

@@ -22,8 +22,13 @@ class SaverWindow {
   void Load();
 
   void Form_Load();
+  // Timer3, 1 ms after the load: the loop start. Switches itself off and runs
+  // the effect loop, which returns only when the run ends.
   void Timer3_Timer();
+  // Timer1, every 1000 ms while MP3 music plays: the MP3 poll.
   void Timer1_Timer();
+  // Timer2, every 200 ms while the audio CD plays: the CD poll; switches
+  // itself off after the first poll that meets a device error.
   void Timer2_Timer();
   void Display_Click();
   // MM_MCINOTIFY: a multimedia device finished a command sent with "notify".
@@ -58,9 +63,9 @@ class SaverWindow {
   std::unique_ptr<Form> form_;
   PictureSurface* display_ = nullptr;
   PictureSurface* master_ = nullptr;
-  Timer* timer3_ = nullptr;
-  Timer* timer2_ = nullptr;
-  Timer* timer1_ = nullptr;
+  Timer* timer3_ = nullptr;  // effect-loop start
+  Timer* timer2_ = nullptr;  // CD poll
+  Timer* timer1_ = nullptr;  // MP3 poll
   // Window variables.
   std::int32_t frameCounter_ = 0;
   std::int32_t result_ = 0;

@@ -10,23 +10,21 @@ using Lines = std::vector<std::string>;
 
 class SaverMusicTest : public SimTest {
  protected:
-  // Starts a saver whose settings file holds these music settings; an MP3
-  // file plays for `lengthMs`, 0 for the default.
-  void Start(int musicMode, const std::string& musicFile, bool disc, std::int64_t lengthMs = 0) {
+  // Makes a saver whose settings file holds these music settings (the music
+  // file exists: the settings keep no file that is missing).
+  void Start(int musicMode, const std::string& musicFile) {
     MakeScreen(16, 8);
     if (!musicFile.empty()) sim->files.AddFile(musicFile, "music");
-    if (lengthMs > 0) sim->winmm.SetMediaLength(musicFile, lengthMs);
-    if (disc) sim->winmm.InsertDisc({60'000, 60'000});
     const std::string ini = "[Section]\r\n度合い= 100\r\nBGM区分= " + std::to_string(musicMode) +
                             "\r\nBGMﾘﾋﾟｰﾄ= 0\r\nBGMﾌｧｲﾙ=" + musicFile + "\r\n";
     sim->files.AddFile(sim::SimOptions().appFolder + "\\Tolvarin.ini", Utf8ToCp932(ini));
-    Main(*program);
   }
-  // "sound flags" for each PlaySound call; "-" for no sound.
+  // The wave device and PlaySoundW calls, in order.
   Lines Sounds() const {
     Lines out;
-    for (const auto& call : sim->winmm.PlaySoundCalls())
-      out.push_back(call.sound.value_or("-") + " " + std::to_string(call.flags));
+    for (const auto& call : sim->winmm.Calls())
+      if (call.kind == sim::WinmmCall::Kind::kPlaySound || call.kind == sim::WinmmCall::Kind::kWaveOutGetNumDevs)
+        out.push_back(call.Line());
     return out;
   }
 };
@@ -58,7 +56,7 @@ TEST_F(SaverMusicTest, EachKindOfMusicStartsIsPolledAndEndsWithTheRun) {
       {"mp3", 2, "C:\\music\\song.mp3", false, 3'500'000, true, false, mp3Open, "status MP3Play mode", 3,
        {"stop MP3Play", "close MP3Play"}, {}},
       {"wav", 2, "C:\\Music\\loop.Wav", false, 500'000, false, false, {}, "", 0, {},
-       {"C:\\Music\\loop.Wav 9", "- 0"}},
+       {"waveOutGetNumDevs", "PlaySoundW C:\\Music\\loop.Wav 0 9", "PlaySoundW null 0 0"}},
       {"wave", 2, "C:\\Music\\a.wave", false, 1'500'000, false, false, {}, "", 0, {}, {}},
       {"ogg", 2, "C:\\Music\\a.ogg", false, 1'500'000, false, false, {}, "", 0, {}, {}},
       {"mode 7", 7, "C:\\Music\\a.mp3", false, 1'500'000, false, false, {}, "", 0, {}, {}},
@@ -66,7 +64,10 @@ TEST_F(SaverMusicTest, EachKindOfMusicStartsIsPolledAndEndsWithTheRun) {
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.name);
-    Start(row.mode, row.file, row.disc);
+    Start(row.mode, row.file);
+    if (!row.disc) sim->winmm.ScriptReply("status cdaudio current track", 276);
+    sim->winmm.ScriptReply("status MP3Play mode", 0, "playing");
+    Main(*program);
     EXPECT_EQ(saver().Timer1().Enabled(), row.timer1);
     EXPECT_EQ(saver().Timer2().Enabled(), row.timer2);
     EXPECT_EQ(sim->winmm.Commands(), row.opening);
@@ -84,26 +85,30 @@ TEST_F(SaverMusicTest, EachKindOfMusicStartsIsPolledAndEndsWithTheRun) {
 }
 
 // The device's end-of-play notification reaches the saver window, which
-// starts the file over at that moment; the poll after it finds it playing.
+// starts the file over at that moment, again asking to be told: the file
+// loops on notifications alone while the polls find it playing.
 TEST_F(SaverMusicTest, Mp3EndNotificationToTheSaverWindowStartsItOverAtOnce) {
-  Start(2, "C:\\music\\song.mp3", false, 1500);
+  Start(2, "C:\\music\\song.mp3");
+  constexpr std::uint32_t kId = 7;
+  const sim::MciAnswer endsAfter1500Ms{0, "", sim::MciNotification{kMciNotifySuccessful, kId, 1'500'000}};
+  sim->winmm.SetDeviceId("MP3Play", kId);
+  sim->winmm.ScriptReply("status MP3Play mode", 0, "playing");
+  sim->winmm.ScriptReply("play MP3Play notify", endsAfter1500Ms);
+  sim->winmm.ScriptReply("play MP3Play from 0 notify", endsAfter1500Ms);
+  Main(*program);
   const Hwnd window = saver().form().hWnd();
-  const std::uint32_t id = sim->winmm.mciGetDeviceIDW(u"MP3Play");
-  sim->windowing.PostMciNotify(window, kMciNotifySuccessful, id, 1'500'000);
-  sim->windowing.PostKey(0x41, 2'500'000);
+  sim->windowing.PostKey(0x41, 3'500'000);
   EXPECT_TRUE(sim::ContinueRun(*sim).ended);
 
   Lines timed;
-  for (const auto& call : sim->winmm.MciCalls()) {
-    if (call.command.rfind("status", 0) == 0) continue;
-    timed.push_back(std::to_string(call.time / 1000) + " " + call.command);
-    if (call.command.find("notify") != std::string::npos) {
-      EXPECT_EQ(call.callback, window) << call.command;
-    }
+  for (const auto& call : sim->winmm.Calls()) {
+    if (call.kind != sim::WinmmCall::Kind::kSendString || call.text.rfind("status", 0) == 0) continue;
+    timed.push_back(std::to_string(call.time / 1000) + " " + call.text);
+    EXPECT_EQ(call.callback, call.text.find("notify") != std::string::npos ? window : 0) << call.text;
   }
   EXPECT_EQ(timed, (Lines{"0 open \"C:\\music\\song.mp3\" type MPEGVideo Alias MP3Play", "0 play MP3Play notify",
-                          "1500 stop MP3Play", "1500 play MP3Play from 0 notify", "2500 stop MP3Play",
-                          "2500 close MP3Play"}));
+                          "1500 stop MP3Play", "1500 play MP3Play from 0 notify", "3000 stop MP3Play",
+                          "3000 play MP3Play from 0 notify", "3500 stop MP3Play", "3500 close MP3Play"}));
 }
 
 }  // namespace

@@ -5,7 +5,9 @@ namespace tolvarin::sim {
 SimPlatform::SimPlatform(const SimOptions& options)
     : desktop(options.screenWidth, options.screenHeight),
       windowing(clock, desktop, options.twipsPerPixel, options.twipsPerPixel),
-      winmm(clock, files),
+      winmm(clock, [this](Hwnd window, std::uint32_t flags, std::uint32_t deviceId, std::int64_t at) {
+        windowing.PostMciNotify(window, flags, deviceId, at);
+      }),
       shell(windowing),
       platform_{desktop, desktop, winmm, windowing, process, files, libraries, pictures, shell} {
   for (const RectL& monitor : options.monitors) desktop.AddMonitor(monitor);

@@ -8,7 +8,6 @@
 
 #include "base/utf16_text.h"
 #include "platform/sim/sim_clock.h"
-#include "platform/sim/sim_filesystem.h"
 
 #ifdef _WIN32
 #include "platform/win32/win32_winmm.h"
@@ -17,74 +16,80 @@
 namespace tolvarin::sim {
 namespace {
 
-// One command of a script: it must give `code` and leave `reply` in the
-// buffer (empty after a failure).
-struct Step {
-  const char* command;
-  std::uint32_t code;
-  const char* reply = "";
+struct Posted {
+  Hwnd window;
+  std::uint32_t flags;
+  std::uint32_t deviceId;
+  std::int64_t at;
+  bool operator==(const Posted&) const = default;
 };
 
 class SimWinmmTest : public ::testing::Test {
  protected:
-  void Run(std::initializer_list<Step> steps) {
-    for (const Step& step : steps) {
-      std::u16string reply(64, u'x');
-      EXPECT_EQ(winmm.mciSendStringW(Utf8ToUtf16(step.command).c_str(), reply.data(), 64, 0), step.code)
-          << step.command;
-      EXPECT_EQ(Utf16ToUtf8(reply.c_str()), step.reply) << step.command;
-    }
-  }
-
   SimClock clock;
-  SimFileSystem files;
-  SimWinmm winmm{clock, files};
+  std::vector<Posted> posted;
+  SimWinmm winmm{clock, [this](Hwnd window, std::uint32_t flags, std::uint32_t id, std::int64_t at) {
+                   posted.push_back({window, flags, id, at});
+                 }};
 };
 
-TEST_F(SimWinmmTest, MalformedCommandsAndMissingDevicesAreRejectedAsWinmmDoes) {
-  Run({{"", kMciErrMissingCommandString}, {"open", kMciErrMissingDeviceName},
-       {"bogus command", kMciErrUnrecognizedCommand}, {"open \"C:\\a.mp3 type MPEGVideo", kMciErrNoClosingQuote},
-       {"open \"C:\\a\"b.mp3\" type MPEGVideo Alias MP3Play", kMciErrExtraCharacters},
-       {"status MP3Play mode", kMciErrInvalidDeviceName}, {"close cdaudio", kMciErrInvalidDeviceName}});
-  winmm.EmptyCdDrive();
-  Run({{"open cdaudio", 0, "1"}, {"open cdaudio", kMciErrDuplicateAlias}, {"play cdaudio", kMciErrDeviceNotReady},
-       {"status cdaudio mode", 0, "open"}});
-}
-
-TEST_F(SimWinmmTest, RepliesAreCutToTheBufferWithoutSplittingASurrogatePair) {
-  winmm.ScriptReply("status cdaudio mode", 0, "aあ🎵z");  // 1 + 1 + 2 + 1 code units
-  for (const auto& [length, expected] : std::vector<std::pair<std::uint32_t, std::string>>{
-           {6, "aあ🎵z"}, {5, "aあ🎵"}, {4, "aあ"}, {3, "aあ"}, {1, ""}}) {
+// A command answers its own script, else the longest prefix scripted for it,
+// else success with no text; the reply is cut to the buffer, never inside a
+// surrogate pair, and a failure leaves the buffer empty.
+TEST_F(SimWinmmTest, CommandsAnswerTheirScriptCutToTheBuffer) {
+  winmm.ScriptReply("*", 261);
+  winmm.ScriptReply("status *", 0, "prefix");
+  winmm.ScriptReply("status cd*", 0, "aあ🎵z");  // 1 + 1 + 2 + 1 code units
+  winmm.ScriptReply("status cdaudio mode", 0, "exact");
+  const struct {
+    const char* command;
+    std::uint32_t length;
+    std::uint32_t result;
+    const char* reply;
+  } rows[] = {
+      {"status cdaudio mode", 8, 0, "exact"},
+      {"STATUS CDAUDIO MODE", 8, 261, ""},  // compared exactly
+      {"status MP3Play mode", 8, 0, "prefix"},
+      {"play cdaudio", 8, 261, ""},
+      {"", 8, 261, ""},
+      {"status cdaudio current track", 6, 0, "aあ🎵z"},
+      {"status cdaudio current track", 5, 0, "aあ🎵"},
+      {"status cdaudio current track", 4, 0, "aあ"},
+      {"status cdaudio current track", 1, 0, ""},
+  };
+  for (const auto& row : rows) {
     std::u16string reply(8, u'x');
-    EXPECT_EQ(winmm.mciSendStringW(u"status cdaudio mode", reply.data(), length, 0), 0u);
-    EXPECT_EQ(Utf16ToUtf8(reply.c_str()), expected) << length;
+    EXPECT_EQ(winmm.mciSendStringW(Utf8ToUtf16(row.command).c_str(), reply.data(), row.length, 0), row.result)
+        << row.command;
+    EXPECT_EQ(Utf16ToUtf8(reply.c_str()), row.reply) << row.command << " " << row.length;
   }
-  // A scripted reply answers in any letter case, and without a buffer too.
-  EXPECT_EQ(winmm.mciSendStringW(u"STATUS CDAUDIO MODE", nullptr, 0, 0), 0u);
+  SimWinmm unscripted{clock};
+  std::u16string reply(4, u'x');
+  EXPECT_EQ(unscripted.mciSendStringW(u"anything at all", reply.data(), 4, 0), 0u);
+  EXPECT_EQ(reply[0], u'\0');
 }
 
-TEST_F(SimWinmmTest, CdOpensForOneCommandAndMp3OnlyForAFileItCanPlay) {
-  winmm.InsertDisc({30000, 30000});
-  files.AddFile("C:\\Music\\a.mp3", "ID3");
-  files.AddFile("C:\\Music\\broken.mp3", "junk");
-  winmm.SetMediaUnplayable("c:\\music\\BROKEN.mp3");
-  // A CD that is not open is opened for one command, in a time format of its own.
-  Run({{"set cdaudio time format tmsf", 0}, {"status cdaudio position track 2", 0, "00:32:00"},
-       {"play cdaudio from 00:02:00 fast", kMciErrUnrecognizedCommand}, {"status cdaudio mode", 0, "stopped"},
-       {"open \"C:\\Music\\broken.mp3\" type MPEGVideo Alias MP3Play", kMciErrInternal},
-       {"open \"C:\\Music\\a.mp3\" type MPEGVideo Alias MP3Play", 0, "1"},  // the device ID
-       {"close MP3PLAY", 0}, {"close MP3Play", kMciErrInvalidDeviceName}});
-  EXPECT_TRUE(winmm.OpenAliases().empty());
+// A notification goes to the callback window, only for a command that
+// succeeded and named one.
+TEST_F(SimWinmmTest, ScriptedNotificationsArePostedToTheCallbackAfterTheirDelay) {
+  winmm.ScriptReply("play MP3Play notify", MciAnswer{0, "", MciNotification{kMciNotifySuccessful, 7, 1'500'000}});
+  winmm.ScriptReply("play bad notify", MciAnswer{277, "", MciNotification{kMciNotifyFailure, 0, 0}});
+  clock.Advance(250'000);
+  for (const Hwnd callback : {Hwnd(0x5A7E), Hwnd(0)}) {
+    winmm.mciSendStringW(u"play MP3Play notify", nullptr, 0, callback);
+    winmm.mciSendStringW(u"play bad notify", nullptr, 0, callback);
+  }
+  EXPECT_EQ(posted, (std::vector<Posted>{{0x5A7E, kMciNotifySuccessful, 7, 1'750'000}}));
 }
 
 // What both backends do alike: a failed command leaves an empty reply, error
 // texts are cut to the buffer, unknown codes have none, and PlaySoundW(NULL)
-// stops without a sound playing. The rest of error texts and PlaySoundW is
-// checked through the music player's tests.
+// stops without a sound playing.
 TEST(WinmmContract, FailuresLeaveEmptyRepliesAndErrorTextsAreCutToTheBuffer) {
   SimClock clock;
-  SimFileSystem files;
-  SimWinmm simulated{clock, files};
+  SimWinmm simulated{clock};
+  simulated.ScriptReply("status tolvarin_nothing mode", 263);
+  simulated.SetErrorText(263, "The specified device is not open or is not recognized by MCI.");
   std::vector<std::pair<const char*, Winmm*>> backends{{"sim", &simulated}};
 #ifdef _WIN32
   Win32Winmm windows;
