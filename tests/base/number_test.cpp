@@ -7,7 +7,6 @@
 #include <string>
 #include <utility>
 
-#include "base/checked.h"
 
 namespace tolvarin {
 namespace {
@@ -64,21 +63,6 @@ TEST(LeadingNumber, ReadsAsFarAsTheNumberGoes) {
       {"99999999999999999999999999999999", 1e32},
   };
   for (const auto& [text, expected] : cases) EXPECT_EQ(LeadingNumber(text), expected) << '"' << text << '"';
-}
-
-TEST(LeadingNumber, RoundsHalfToEvenAndOverflowsPastInt32) {
-  EXPECT_EQ(RoundHalfEven<std::int32_t>(LeadingNumber("2.5")), 2);
-  EXPECT_EQ(RoundHalfEven<std::int32_t>(LeadingNumber("3.5")), 4);
-  EXPECT_EQ(RoundHalfEven<std::int32_t>(LeadingNumber("-2147483648")), std::numeric_limits<std::int32_t>::min());
-  EXPECT_EQ(RoundHalfEven<std::int32_t>(LeadingNumber("2147483647.4")), 2147483647);
-  for (const char* text : {"2147483648", "2147483647.5", "1e400", "-2147483649"}) {
-    try {
-      RoundHalfEven<std::int32_t>(LeadingNumber(text));
-      ADD_FAILURE() << text << " did not overflow";
-    } catch (const ProgramError& error) {
-      EXPECT_EQ(error.number(), kErrorOverflow) << text;
-    }
-  }
 }
 
 }  // namespace
