@@ -107,25 +107,32 @@ TEST_F(EffectLoopTest, TheGraphicsCardPresentsEveryFramesOffsetInTurn) {
 }
 
 // A card that fails, at once or later, hands the same frame and all after it
-// to the processor, for good; a missing effect library keeps the card unused,
-// so the still copy stays as on the processor.
+// to the processor, for good. Without the effect library or its function
+// (looked for once, at the first frame) the card stays unused and the still
+// copy stays, card or not.
 TEST_F(EffectLoopTest, AFailingCardOrMissingLibraryLeavesTheProcessorDrawing) {
-  struct Case { const char* name; std::optional<std::int64_t> failsAfter; bool library; std::int64_t opens; };
-  for (const Case c : {Case{"fails at once", 0, true, 1}, Case{"fails after 30 frames", 30, true, 1},
-                       Case{"no effect library", std::nullopt, false, 0}}) {
+  enum Library { Present, Missing, WithoutFunction };
+  struct Case { const char* name; bool card; std::optional<std::int64_t> failsAfter; Library library; std::int64_t opens; };
+  for (const Case c : {Case{"fails at once", true, 0, Present, 1}, Case{"fails after 30 frames", true, 30, Present, 1},
+                       Case{"no effect library", true, std::nullopt, Missing, 0},
+                       Case{"no card, no effect library", false, std::nullopt, Missing, 0},
+                       Case{"no card, no function", false, std::nullopt, WithoutFunction, 0}}) {
     SCOPED_TRACE(c.name);
     MakeScreen(320, 200);
-    sim->windowing.cardAvailable = true;
+    sim->windowing.cardAvailable = c.card;
     sim->windowing.cardFailsAfter = c.failsAfter;
-    if (!c.library) sim->libraries.Remove("r_vold_graphics.dll");
     Main(*program);
+    if (c.library != Present) sim->libraries.Remove("r_vold_graphics.dll");
+    if (c.library == WithoutFunction) sim->libraries.Install("r_vold_graphics.dll", {{"GPX_Other", nullptr}});
     program->state.settings.effectDegree = 100;
     sim->windowing.haltAfterRefreshes = 60;
     EXPECT_TRUE(sim::ContinueRun(*sim).halted);
     EXPECT_EQ(sim->windowing.cardOpens, c.opens);
+    EXPECT_EQ(sim->libraries.loads.size(), 1u);
+    EXPECT_EQ(sim->libraries.lookups.size(), c.library == Missing ? 0u : 1u);
     const std::int64_t onCard = std::int64_t(sim->windowing.cardOffsets.size());
     EXPECT_EQ(onCard, c.failsAfter.value_or(0));
-    if (c.library) {
+    if (c.library == Present) {
       // The processor takes over at the frame the card could not show.
       ASSERT_FALSE(RecordingEffect::Calls().empty());
       EXPECT_EQ(RecordingEffect::Calls().front().frame, std::int32_t(onCard));
@@ -237,22 +244,6 @@ TEST_F(EffectLoopTest, MovingTheMouseDoesNotEndTheRun) {
   // The loop went on drawing all along.
   EXPECT_GE(sim->windowing.refreshCount, 110);
   EXPECT_EQ(sim->desktop.CursorCounter(), -1);
-}
-
-TEST_F(EffectLoopTest, MissingLibraryOrFunctionLeavesTheStillCopy) {
-  for (bool libraryPresent : {false, true}) {
-    SCOPED_TRACE(libraryPresent);
-    // The library is looked for at the first frame.
-    Start(100);
-    sim->libraries.Remove("r_vold_graphics.dll");
-    if (libraryPresent) sim->libraries.Install("r_vold_graphics.dll", {{"GPX_Other", nullptr}});
-    sim->windowing.haltAfterRefreshes = 30;
-    EXPECT_TRUE(sim::ContinueRun(*sim).halted);
-    EXPECT_EQ(sim->desktop.Screen(), wallpaper);
-    // Looked for once, not on every frame.
-    EXPECT_EQ(sim->libraries.loads.size(), 1u);
-    EXPECT_EQ(sim->libraries.lookups.size(), libraryPresent ? 1u : 0u);
-  }
 }
 
 }  // namespace
