@@ -128,7 +128,7 @@ TEST(GpxFragmentKernels, MeanOfFourIsExactRoundsHalfUpAndClampsToTheEdges) {
 // near 0, 128 and 255, where a rounding shortcut goes wrong; a frame of
 // several megabytes, written past the caches from an aligned start found
 // afresh on every row (the padding makes the rows drift).
-TEST(GpxFragmentKernels, FastMatchesReferenceOnAwkwardSizesOffsetsAndBytes) {
+TEST(GpxFragmentKernels, FastMatchesReferenceOnAwkwardSizesOffsetsBytesAndRowOrders) {
   const std::pair<int, int> sizes[] = {{1, 1},   {2, 1},   {1, 5},    {7, 3},    {3, 7},    {4, 4},
                                        {9, 2},   {15, 4},  {17, 9},   {31, 33},  {64, 2},   {65, 3},
                                        {100, 37}, {257, 3}, {1000, 5}, {203, 61}, {61, 203}};
@@ -148,11 +148,8 @@ TEST(GpxFragmentKernels, FastMatchesReferenceOnAwkwardSizesOffsetsAndBytes) {
   Image large(2051, 1100);
   large.Fill(9);
   for (int d : {1, 67}) ExpectDrawn(large, 2051, 1100, d);
-}
-
-// Only the overlap is drawn, still clamped to the source's own edges, and
-// either row order gives the same picture.
-TEST(GpxFragmentKernels, DifferentSizesAndRowOrders) {
+  // Only the overlap is drawn, still clamped to the source's own edges, and
+  // either row order gives the same picture.
   Image source(45, 30);
   source.Fill(11);
   const struct {

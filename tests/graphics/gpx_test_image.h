@@ -1,10 +1,15 @@
 // Pixel buffers for the effect library's tests: rows padded past the image so
-// a write beyond the width shows up, filled with seeded noise so runs repeat.
+// a write beyond the width shows up, filled with seeded noise so runs repeat;
+// on Windows also DIB sections selected into memory DCs.
 #pragma once
 
 #include <cstdint>
 #include <random>
 #include <vector>
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
 
 #include "gpx_fragment.h"
 
@@ -48,5 +53,43 @@ struct Image {
     }
   }
 };
+
+#ifdef _WIN32
+// A memory DC with a DIB section of the given depth selected, filled with
+// noise; rows top-down when top_down, else bottom-up as GDI stores them.
+struct DibDc {
+  HDC dc = CreateCompatibleDC(nullptr);
+  HBITMAP bitmap = nullptr;
+  HGDIOBJ previous = nullptr;
+  unsigned char* bits = nullptr;
+  int width, height, stride;
+  bool top_down;
+
+  DibDc(int w, int h, bool down, uint32_t seed, int bpp = 32)
+      : width(w), height(h), stride(((w * bpp + 31) / 32) * 4), top_down(down) {
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), w, down ? -h : h, 1, WORD(bpp), BI_RGB, 0, 0, 0, 0, 0};
+    void* memory = nullptr;
+    bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &memory, nullptr, 0);
+    bits = static_cast<unsigned char*>(memory);
+    if (bitmap == nullptr) return;
+    previous = SelectObject(dc, bitmap);
+    std::mt19937 random(seed);
+    for (int i = 0; i < stride * height; ++i) bits[i] = static_cast<unsigned char>(random());
+  }
+  ~DibDc() {
+    if (previous != nullptr) SelectObject(dc, previous);
+    if (bitmap != nullptr) DeleteObject(bitmap);
+    DeleteDC(dc);
+  }
+  // The section's memory top row first, as the library should see it.
+  gpx::Pixels View() const {
+    auto* top = reinterpret_cast<uint32_t*>(top_down ? bits : bits + std::ptrdiff_t(stride) * (height - 1));
+    return {top, width, height, top_down ? stride : -stride};
+  }
+  std::vector<unsigned char> Bytes() const { return {bits, bits + std::size_t(stride) * height}; }
+};
+
+#endif
 
 }  // namespace gpx_test

@@ -5,11 +5,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
-#include <random>
 #include <vector>
 
 #include "gpx_fragment.h"
+#include "graphics/gpx_test_image.h"
 #include "platform/win32/dxbc_checksum.h"
 #include "platform/win32/win32_fragment_shaders.inc"
 #include "r_vold_graphics.h"
@@ -18,35 +19,6 @@ namespace tolvarin {
 namespace {
 
 using Microsoft::WRL::ComPtr;
-
-// A memory DC with a top-down 32-bit DIB section, as the saver's surfaces.
-struct DibDc {
-  HDC dc = CreateCompatibleDC(nullptr);
-  HBITMAP bitmap = nullptr;
-  HGDIOBJ previous = nullptr;
-  std::uint32_t* bits = nullptr;
-  DibDc(int width, int height) {
-    BITMAPINFO info{};
-    info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-    void* memory = nullptr;
-    bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &memory, nullptr, 0);
-    bits = static_cast<std::uint32_t*>(memory);
-    if (bitmap) previous = SelectObject(dc, bitmap);
-  }
-  ~DibDc() {
-    if (previous) SelectObject(dc, previous);
-    if (bitmap) DeleteObject(bitmap);
-    DeleteDC(dc);
-  }
-};
-
-// Every byte random, the fourth (X) included: the card must not assume it 0.
-Bitmap NoisePicture(int width, int height, std::uint32_t seed) {
-  Bitmap picture(width, height);
-  std::mt19937 random(seed);
-  for (auto& pixel : picture.pixels) pixel = random();
-  return picture;
-}
 
 // Draws one frame on the card into a texture of the picture's size and reads it back.
 class CardTarget {
@@ -91,32 +63,27 @@ class CardTarget {
   ComPtr<ID3D11RenderTargetView> view_;
 };
 
-// Where two pictures first differ, and how many bytes do.
+// Equal pictures, or where they first differ.
 ::testing::AssertionResult SameBytes(const Bitmap& card, const Bitmap& library) {
   if (card.width != library.width || card.height != library.height)
     return ::testing::AssertionFailure() << "sizes differ";
-  std::int64_t differing = 0;
-  std::string first;
-  for (int y = 0; y < card.height; ++y)
-    for (int x = 0; x < card.width; ++x) {
-      const std::uint32_t a = card.at(x, y), b = library.at(x, y);
-      for (int shift = 0; shift < 32; shift += 8)
-        differing += ((a >> shift) & 0xFF) != ((b >> shift) & 0xFF);
-      if (a != b && first.empty()) {
-        char text[96];
-        std::snprintf(text, sizeof text, "first at (%d, %d): card %08x, library %08x", x, y, a, b);
-        first = text;
-      }
-    }
-  if (differing == 0) return ::testing::AssertionSuccess();
-  return ::testing::AssertionFailure() << differing << " bytes differ; " << first;
+  const auto [a, b] = std::mismatch(card.pixels.begin(), card.pixels.end(), library.pixels.begin());
+  if (a == card.pixels.end()) return ::testing::AssertionSuccess();
+  const auto at = a - card.pixels.begin();
+  return ::testing::AssertionFailure() << "first at (" << at % card.width << ", " << at / card.width << "): card "
+                                       << std::hex << *a << ", library " << *b;
 }
 
 TEST(D3dFragmentTest, EveryFrameEqualsTheEffectLibrarysByteForByte) {
   struct Size { int width, height; };
   for (const Size size : {Size{1024, 768}, Size{1920, 1080}, Size{1001, 677}}) {
     SCOPED_TRACE(std::to_string(size.width) + "x" + std::to_string(size.height));
-    const Bitmap picture = NoisePicture(size.width, size.height, std::uint32_t(size.width * 31 + size.height));
+    // Every byte random, the fourth (X) included: the card must not assume it 0.
+    gpx_test::DibDc source(size.width, size.height, true, std::uint32_t(size.width * 31 + size.height));
+    gpx_test::DibDc destination(size.width, size.height, true, 1);
+    ASSERT_TRUE(source.bits && destination.bits);
+    Bitmap picture(size.width, size.height);
+    std::memcpy(picture.pixels.data(), source.bits, picture.pixels.size() * 4);
     std::string why;
     const auto card = D3dFragment::Create(picture, why);
     // Under Wine a device exists (on the software OpenGL): its absence is a fault here.
@@ -124,9 +91,6 @@ TEST(D3dFragmentTest, EveryFrameEqualsTheEffectLibrarysByteForByte) {
     CardTarget target(*card, size.width, size.height);
     ASSERT_TRUE(target.ok());
 
-    DibDc source(size.width, size.height), destination(size.width, size.height);
-    ASSERT_TRUE(source.bits && destination.bits);
-    std::memcpy(source.bits, picture.pixels.data(), picture.pixels.size() * 4);
     // Both ends of the curve's straight part, the bend after it, and the far end.
     for (const std::int32_t frame : {0, 1, 50, 99, 100, 1000, 32767}) {
       SCOPED_TRACE(frame);

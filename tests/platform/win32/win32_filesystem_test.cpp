@@ -8,7 +8,7 @@
 
 #include "platform/win32/win32_api.h"
 #include "platform/win32/win32_text.h"
-#include "platform/process.h"
+#include "platform/sim/sim_process.h"
 #include "settings/settings.h"
 
 namespace tolvarin {
@@ -38,17 +38,11 @@ void RemoveTree(const std::string& path) {
 }
 
 // A program that lives in a chosen folder.
-class ProgramIn : public Process {
- public:
-  explicit ProgramIn(std::string folder) : folder_(std::move(folder)) {}
-  std::string CommandTail() override { return "/c"; }
-  std::string AppFolder() override { return folder_; }
-  [[noreturn]] void EndProcess() override { std::abort(); }
-  [[noreturn]] void ErrorReport(const std::string&) override { std::abort(); }
-
- private:
-  std::string folder_;
-};
+sim::SimProcess ProgramIn(const std::string& folder) {
+  sim::SimProcess process;
+  process.appFolder = folder;
+  return process;
+}
 
 // The real file calls with the application-data folder put elsewhere.
 class FilesWithAppData : public Win32FileSystem {
@@ -154,7 +148,7 @@ TEST_F(Win32FileSystemTest, ALongJapanesePathIsSavedAndFoundWholeAtTheNextStart)
   ASSERT_TRUE(ReplaceFileBytes(files, music, "ID3").written);
   ASSERT_TRUE(ReplaceFileBytes(files, Path("Tolvarin.ini"), "[Section]\r\n\x93\x78\x8D\x87\x82\xA2=7\r\n").written);
   FilesWithAppData withAppData(Path("roaming"));  // holds no per-user file
-  ProgramIn process(folder_);
+  auto process = ProgramIn(folder_);
   const auto saved = SaveSettings(withAppData, process, {{kKeyMusicMode, " 2"}, {kKeyMusicFile, music}});
   EXPECT_TRUE(saved.saved);
   EXPECT_EQ(saved.file, Path("Tolvarin.ini"));
@@ -200,14 +194,14 @@ TEST(Win32LockedFolderTest, SettingsGoToThePerUserFileUnlessTheFileIsReadOnly) {
   ASSERT_TRUE(perUser.has_value());
   ASSERT_FALSE(files.PathExists(*perUser));
 
-  ProgramIn protectedOnPurpose(readOnly);
+  auto protectedOnPurpose = ProgramIn(readOnly);
   EXPECT_NE(files.GetFileAttributesW(SettingsFilePath(protectedOnPurpose)) & kFileAttributeReadOnly, 0u);
   const auto refused = SaveSettings(files, protectedOnPurpose, {{kKeyEffectDegree, " 4"}});
   EXPECT_FALSE(refused.saved);
   EXPECT_EQ(refused.file, SettingsFilePath(protectedOnPurpose));
   EXPECT_FALSE(files.PathExists(*perUser));
 
-  ProgramIn inProgramFiles(empty);
+  auto inProgramFiles = ProgramIn(empty);
   const auto saved = SaveSettings(files, inProgramFiles, {{kKeyEffectDegree, " 5"}});
   EXPECT_TRUE(saved.saved);
   EXPECT_EQ(saved.file, *perUser);
