@@ -214,7 +214,9 @@ TEST_F(SettingsTest, ReplacementStoppedHalfwayLeavesTheOldOrTheNewFileNeverNone)
     files.SetWriteFault(kApp, row.fault);
     EXPECT_EQ(Write(kKeyEffectDegree, " 2"), row.written ? 1 : 0);
     EXPECT_EQ(files.FileBytes(kIni), row.under ? std::optional(*row.under) : std::nullopt);
-    if (row.under) EXPECT_EQ(files.GetFileAttributesW(kIni), 0x22u);
+    if (row.under) {
+      EXPECT_EQ(files.GetFileAttributesW(kIni), 0x22u);
+    }
     std::vector<std::string> kept;
     for (const std::string& path : files.FilesIn(kApp))
       if (path != kIni) kept.push_back(*files.FileBytes(path));

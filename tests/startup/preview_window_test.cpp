@@ -80,26 +80,9 @@ class PreviewTest : public SimTest {
   std::unique_ptr<Platform> watched;
 };
 
-TEST_F(PreviewTest, BecomesAChildOfTheHostKeepingItsOtherStyleBits) {
-  Prepare(RectL{100, 80, 252, 192});
-  sim->process.commandTail = "/P:" + std::to_string(host);
-  // Visible, clipping siblings and children: bits the window may have been made with.
-  pictures->onLoad = [&] { sim->desktop.Find(sim->windowing.Forms().back()->hWnd())->style |= 0x16000000; };
-  const auto outcome = Run();
-  // Shown, and waiting for the host to close it.
-  EXPECT_TRUE(outcome.idle);
-  ASSERT_TRUE(program->previewWindow);
-  EXPECT_EQ(window()->parent, host);
-  // WS_CHILD without WS_POPUP: a real child, which leaves the host the focus.
-  EXPECT_EQ(window()->style, 0x56000000);
-  // The host is looked for again after SetParent: it may have gone meanwhile.
-  EXPECT_EQ(sim->desktop.calls.back(), "IsWindow(" + std::to_string(host) + ")");
-  // No settings read (read, even without a file, they give degree 100), no cursor hidden.
-  EXPECT_EQ(program->state.settings.effectDegree, 0);
-  EXPECT_EQ(sim->desktop.CursorCounter(), 0);
-}
-
-TEST_F(PreviewTest, PlacementInTwipsAndThePictureStretchedToTheHostOrTheGreyBackground) {
+// A child of the host keeping its other style bits, placed in twips, showing
+// the picture stretched to the host or the grey background.
+TEST_F(PreviewTest, ChildOfTheHostPlacedInTwipsWithThePictureStretchedOrTheGreyBackground) {
   const bool decodes = sim::SimPictures::CanDecode();
   const auto picture = sim::SimPictures().LoadPictureResource(kPreviewPictureName);
   const struct {
@@ -118,8 +101,19 @@ TEST_F(PreviewTest, PlacementInTwipsAndThePictureStretchedToTheHostOrTheGreyBack
     const std::int32_t w = row.host.right - row.host.left, h = row.host.bottom - row.host.top;
     SCOPED_TRACE(std::to_string(w) + "x" + std::to_string(h));
     Prepare(row.host, row.twipsPerPixel, row.withPicture);
-    Run();
+    // Visible, clipping siblings and children: bits the window may have been made with.
+    pictures->onLoad = [&] { sim->desktop.Find(sim->windowing.Forms().back()->hWnd())->style |= 0x16000000; };
+    // Shown, and waiting for the host to close it.
+    EXPECT_TRUE(Run().idle);
     ASSERT_TRUE(program->previewWindow);
+    EXPECT_EQ(window()->parent, host);
+    // WS_CHILD without WS_POPUP: a real child, which leaves the host the focus.
+    EXPECT_EQ(window()->style, 0x56000000);
+    // The host is looked for again after SetParent: it may have gone meanwhile.
+    EXPECT_EQ(sim->desktop.calls.back(), "IsWindow(" + std::to_string(host) + ")");
+    // No settings read (read, even without a file, they give degree 100), no cursor hidden.
+    EXPECT_EQ(program->state.settings.effectDegree, 0);
+    EXPECT_EQ(sim->desktop.CursorCounter(), 0);
     const Form& form = preview().Tolvarin_R();
     // The form in twips, then Img_Prev in pixels.
     EXPECT_EQ((std::array{form.Left(), form.Top(), form.Width(), form.Height(), image().Left(),
@@ -168,7 +162,7 @@ TEST_F(PreviewTest, OversizedOrMissingHostEndsWithoutAWindow) {
     EXPECT_TRUE(outcome.ended);
     EXPECT_EQ(outcome.errorReported, row.overflow);
     EXPECT_EQ(sim->process.errorReport.value_or(""), row.overflow ? "Run-time error '6':\n\nOverflow" : "");
-    if (!row.overflow) EXPECT_EQ(outcome.exitCode, 0);
+    EXPECT_EQ(outcome.exitCode == 0, !row.overflow);
     if (row.fault != None) continue;
     EXPECT_FALSE(program->previewWindow);
     EXPECT_TRUE(sim->windowing.Forms().empty());
