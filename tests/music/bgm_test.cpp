@@ -97,32 +97,33 @@ TEST_F(BgmTest, CdOpensAndClosesWithoutReplyBuffers) {
   EXPECT_EQ(Calls(), (Lines{"open cdaudio", "set cdaudio time format tmst", "stop cdaudio", "close cdaudio"}));
 }
 
-// Repeat track 0: the disc plays on whenever the device stands stopped.
-TEST_F(BgmTest, WholeDiscPlaysWheneverTheDeviceIsStopped) {
-  Lines played = kCdQueries;
-  played.push_back("play cdaudio [512]");
-  EXPECT_EQ(Poll("1", "stopped"), played);
-  EXPECT_EQ(Poll("1", "playing"), kCdQueries);
-  EXPECT_EQ(Poll("2", "paused"), kCdQueries);
-  EXPECT_EQ(Poll("1", "Stopped"), kCdQueries);  // compared exactly
-  EXPECT_EQ(Poll("1", "stopped"), played);   // the disc reached its end
-  EXPECT_TRUE(state.player.cdPollOk);
-}
-
-// Repeat track 3: a poll that finds another track current, or the device
-// stopped, plays from the start of track 3 as the device gives it.
-TEST_F(BgmTest, RepeatTrackJumpsBackWhenAnotherTrackIsCurrentOrTheDiscStands) {
-  state.settings.repeatTrack = 3;
+// Each row is one poll, in order. Repeat track 0: the disc plays on whenever
+// the device stands stopped. Repeat track 3: a poll that finds another track
+// current, or the device stopped, plays from the start of track 3 as the
+// device gives it. Replies are compared exactly, the track read as a number.
+TEST_F(BgmTest, PollPlaysTheStoppedDiscOrJumpsBackToTheRepeatTrack) {
   winmm.ScriptReply("status cdaudio position track 3", 0, "03:00:00:00");
-  Lines jumped = kCdQueries;
-  jumped.push_back("status cdaudio position track 3 [512]");
-  jumped.push_back("play cdaudio from 03:00:00:00 [512]");
-  EXPECT_EQ(Poll("1", "playing"), jumped);
-  EXPECT_EQ(Poll("3", "playing"), kCdQueries);
-  EXPECT_EQ(Poll("4", "playing"), jumped);   // track 4 began
-  EXPECT_EQ(Poll("3", "stopped"), jumped);   // stopped on the repeat track
-  EXPECT_EQ(Poll("03", "paused"), kCdQueries);  // read as a number
-  EXPECT_TRUE(state.player.cdPollOk);
+  const Lines play{"play cdaudio [512]"};
+  const Lines jump{"status cdaudio position track 3 [512]", "play cdaudio from 03:00:00:00 [512]"};
+  const struct {
+    std::int16_t repeatTrack;
+    const char* track;
+    const char* mode;
+    Lines then;  // after the queries
+  } rows[] = {
+      {0, "1", "stopped", play}, {0, "1", "playing", {}}, {0, "2", "paused", {}}, {0, "1", "Stopped", {}},
+      {0, "1", "stopped", play},  // the disc reached its end
+      {3, "1", "playing", jump}, {3, "3", "playing", {}}, {3, "4", "playing", jump},  // track 4 began
+      {3, "3", "stopped", jump}, {3, "03", "paused", {}},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(std::to_string(row.repeatTrack) + " " + row.track + " " + row.mode);
+    state.settings.repeatTrack = row.repeatTrack;
+    Lines expected = kCdQueries;
+    expected.insert(expected.end(), row.then.begin(), row.then.end());
+    EXPECT_EQ(Poll(row.track, row.mode), expected);
+    EXPECT_TRUE(state.player.cdPollOk);
+  }
 }
 
 // A track the disc does not have: the position query fails, and its error

@@ -22,6 +22,14 @@ class EffectLoopTest : public SimTest {
     sim->windowing.haltAfterRefreshes = frames;
     return sim::ContinueRun(*sim);
   }
+  // A key pressed while the loop waits ends the run within one refresh.
+  void ExpectKeyEndsTheRunWithinOneRefresh(std::int32_t key) {
+    const std::int64_t pressed = sim->clock.Now() + 5'000;
+    sim->windowing.haltAfterRefreshes.reset();
+    sim->windowing.PostKey(key, pressed);
+    EXPECT_TRUE(sim::ContinueRun(*sim).ended);
+    EXPECT_LE(sim->clock.Now() - pressed, sim->windowing.refreshInterval);
+  }
   std::vector<std::int32_t> Frames() const {
     std::vector<std::int32_t> frames;
     for (const auto& call : RecordingEffect::Calls()) frames.push_back(call.frame);
@@ -97,12 +105,7 @@ TEST_F(EffectLoopTest, TheGraphicsCardPresentsEveryFramesOffsetInTurn) {
     EXPECT_EQ(sim->windowing.cardOffsets, expected);
     EXPECT_TRUE(RecordingEffect::Calls().empty());
     EXPECT_EQ(saver().frameCounter(), shown % 21);
-    // A key pressed while the loop waits ends the run within one refresh.
-    const std::int64_t pressed = sim->clock.Now() + 5'000;
-    sim->windowing.haltAfterRefreshes.reset();
-    sim->windowing.PostKey(0x41, pressed);
-    EXPECT_TRUE(sim::ContinueRun(*sim).ended);
-    EXPECT_LE(sim->clock.Now() - pressed, sim->windowing.refreshInterval);
+    ExpectKeyEndsTheRunWithinOneRefresh(0x41);
   }
 }
 
@@ -141,9 +144,7 @@ TEST_F(EffectLoopTest, AFailingCardOrMissingLibraryLeavesTheProcessorDrawing) {
       EXPECT_EQ(sim->desktop.Screen(), wallpaper);
     }
     EXPECT_EQ(sim->windowing.refreshCount, 60);
-    sim->windowing.haltAfterRefreshes.reset();
-    sim->windowing.PostKey(0x41, sim->clock.Now() + 5'000);
-    EXPECT_TRUE(sim::ContinueRun(*sim).ended);
+    ExpectKeyEndsTheRunWithinOneRefresh(0x41);
   }
 }
 
@@ -185,12 +186,7 @@ TEST_F(EffectLoopTest, EveryFlushBehaviourKeepsOneFramePerRefreshAndAKeyWithinOn
     for (std::size_t i = 2; i < times.size(); ++i)
       EXPECT_EQ(times[i] - times[i - 1], sim->windowing.refreshInterval) << i;
     EXPECT_EQ(sim->windowing.flushCalls, flush == Flush::Off ? 0 : 61);
-    // A key pressed while the loop waits ends the run within one interval.
-    const std::int64_t pressed = sim->clock.Now() + 5'000;
-    sim->windowing.haltAfterRefreshes.reset();
-    sim->windowing.PostKey(0x20, pressed);
-    EXPECT_TRUE(sim::ContinueRun(*sim).ended);
-    EXPECT_LE(sim->clock.Now() - pressed, sim->windowing.refreshInterval);
+    ExpectKeyEndsTheRunWithinOneRefresh(0x20);
   }
 }
 
