@@ -79,7 +79,8 @@ FontSpec CommandDesignFont() {
 Command::Command(Platform& platform, Form& host)
     : platform_(platform),
       surface_(host.AddUserControl(kCommandClassName)),
-      label_(surface_.AddLabel()),
+      windowless_(surface_, ScaleUnit::Twips, platform.windowing.TwipsPerPixelX(), platform.windowing.TwipsPerPixelY()),
+      label_(windowless_.AddLabel()),
       timer_(surface_.AddTimer(100, false)) {
   // The design settings of the surface and its caption label.
   surface_.SetScaleMode(ScaleUnit::Twips);
