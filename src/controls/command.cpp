@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "base/checked.h"
+#include "base/colour.h"
 #include "base/errors.h"
 
 namespace tolvarin {
@@ -26,32 +27,6 @@ constexpr double kStripHeight = kPictureHeight - 2 * kCorner;  // 17
 
 constexpr const char* kLightColour = "&HFFFFFF";
 constexpr const char* kDarkColour = "&HC6C5D7";
-
-// "&H..." read as a hexadecimal number.
-unsigned long HexValue(const std::string& text) {
-  if (text.size() < 3 || text[0] != '&' || (text[1] != 'H' && text[1] != 'h')) RaiseTypeMismatch();
-  char* end = nullptr;
-  const unsigned long value = std::strtoul(text.c_str() + 2, &end, 16);
-  if (end != text.c_str() + text.size()) RaiseTypeMismatch();
-  return value;
-}
-
-// A colour text as the three 16-bit channels of a gradient vertex: the value
-// written back as upper-case hexadecimal, its pairs taken in written order.
-void ChannelsOf(const std::string& colour, std::uint16_t& red, std::uint16_t& green, std::uint16_t& blue) {
-  char digits[24];
-  std::snprintf(digits, sizeof digits, "%lX", HexValue(colour));
-  const std::string hex = digits;
-  if (hex.size() < 6) RaiseInvalidPropertyValue();
-  const auto channel = [&](std::size_t at) {
-    const unsigned long value = HexValue("&H" + hex.substr(at, 2) + "00");
-    if (value > 0xFFFF) RaiseOverflow();
-    return std::uint16_t(value);
-  };
-  red = channel(0);
-  green = channel(2);
-  blue = channel(4);
-}
 
 }  // namespace
 

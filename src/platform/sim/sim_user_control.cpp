@@ -34,11 +34,7 @@ void SimUserControl::Move(double left, double top, double width, double height) 
   width_ = width;
   height_ = height;
   const std::int32_t w = TwipsToPixels(width, TwipsPerPixelX()), h = TwipsToPixels(height, TwipsPerPixelY());
-  if (w != bitmap.width || h != bitmap.height) {
-    Bitmap resizedBitmap(w, h, SimColourPixel(backColor_));
-    CopyBlock(ViewOf(resizedBitmap), 0, 0, bitmap.width, bitmap.height, ViewOf(bitmap), 0, 0);
-    bitmap = std::move(resizedBitmap);
-  }
+  if (w != bitmap.width || h != bitmap.height) bitmap.Resize(w, h, SimColourPixel(backColor_));
   if (SimWindow* window = form_.windowing().desktop().Find(hwnd_)) window->rect = ScreenRect();
   if (resized && onResize) onResize();
 }

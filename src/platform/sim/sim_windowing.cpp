@@ -41,9 +41,7 @@ SimSurface::SimSurface(SimForm& owner, bool shown) : form(owner), visible(shown)
 void SimSurface::SetSize(double width, double height) {
   // As on Windows: a size that cannot be a window's is refused, never clamped.
   if (!(width >= 0 && height >= 0 && width < 1e6 && height < 1e6)) RaiseInvalidPropertyValue();
-  Bitmap resized(TwipsToPixels(width, 1), TwipsToPixels(height, 1), PixelFromColor(form.BackColor()));
-  CopyBlock(ViewOf(resized), 0, 0, bitmap.width, bitmap.height, ViewOf(bitmap), 0, 0);
-  bitmap = std::move(resized);
+  bitmap.Resize(TwipsToPixels(width, 1), TwipsToPixels(height, 1), PixelFromColor(form.BackColor()));
   UpdateRecord();
 }
 
@@ -705,11 +703,7 @@ void SimForm::ClientSizeChanged() {
   const std::int32_t width = std::int32_t(ScaleWidth()), height = std::int32_t(ScaleHeight());
   // The retained image keeps what was drawn; it only grows, as the client
   // area of a minimised window is empty but its image is not lost.
-  if (width > canvas.width || height > canvas.height) {
-    Bitmap grown(std::max(width, canvas.width), std::max(height, canvas.height), PixelFromColor(BackColor()));
-    CopyBlock(ViewOf(grown), 0, 0, canvas.width, canvas.height, ViewOf(canvas), 0, 0);
-    canvas = std::move(grown);
-  }
+  canvas.Resize(std::max(width, canvas.width), std::max(height, canvas.height), PixelFromColor(BackColor()));
   if (!visible_ || destroyed_) return;
   if (width == canvasWidth_ && height == canvasHeight_) return;
   canvasWidth_ = width;
