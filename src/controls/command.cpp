@@ -72,9 +72,9 @@ Command::Command(Platform& platform, Form& host)
     if (auto picture = platform_.pictures.LoadPictureResource(FacePictureResource(FacePicture(i))))
       pictures_[i] = std::move(*picture);
 
-  surface_.onMouseDown = [this](std::int16_t b, std::int16_t s, float x, float y) { UserControl_MouseDown(b, s, x, y); };
-  surface_.onMouseMove = [this](std::int16_t b, std::int16_t s, float x, float y) { UserControl_MouseMove(b, s, x, y); };
-  surface_.onMouseUp = [this](std::int16_t b, std::int16_t s, float x, float y) { UserControl_MouseUp(b, s, x, y); };
+  windowless_.onMouseDown = [this](std::int16_t b, std::int16_t s, float x, float y) { UserControl_MouseDown(b, s, x, y); };
+  windowless_.onMouseMove = [this](std::int16_t b, std::int16_t s, float x, float y) { UserControl_MouseMove(b, s, x, y); };
+  windowless_.onMouseUp = [this](std::int16_t b, std::int16_t s, float x, float y) { UserControl_MouseUp(b, s, x, y); };
   label_.onMouseDown = [this](std::int16_t b, std::int16_t s, float x, float y) { LblMsg_MouseDown(b, s, x, y); };
   label_.onMouseMove = [this](std::int16_t b, std::int16_t s, float x, float y) { LblMsg_MouseMove(b, s, x, y); };
   label_.onMouseUp = [this](std::int16_t b, std::int16_t s, float x, float y) { LblMsg_MouseUp(b, s, x, y); };
@@ -86,9 +86,9 @@ Command::Command(Platform& platform, Form& host)
 
 Command::~Command() {
   // The surface and the timer belong to the host form and may outlive the control.
-  surface_.onMouseDown = nullptr;
-  surface_.onMouseMove = nullptr;
-  surface_.onMouseUp = nullptr;
+  windowless_.onMouseDown = nullptr;
+  windowless_.onMouseMove = nullptr;
+  windowless_.onMouseUp = nullptr;
   label_.onMouseDown = nullptr;
   label_.onMouseMove = nullptr;
   label_.onMouseUp = nullptr;

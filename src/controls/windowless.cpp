@@ -200,16 +200,26 @@ Windowless* WindowlessControls::ControlAt(std::int32_t x, std::int32_t y) const 
 }
 
 bool WindowlessControls::Pointer(const PointerInput& input) {
-  Windowless* target = pressed_ ? pressed_ : ControlAt(input.x, input.y);
-  if (!target) return false;
-  if (input.kind == PointerInput::Kind::Down && !pressed_) {
+  const bool down = input.kind == PointerInput::Kind::Down, up = input.kind == PointerInput::Kind::Up;
+  const bool released = up && input.held == 0;
+  Windowless* target = pressed_ || pressedHost_ ? pressed_ : ControlAt(input.x, input.y);
+  const PointerHandler Windowless::*member = down ? &Windowless::onMouseDown
+                                             : up ? &Windowless::onMouseUp
+                                                  : &Windowless::onMouseMove;
+  if (!target) {
+    if (down) pressedHost_ = true;
+    if (released) pressedHost_ = false;
+    const PointerHandler& handler = down ? onMouseDown : up ? onMouseUp : onMouseMove;
+    if (handler) handler(input.button, input.shift, float(input.x * UnitsX()), float(input.y * UnitsY()));
+    return false;
+  }
+  if (down && !pressed_) {
     pressed_ = target;
     leftPressed_ = false;
   }
-  if (input.kind == PointerInput::Kind::Down && input.button == kLeftButton) leftPressed_ = true;
-  const bool click = input.kind == PointerInput::Kind::Up && input.button == kLeftButton && leftPressed_ &&
-                     ControlAt(input.x, input.y) == target;
-  if (input.kind == PointerInput::Kind::Up && input.held == 0) pressed_ = nullptr;
+  if (down && input.button == kLeftButton) leftPressed_ = true;
+  const bool click = up && input.button == kLeftButton && leftPressed_ && ControlAt(input.x, input.y) == target;
+  if (released) pressed_ = nullptr;
 
   // Positions relative to the control, in the set's unit.
   double left = 0, top = 0;
@@ -218,17 +228,15 @@ bool WindowlessControls::Pointer(const PointerInput& input) {
   } else if (auto* image = dynamic_cast<WindowlessImage*>(target)) {
     left = image->left_, top = image->top_;
   }
-  const float x = float(input.x * UnitsX() - left), y = float(input.y * UnitsY() - top);
-  const PointerHandler& handler = input.kind == PointerInput::Kind::Down ? target->onMouseDown
-                                  : input.kind == PointerInput::Kind::Up ? target->onMouseUp
-                                                                         : target->onMouseMove;
-  if (handler) handler(input.button, input.shift, x, y);
+  const PointerHandler& handler = target->*member;
+  if (handler) handler(input.button, input.shift, float(input.x * UnitsX() - left), float(input.y * UnitsY() - top));
   if (click && target->onClick) target->onClick();
   return true;
 }
 
 void WindowlessControls::CancelPress() {
   pressed_ = nullptr;
+  pressedHost_ = false;
   leftPressed_ = false;
 }
 

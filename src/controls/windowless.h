@@ -5,9 +5,9 @@
 //
 // Hit-testing: an image takes a press before a label; among images, and
 // among labels, the one added last lies on top. Shapes take no pointer, and a
-// disabled label lets it through. A press keeps the pointer with the control
-// it began on until every button is up; a click is a left press and release
-// over the same control.
+// disabled label lets it through to the host. A press keeps the pointer with
+// the control (or the host's own face) it began on until every button is up;
+// a click is a left press and release over the same control.
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -140,6 +140,12 @@ class WindowlessControls final : public WindowlessLayer {
   WindowlessShape& AddShape(const ShapeDesign& design);
   const std::vector<std::unique_ptr<WindowlessLabel>>& Labels() const { return labels_; }
 
+  // The pointer on the host where no control takes it, positions in the
+  // set's unit relative to the host.
+  PointerHandler onMouseDown;
+  PointerHandler onMouseMove;
+  PointerHandler onMouseUp;
+
   void Paint(WindowlessCanvas& canvas) override;
   bool Pointer(const PointerInput& input) override;
   bool Covers(std::int32_t x, std::int32_t y) override { return ControlAt(x, y) != nullptr; }
@@ -169,7 +175,8 @@ class WindowlessControls final : public WindowlessLayer {
   std::vector<std::unique_ptr<WindowlessShape>> shapes_;
   std::vector<std::unique_ptr<WindowlessLabel>> labels_;
   Windowless* pressed_ = nullptr;  // the control a press began on
-  bool leftPressed_ = false;       // the left button went down on it
+  bool pressedHost_ = false;       // a press began where no control is
+  bool leftPressed_ = false;       // the left button went down on the control
 };
 
 }  // namespace tolvarin

@@ -19,7 +19,8 @@ enum class ScaleUnit : std::int16_t { Twips = 1, Pixels = 3 };
 enum class BackStyle : std::int16_t { Transparent = 0, Opaque = 1 };
 
 // A control's own window. After a press on it, pointer moves and the release
-// keep coming to it, wherever the pointer is, until the button is released.
+// keep coming to it, wherever the pointer is, until the button is released;
+// they go to its windowless layer, which also has the control's own.
 class UserControlSurface : public WindowlessHost {
  public:
   virtual Hwnd hWnd() = 0;
@@ -70,10 +71,6 @@ class UserControlSurface : public WindowlessHost {
   // announces for the control.
   virtual void SetWindowTextW(const std::string& text) = 0;
 
-  // Positions in the current scale.
-  PointerHandler onMouseDown;
-  PointerHandler onMouseMove;
-  PointerHandler onMouseUp;
   std::function<void()> onGotFocus;
   std::function<void()> onLostFocus;
   std::function<void()> onResize;

@@ -424,7 +424,6 @@ void SimWindowing::Forget(SimUserControl* control) {
   if (focused_ == control) focused_ = nullptr;
   if (capture_ == control) {
     capture_ = nullptr;
-    captureLayer_ = nullptr;
     buttonsDown_ = 0;
   }
 }
@@ -501,7 +500,7 @@ void SimWindowing::RoutePointer(const SimEvent& event) {
       if (host.layer) host.layer->Pointer(InputOf(event, buttonsDown_, origin));
       // A press on a form (its background, its panels, their windowless
       // controls) captures the pointer for it, as a press on a control does.
-      if (event.kind == SimEvent::Kind::MouseDown && FormOf(under)) {
+      if (event.kind == SimEvent::Kind::MouseDown) {
         captureForm_ = under;
         captureLayer_ = &host;
         captureOrigin_ = origin;
@@ -513,28 +512,10 @@ void SimWindowing::RoutePointer(const SimEvent& event) {
     SetFocus(target);
     if (!ControlOf(target->hWnd())) return;
   }
+  if (event.kind == SimEvent::Kind::MouseDown) capture_ = target;
+  if (event.kind == SimEvent::Kind::MouseUp && buttonsDown_ == 0) capture_ = nullptr;
   const RectL rect = target->ScreenRect();
-  const PointerInput input = InputOf(event, buttonsDown_, PointL{rect.left, rect.top});
-  // A press on a windowless control keeps the pointer with it; one on the
-  // control's own face, with the face.
-  const bool taken = target->windowless.layer && (capture_ == nullptr || captureLayer_ == &target->windowless) &&
-                     target->windowless.layer->Pointer(input);
-  if (event.kind == SimEvent::Kind::MouseDown && capture_ == nullptr) {
-    capture_ = target;
-    captureLayer_ = taken ? &target->windowless : nullptr;
-  }
-  if (event.kind == SimEvent::Kind::MouseUp && buttonsDown_ == 0) {
-    capture_ = nullptr;
-    captureLayer_ = nullptr;
-  }
-  if (taken) return;
-  const bool twips = target->ScaleMode() == ScaleUnit::Twips;
-  const float x = float(twips ? input.x * twipsPerPixelX_ : input.x);
-  const float y = float(twips ? input.y * twipsPerPixelY_ : input.y);
-  const PointerHandler& handler = event.kind == SimEvent::Kind::MouseDown ? target->onMouseDown
-                                  : event.kind == SimEvent::Kind::MouseUp ? target->onMouseUp
-                                                                          : target->onMouseMove;
-  if (handler) handler(input.button, event.shift, x, y);
+  if (target->windowless.layer) target->windowless.layer->Pointer(InputOf(event, buttonsDown_, PointL{rect.left, rect.top}));
 }
 
 void SimWindowing::PostDeactivateApp(std::int64_t at) { Queue(SimEvent::Kind::DeactivateApp, at); }

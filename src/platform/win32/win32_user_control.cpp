@@ -152,29 +152,17 @@ void Win32UserControl::Pointer(UINT message, WPARAM wParam, LPARAM lParam) {
     ::SetFocus(window_);
     if (!window_) return;
   }
-  // The press and what follows it go where the press began.
-  const bool toLayer = layer_ && (captured_ ? capturedByLayer_ : layer_->Covers(input->x, input->y));
+  // After a press the pointer stays with the control until every button is up.
   if (input->kind == PointerInput::Kind::Down && !captured_) {
     SetCapture(window_);
     captured_ = true;
-    capturedByLayer_ = toLayer;
   }
   if (input->kind == PointerInput::Kind::Up && input->held == 0 && captured_) {
     releasing_ = true;
     ReleaseCapture();  // WM_CAPTURECHANGED ends the capture
     releasing_ = false;
   }
-  if (toLayer) {
-    layer_->Pointer(*input);
-    return;
-  }
-  const bool twips = scale_ == ScaleUnit::Twips;
-  const float x = float(twips ? input->x * twipsPerPixelX_ : input->x);
-  const float y = float(twips ? input->y * twipsPerPixelY_ : input->y);
-  const PointerHandler& handler = input->kind == PointerInput::Kind::Down ? onMouseDown
-                                  : input->kind == PointerInput::Kind::Up ? onMouseUp
-                                                                          : onMouseMove;
-  if (handler) handler(input->button, input->shift, x, y);
+  if (layer_) layer_->Pointer(*input);
 }
 
 LRESULT Win32UserControl::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {

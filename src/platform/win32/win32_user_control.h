@@ -69,8 +69,7 @@ class Win32UserControl final : public UserControlSurface {
   std::uint32_t backColor_ = 0x8000000F;
   WindowlessLayer* layer_ = nullptr;
   bool captured_ = false;
-  bool capturedByLayer_ = false;  // the captured press began on a windowless control
-  bool releasing_ = false;        // letting the pointer go at the release
+  bool releasing_ = false;  // letting the pointer go at the release
 };
 
 }  // namespace tolvarin

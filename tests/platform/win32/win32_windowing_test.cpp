@@ -252,8 +252,8 @@ TEST_F(Win32WindowingTest, LabelsAreDrawnByGdiAndTakeTheirPressesAndClicks) {
   label.onMouseUp = [&](std::int16_t, std::int16_t, float x, float) {
     heard.push_back("label up " + std::to_string(int(std::lround(x / X(1)))));
   };
-  surface.onMouseDown = [&](std::int16_t, std::int16_t, float, float) { heard.push_back("surface down"); };
-  surface.onMouseUp = [&](std::int16_t, std::int16_t, float, float) { heard.push_back("surface up"); };
+  caption.onMouseDown = [&](std::int16_t, std::int16_t, float, float) { heard.push_back("surface down"); };
+  caption.onMouseUp = [&](std::int16_t, std::int16_t, float, float) { heard.push_back("surface up"); };
   const HWND control = ToHwnd(surface.hWnd());
   SendMessageW(control, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(15, 5));
   EXPECT_EQ(GetCapture(), control);
