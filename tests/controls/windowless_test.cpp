@@ -215,17 +215,5 @@ TEST_F(WindowlessTest, BadSizesAndColoursAreRefused) {
   }
 }
 
-// The pointer shape over a label is its resource, over anything else the default.
-TEST_F(WindowlessTest, ThePointerShapeIsTheLabelsOwn) {
-  LabelDesign design = Label({0, 0, 50, 20});
-  design.pointerResource = "LINK";
-  controls->AddLabel(design);
-  controls->AddLabel(Label({50, 0, 50, 20}));
-  EXPECT_EQ(sim.windowing.PointerAt(10, 5), "LINK");
-  EXPECT_EQ(sim.windowing.PointerAt(60, 5), "");
-  sim.windowing.SetMousePointer(kPointerHourglass);
-  EXPECT_EQ(sim.windowing.PointerAt(10, 5), "hourglass");
-}
-
 }  // namespace
 }  // namespace tolvarin::testing
