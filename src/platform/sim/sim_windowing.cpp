@@ -578,13 +578,8 @@ void SimWindowing::Dispatch(const SimEvent& event) {
         if (!form || !form->Visible()) continue;
         const RectL rect = form->ScreenRect();
         if (!Contains(rect, event.x, event.y)) continue;
-        for (auto surface = form->surfaces.rbegin(); surface != form->surfaces.rend(); ++surface) {
-          SimSurface& s = **surface;
-          if (s.visible && Contains(s.ClientRect(), event.x - rect.left, event.y - rect.top)) {
-            if (s.onClick) s.onClick();
-            return;
-          }
-        }
+        std::int32_t x = event.x - rect.left, y = event.y - rect.top;
+        if (SimSurface* surface = form->SurfaceAt(x, y); surface && surface->onClick) surface->onClick();
         return;
       }
       break;
@@ -722,15 +717,20 @@ void SimWindowing::PostButtonClick(std::int32_t x, std::int32_t y, std::int32_t 
   PostMouseUp(x, y, std::int16_t(button), 0, at);
 }
 
-SimLayerHost& SimForm::LayerAt(std::int32_t& x, std::int32_t& y) {
+SimSurface* SimForm::SurfaceAt(std::int32_t& x, std::int32_t& y) {
   for (auto surface = surfaces.rbegin(); surface != surfaces.rend(); ++surface) {
     const RectL at = (*surface)->ClientRect();
     if ((*surface)->visible && Contains(at, x, y)) {
       x -= at.left, y -= at.top;
-      return (*surface)->windowless;
+      return surface->get();
     }
   }
-  return windowless;
+  return nullptr;
+}
+
+SimLayerHost& SimForm::LayerAt(std::int32_t& x, std::int32_t& y) {
+  SimSurface* surface = SurfaceAt(x, y);
+  return surface ? surface->windowless : windowless;
 }
 
 std::string SimWindowing::PointerAt(std::int32_t x, std::int32_t y) {

@@ -115,9 +115,10 @@ class SimForm final : public Form {
   // The form's client area on the screen, in pixels.
   RectL ScreenRect() const;
   void Paint(Bitmap& screen);
-  // The layer that takes the pointer at a point of the client area: the
-  // topmost visible surface's there, else the form's own; the point becomes
-  // relative to it.
+  // The topmost visible surface at a point of the client area, the point
+  // made relative to it; null for none.
+  SimSurface* SurfaceAt(std::int32_t& x, std::int32_t& y);
+  // The layer that takes the pointer there: that surface's, else the form's own.
   SimLayerHost& LayerAt(std::int32_t& x, std::int32_t& y);
 
   const FormDesign design;
