@@ -1,7 +1,6 @@
 #include "platform/win32/win32_controls.h"
 
 #include <algorithm>
-#include <cmath>
 
 #include "base/errors.h"
 #include "platform/win32/win32_windowless.h"
@@ -9,21 +8,6 @@
 #include "platform/win32/win32_windowing.h"
 
 namespace tolvarin {
-
-namespace {
-
-HFONT CreateDesignFont(const FontSpec& font) {
-  HDC screen = GetDC(nullptr);
-  const int dotsPerInch = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 96;
-  if (screen) ReleaseDC(nullptr, screen);
-  const int height = -int(std::lround(font.size * dotsPerInch / 72.0));
-  const std::wstring face = Utf8ToWide(font.name);
-  return CreateFontW(height, 0, 0, 0, font.weight, FALSE, font.underline ? TRUE : FALSE, FALSE,
-                     DWORD(font.charset), OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                     DEFAULT_PITCH | FF_DONTCARE, face.c_str());
-}
-
-}  // namespace
 
 // ---- Native controls ------------------------------------------------------------------
 
@@ -105,7 +89,7 @@ class Win32ScrollBar final : public ScrollBarControl {
 class Win32ComboBox final : public ComboBoxControl {
  public:
   Win32ComboBox(Win32Windowing& windowing, HWND parent, const ComboBoxDesign& d)
-      : design(d), font_(CreateDesignFont(d.font)), back_(CreateSolidBrush(ResolveControlColor(d.backColor))) {
+      : design(d), font_(CreateFontOf(d.font, windowing.TwipsPerPixelY())), back_(CreateSolidBrush(ResolveControlColor(d.backColor))) {
     const ControlRect& r = d.rect;
     // The window's height includes the list that drops down; the edit part
     // takes its height from the font. Without CBS_AUTOHSCROLL a narrow box

@@ -34,6 +34,20 @@ void HoldPointer(HWND window, UINT message, WPARAM keys) {
   }
 }
 
+HFONT CreateFontOf(const FontSpec& font, double twipsPerPixel) {
+  const double dotsPerInch = 1440.0 / twipsPerPixel;
+  const std::wstring face = Utf8ToWide(font.name);
+  LOGFONTW logFont{};
+  logFont.lfHeight = -LONG(std::lround(font.size * dotsPerInch / 72.0));
+  logFont.lfWeight = font.weight;
+  logFont.lfItalic = font.italic;
+  logFont.lfUnderline = font.underline;
+  logFont.lfStrikeOut = font.strikethrough;
+  logFont.lfCharSet = BYTE(font.charset);
+  lstrcpynW(logFont.lfFaceName, face.c_str(), LF_FACESIZE);
+  return CreateFontIndirectW(&logFont);
+}
+
 namespace {
 
 std::int16_t ButtonsHeld(WPARAM flags) {
@@ -62,18 +76,7 @@ class Win32TextCanvas final : public WindowlessCanvas {
   // Selects the run's font into the DC for the life of the object.
   class Font {
    public:
-    Font(HDC dc, const TextRun& run) : dc_(dc) {
-      const double dotsPerInch = 1440.0 / run.fontTwipsPerPixel;
-      const std::wstring face = Utf8ToWide(run.font.name);
-      LOGFONTW logFont{};
-      logFont.lfHeight = -LONG(std::lround(run.font.size * dotsPerInch / 72.0));
-      logFont.lfWeight = run.font.weight;
-      logFont.lfItalic = run.font.italic;
-      logFont.lfUnderline = run.font.underline;
-      logFont.lfStrikeOut = run.font.strikethrough;
-      logFont.lfCharSet = BYTE(run.font.charset);
-      lstrcpynW(logFont.lfFaceName, face.c_str(), LF_FACESIZE);
-      font_ = CreateFontIndirectW(&logFont);
+    Font(HDC dc, const TextRun& run) : dc_(dc), font_(CreateFontOf(run.font, run.fontTwipsPerPixel)) {
       previous_ = SelectObject(dc, font_ ? static_cast<HGDIOBJ>(font_) : GetStockObject(DEFAULT_GUI_FONT));
     }
     ~Font() {

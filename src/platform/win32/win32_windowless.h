@@ -31,6 +31,10 @@ bool SetLayerCursor(Win32Windowing& windowing, HWND window, WindowlessLayer* lay
 // over a button is no click on it. Called with each pointer message.
 void HoldPointer(HWND window, UINT message, WPARAM keys);
 
+// The GDI font for a font spec, its point size taken at the given scale;
+// null where GDI cannot make it.
+HFONT CreateFontOf(const FontSpec& font, double twipsPerPixel);
+
 // Resolves a colour 0x00BBGGRR or a system colour (top bit set).
 COLORREF ResolveControlColor(std::uint32_t color);
 
