@@ -234,6 +234,10 @@ bool WindowlessControls::Pointer(const PointerInput& input) {
   return true;
 }
 
+bool WindowlessControls::Takes(const PointerInput& input) {
+  return pressed_ || (!pressedHost_ && ControlAt(input.x, input.y));
+}
+
 void WindowlessControls::CancelPress() {
   pressed_ = nullptr;
   pressedHost_ = false;

@@ -148,7 +148,7 @@ class WindowlessControls final : public WindowlessLayer {
 
   void Paint(WindowlessCanvas& canvas) override;
   bool Pointer(const PointerInput& input) override;
-  bool Covers(std::int32_t x, std::int32_t y) override { return ControlAt(x, y) != nullptr; }
+  bool Takes(const PointerInput& input) override;
   void CancelPress() override;
   std::string PointerResourceAt(std::int32_t x, std::int32_t y) override;
 

@@ -82,8 +82,9 @@ class WindowlessLayer {
   // True when a control of the layer took the event; the host then does
   // nothing else with it but keep the pointer till the buttons are up.
   virtual bool Pointer(const PointerInput& input) = 0;
-  // Whether a control of the layer takes the pointer at a host pixel.
-  virtual bool Covers(std::int32_t x, std::int32_t y) = 0;
+  // Whether Pointer would give the event to a control of the layer (the
+  // control pressed, else the one under the pointer).
+  virtual bool Takes(const PointerInput& input) = 0;
   // The host lost the pointer before the release.
   virtual void CancelPress() = 0;
   // Resource name of the pointer shape at a host pixel; "" for the host's own.

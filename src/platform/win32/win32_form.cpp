@@ -136,15 +136,14 @@ LRESULT Win32Form::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   HWND window = window_;
   LRESULT handled = 0;
   const bool byControls = controls_.HandleMessage(message, wParam, lParam, handled);
-  if (const auto input = PointerInputOf(message, wParam, lParam); input && layer_) layer_->Pointer(*input);
-  HoldPointer(window_, message, wParam);
+  if (!PointerToLayer(window_, layer_, message, wParam, lParam, releasing_)) HoldPointer(window_, message, wParam);
   if (byControls) return handled;
   switch (message) {
     case WM_SETCURSOR:
       if (SetLayerCursor(windowing_, window, layer_, wParam, lParam)) return TRUE;
       break;
     case WM_CAPTURECHANGED:
-      if (layer_) layer_->CancelPress();
+      if (layer_ && !releasing_) layer_->CancelPress();
       break;
     case WM_SIZE:
       ClientSizeChanged();

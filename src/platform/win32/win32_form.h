@@ -111,6 +111,7 @@ class Win32Form final : public Form {
   std::vector<std::unique_ptr<Win32UserControl>> userControls_;
   Win32ControlSet controls_{windowing_, window_};
   WindowlessLayer* layer_ = nullptr;
+  bool releasing_ = false;  // letting the pointer go before a release reaches the layer
   // The retained image of a dialog form, and the client size last reported.
   Win32Dib canvas_;
   std::int32_t reportedWidth_ = -1, reportedHeight_ = -1;

@@ -45,11 +45,8 @@ LRESULT Win32PictureSurface::HandleMessage(UINT message, WPARAM wParam, LPARAM l
   HWND window = window_;
   LRESULT handled = 0;
   if (controls_.HandleMessage(message, wParam, lParam, handled)) return handled;
-  if (const auto input = PointerInputOf(message, wParam, lParam); input && layer_ && layer_->Pointer(*input)) {
-    // A press on a windowless control keeps the pointer as one on the background does.
-    HoldPointer(window_, message, wParam);
-    return 0;
-  }
+  // A press on a windowless control keeps the pointer as one on the background does.
+  if (PointerToLayer(window_, layer_, message, wParam, lParam, releasing_)) return 0;
   switch (message) {
     case WM_SETCURSOR:
       if (SetLayerCursor(windowing_, window, layer_, wParam, lParam)) return TRUE;
@@ -78,7 +75,7 @@ LRESULT Win32PictureSurface::HandleMessage(UINT message, WPARAM wParam, LPARAM l
     case WM_MBUTTONUP: ButtonUp(3, wParam, lParam); return 0;
     case WM_CAPTURECHANGED:
       pressedButton_ = 0;
-      if (layer_) layer_->CancelPress();
+      if (layer_ && !releasing_) layer_->CancelPress();
       return 0;
     case WM_NCDESTROY:
       SetWindowLongPtrW(window, GWLP_USERDATA, 0);

@@ -53,6 +53,7 @@ class Win32PictureSurface final : public PictureSurface {
   int pressedButton_ = 0;  // 0 none, else 1 left, 2 right, 3 middle
   Win32ControlSet controls_{windowing_, window_};
   WindowlessLayer* layer_ = nullptr;
+  bool releasing_ = false;  // letting the pointer go before a release reaches the layer
 };
 
 }  // namespace tolvarin

@@ -176,6 +176,26 @@ std::optional<PointerInput> PointerInputOf(UINT message, WPARAM wParam, LPARAM l
   return input;
 }
 
+bool PointerToLayer(HWND window, WindowlessLayer* layer, UINT message, WPARAM wParam, LPARAM lParam,
+                    bool& releasing) {
+  const auto input = PointerInputOf(message, wParam, lParam);
+  if (!input || !layer) return false;
+  if (!layer->Takes(*input)) {
+    layer->Pointer(*input);
+    return false;
+  }
+  if (input->kind == PointerInput::Kind::Up) {
+    releasing = true;
+    HoldPointer(window, message, wParam);
+    releasing = false;
+    layer->Pointer(*input);
+  } else {
+    layer->Pointer(*input);
+    HoldPointer(window, message, wParam);
+  }
+  return true;
+}
+
 bool SetLayerCursor(Win32Windowing& windowing, HWND window, WindowlessLayer* layer, WPARAM wParam, LPARAM lParam) {
   if (windowing.MousePointer() == kPointerHourglass) {
     SetCursor(LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_WAIT)));

@@ -20,6 +20,14 @@ void PresentLayer(HDC windowDc, const RECT& area, std::int32_t width, std::int32
 // A pointer message as the layer takes it; nothing for other messages.
 std::optional<PointerInput> PointerInputOf(UINT message, WPARAM wParam, LPARAM lParam);
 
+// Gives a pointer message of a form or picture surface to its layer; a press
+// that a control takes keeps the pointer with the window until every button
+// is up, and the pointer is let go before the release reaches the control,
+// as a click may open windows of its own. `releasing` is set meanwhile.
+// True when a control took the message.
+bool PointerToLayer(HWND window, WindowlessLayer* layer, UINT message, WPARAM wParam, LPARAM lParam,
+                    bool& releasing);
+
 // WM_SETCURSOR for a form or picture surface: the hourglass while the
 // application-wide pointer says so, else the shape of the layer's control
 // under the pointer. True when a cursor was set.

@@ -192,7 +192,8 @@ TEST_F(Win32WindowingTest, ImageControlIsDrawnStretchedOnTheForm) {
 // Labels are drawn by GDI over the retained picture: text in the label's
 // colour where there is text, greyed text in other colours, a sunken border
 // around a bordered one; a click is a left press and release over the label,
-// and a label on a control's surface takes the pointer before the surface.
+// run after the pointer is let go, and a label on a control's surface takes the
+// pointer before the surface.
 TEST_F(Win32WindowingTest, LabelsAreDrawnByGdiAndTakeTheirPressesAndClicks) {
   auto form = NewForm();
   form->Move(0, 0, X(200), Y(60));
@@ -212,7 +213,11 @@ TEST_F(Win32WindowingTest, LabelsAreDrawnByGdiAndTakeTheirPressesAndClicks) {
   design.rect = ControlRect{140, 0, 40, 30};
   controls.AddLabel(design);
   int clicks = 0;
-  red.onClick = [&] { ++clicks; };
+  HWND captureAtClick = HWND(1);
+  red.onClick = [&] {
+    ++clicks;
+    captureAtClick = GetCapture();
+  };
   form->Show();
   PumpFor(50);
   const Bitmap shown = ReadWindow(ToHwnd(form->hWnd()), 200, 60);
@@ -235,6 +240,7 @@ TEST_F(Win32WindowingTest, LabelsAreDrawnByGdiAndTakeTheirPressesAndClicks) {
                                          {WM_RBUTTONDOWN, MK_RBUTTON, 10}, {WM_RBUTTONUP, 0, 10}})
     SendMessageW(window, UINT(message), WPARAM(keys), MAKELPARAM(x, 5));
   EXPECT_EQ(clicks, 1) << "released outside, and a right press, are no clicks";
+  EXPECT_EQ(captureAtClick, nullptr) << "the pointer is let go before the click, which may open windows";
 
   // On a control's surface, a press on the label keeps the pointer with it,
   // in twips relative to the label; the surface hears nothing.
