@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 namespace tolvarin {
 
@@ -38,6 +39,13 @@ void CopyBlock(const PixelView& destination, std::int32_t x, std::int32_t y, std
     for (std::int64_t r = 0; r < h; ++r)
       std::memmove(destination.row(std::int32_t(dy + r)) + dx, source.row(std::int32_t(sy + r)) + sx, bytes);
   }
+}
+
+void Bitmap::Resize(std::int32_t w, std::int32_t h, std::uint32_t fill) {
+  if (w == width && h == height) return;
+  Bitmap resized(w, h, fill);
+  CopyBlock(ViewOf(resized), 0, 0, width, height, ViewOf(*this), 0, 0);
+  *this = std::move(resized);
 }
 
 void Fill(const PixelView& destination, std::uint32_t pixel) {

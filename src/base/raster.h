@@ -15,6 +15,8 @@ struct Bitmap {
   Bitmap(std::int32_t w, std::int32_t h, std::uint32_t fill = 0);
 
   bool empty() const { return width <= 0 || height <= 0; }
+  // Makes the bitmap w x h, keeping the pixels both sizes share; new pixels get `fill`.
+  void Resize(std::int32_t w, std::int32_t h, std::uint32_t fill);
   std::uint32_t at(std::int32_t x, std::int32_t y) const { return pixels[std::size_t(y) * std::size_t(width) + std::size_t(x)]; }
   std::uint32_t& at(std::int32_t x, std::int32_t y) { return pixels[std::size_t(y) * std::size_t(width) + std::size_t(x)]; }
   friend bool operator==(const Bitmap&, const Bitmap&) = default;

@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "base/checked.h"
+#include "base/colour.h"
 #include "base/errors.h"
 
 namespace tolvarin {
@@ -26,32 +27,6 @@ constexpr double kStripHeight = kPictureHeight - 2 * kCorner;  // 17
 
 constexpr const char* kLightColour = "&HFFFFFF";
 constexpr const char* kDarkColour = "&HC6C5D7";
-
-// "&H..." read as a hexadecimal number.
-unsigned long HexValue(const std::string& text) {
-  if (text.size() < 3 || text[0] != '&' || (text[1] != 'H' && text[1] != 'h')) RaiseTypeMismatch();
-  char* end = nullptr;
-  const unsigned long value = std::strtoul(text.c_str() + 2, &end, 16);
-  if (end != text.c_str() + text.size()) RaiseTypeMismatch();
-  return value;
-}
-
-// A colour text as the three 16-bit channels of a gradient vertex: the value
-// written back as upper-case hexadecimal, its pairs taken in written order.
-void ChannelsOf(const std::string& colour, std::uint16_t& red, std::uint16_t& green, std::uint16_t& blue) {
-  char digits[24];
-  std::snprintf(digits, sizeof digits, "%lX", HexValue(colour));
-  const std::string hex = digits;
-  if (hex.size() < 6) RaiseInvalidPropertyValue();
-  const auto channel = [&](std::size_t at) {
-    const unsigned long value = HexValue("&H" + hex.substr(at, 2) + "00");
-    if (value > 0xFFFF) RaiseOverflow();
-    return std::uint16_t(value);
-  };
-  red = channel(0);
-  green = channel(2);
-  blue = channel(4);
-}
 
 }  // namespace
 
@@ -79,7 +54,8 @@ FontSpec CommandDesignFont() {
 Command::Command(Platform& platform, Form& host)
     : platform_(platform),
       surface_(host.AddUserControl(kCommandClassName)),
-      label_(surface_.AddLabel()),
+      windowless_(surface_, ScaleUnit::Twips, platform.windowing.TwipsPerPixelX(), platform.windowing.TwipsPerPixelY()),
+      label_(windowless_.AddLabel()),
       timer_(surface_.AddTimer(100, false)) {
   // The design settings of the surface and its caption label.
   surface_.SetScaleMode(ScaleUnit::Twips);
@@ -96,9 +72,9 @@ Command::Command(Platform& platform, Form& host)
     if (auto picture = platform_.pictures.LoadPictureResource(FacePictureResource(FacePicture(i))))
       pictures_[i] = std::move(*picture);
 
-  surface_.onMouseDown = [this](std::int16_t b, std::int16_t s, float x, float y) { UserControl_MouseDown(b, s, x, y); };
-  surface_.onMouseMove = [this](std::int16_t b, std::int16_t s, float x, float y) { UserControl_MouseMove(b, s, x, y); };
-  surface_.onMouseUp = [this](std::int16_t b, std::int16_t s, float x, float y) { UserControl_MouseUp(b, s, x, y); };
+  windowless_.onMouseDown = [this](std::int16_t b, std::int16_t s, float x, float y) { UserControl_MouseDown(b, s, x, y); };
+  windowless_.onMouseMove = [this](std::int16_t b, std::int16_t s, float x, float y) { UserControl_MouseMove(b, s, x, y); };
+  windowless_.onMouseUp = [this](std::int16_t b, std::int16_t s, float x, float y) { UserControl_MouseUp(b, s, x, y); };
   label_.onMouseDown = [this](std::int16_t b, std::int16_t s, float x, float y) { LblMsg_MouseDown(b, s, x, y); };
   label_.onMouseMove = [this](std::int16_t b, std::int16_t s, float x, float y) { LblMsg_MouseMove(b, s, x, y); };
   label_.onMouseUp = [this](std::int16_t b, std::int16_t s, float x, float y) { LblMsg_MouseUp(b, s, x, y); };
@@ -110,9 +86,9 @@ Command::Command(Platform& platform, Form& host)
 
 Command::~Command() {
   // The surface and the timer belong to the host form and may outlive the control.
-  surface_.onMouseDown = nullptr;
-  surface_.onMouseMove = nullptr;
-  surface_.onMouseUp = nullptr;
+  windowless_.onMouseDown = nullptr;
+  windowless_.onMouseMove = nullptr;
+  windowless_.onMouseUp = nullptr;
   label_.onMouseDown = nullptr;
   label_.onMouseMove = nullptr;
   label_.onMouseUp = nullptr;

@@ -10,6 +10,7 @@
 
 #include "base/raster.h"
 #include "controls/property_bag.h"
+#include "controls/windowless.h"
 #include "platform/platform.h"
 #include "state/window_names.h"
 
@@ -124,6 +125,7 @@ class Command {
 
   Platform& platform_;
   UserControlSurface& surface_;
+  WindowlessControls windowless_;
   WindowlessLabel& label_;
   Timer& timer_;
   Bitmap pictures_[6];

@@ -145,8 +145,8 @@ SettingsDialog::~SettingsDialog() = default;
 void SettingsDialog::CreateControls() {
   const double tx = platform_.windowing.TwipsPerPixelX(), ty = platform_.windowing.TwipsPerPixelY();
   auto rect = [&](std::string_view name, std::int32_t element = -1) { return PixelRect(LayoutOf(name, element), tx, ty); };
-  auto label = [&](ControlContainer& container, std::string_view name, std::int32_t element, const std::string& caption,
-                   std::uint32_t color, TextAlignment alignment) -> LabelControl& {
+  auto label = [&](WindowlessControls& container, std::string_view name, std::int32_t element, const std::string& caption,
+                   std::uint32_t color, TextAlignment alignment) -> WindowlessLabel& {
     LabelDesign design;
     design.rect = rect(name, element);
     design.caption = caption;
@@ -166,6 +166,8 @@ void SettingsDialog::CreateControls() {
   const ControlRect tileHolder = rect("Pic_Mbl");
   picMbl_->Move(tileHolder.left, tileHolder.top);
   picMbl_->SetSize(tileHolder.width, tileHolder.height);
+  formControls_ = std::make_unique<WindowlessControls>(*form_, ScaleUnit::Pixels, tx, ty);
+  panelControls_ = std::make_unique<WindowlessControls>(*picC_, ScaleUnit::Pixels, tx, ty);
   // The holder takes the tile's size, so the tiles meet whatever the screen's resolution.
   TrapErrors([&] {
     if (auto tile = platform_.pictures.LoadPictureResource(kTileResource)) {
@@ -175,7 +177,7 @@ void SettingsDialog::CreateControls() {
   });
 
   // Window controls.
-  label(*form_, "lbl", 7, kCreditLine, kWhite, TextAlignment::Left);
+  label(*formControls_, "lbl", 7, kCreditLine, kWhite, TextAlignment::Left);
   {
     LabelDesign design;
     design.rect = rect("lbl_URL");
@@ -184,11 +186,11 @@ void SettingsDialog::CreateControls() {
     design.foreColor = kWhite;
     design.pointerResource = kLinkPointerResource;
     design.autoSize = true;
-    lblUrl_ = &form_->AddLabel(design);
+    lblUrl_ = &formControls_->AddLabel(design);
   }
   const char* markResources[2] = {kMarkOffResource, kMarkOnResource};
   for (std::int32_t i = 0; i < 2; ++i) {
-    imgRa_[std::size_t(i)] = &form_->AddImage();
+    imgRa_[std::size_t(i)] = &formControls_->AddImage();
     const ControlRect r = rect("Img_Ra", i);
     imgRa_[std::size_t(i)]->Move(r.left, r.top, r.width, r.height);
     TrapErrors([&] {
@@ -200,7 +202,7 @@ void SettingsDialog::CreateControls() {
   }
 
   // Panel controls.
-  PictureSurface& pic = *picC_;
+  WindowlessControls& pic = *panelControls_;
   label(pic, "lbl", 15, "BGM", kBlack, TextAlignment::Center);
   pic.AddShape(ShapeDesign{rect("Shape3", 3), kBlack});
   label(pic, "lbl", 0, "Tolvarinの度合い", kBlack, TextAlignment::Center);
@@ -208,20 +210,20 @@ void SettingsDialog::CreateControls() {
   const char* modeTexts[3] = {"なし", "音楽CD", "MP3、WAV"};
   // In the order of the rows on screen: mode 1, then 0, then 2.
   for (std::int32_t mode : {1, 0, 2}) {
-    ImageControl& image = pic.AddImage();
+    WindowlessImage& image = pic.AddImage();
     const ControlRect r = rect("Img_BGM", mode);
     image.Move(r.left, r.top, r.width, r.height);
-    image.onMouseDown = [this, mode](std::int32_t) { SelectMusicMode(mode); };
+    image.onMouseDown = [this, mode](std::int16_t, std::int16_t, float, float) { SelectMusicMode(mode); };
     imgBgm_[std::size_t(mode)] = &image;
-    LabelControl& text = label(pic, "lbl_BGM", mode, modeTexts[mode], kBlack, TextAlignment::Left);
-    text.onMouseDown = [this, mode](std::int32_t) { SelectMusicMode(mode); };
+    WindowlessLabel& text = label(pic, "lbl_BGM", mode, modeTexts[mode], kBlack, TextAlignment::Left);
+    text.onMouseDown = [this, mode](std::int16_t, std::int16_t, float, float) { SelectMusicMode(mode); };
     lblBgm_[std::size_t(mode)] = &text;
     if (mode == 1) {
       ComboBoxDesign combo;
       combo.rect = rect("BGM_Repeat");
       combo.font = DialogFont();
       combo.backColor = kWhite;
-      bgmRepeat_ = &pic.AddComboBox(combo);
+      bgmRepeat_ = &picC_->AddComboBox(combo);
       label(pic, "lbl", 14, "曲目をﾘﾋﾟｰﾄ", kBlack, TextAlignment::Left);
     }
   }
@@ -241,7 +243,7 @@ void SettingsDialog::CreateControls() {
     design.smallChange = kDegreeSmallChange;
     design.largeChange = kDegreeLargeChange;
     design.value = kDegreeInitial;
-    hsDoai_ = &pic.AddScrollBar(design);
+    hsDoai_ = &picC_->AddScrollBar(design);
     hsDoai_->onChange = [this] { HS_Doai_Change(); };
     hsDoai_->onScroll = [this] { HS_Doai_Change(); };
   }

@@ -61,12 +61,15 @@ class SettingsDialog {
   PictureSurface& Pic_Mbl() { return *picMbl_; }
   ScrollBarControl& HS_Doai() { return *hsDoai_; }
   ComboBoxControl& BGM_Repeat() { return *bgmRepeat_; }
-  LabelControl& lbl_Doai() { return *lblDoai_; }
-  LabelControl& lbl_Fname() { return *lblFname_; }
-  LabelControl& lbl_URL() { return *lblUrl_; }
-  LabelControl& lbl_BGM(std::int32_t i) { return *lblBgm_.at(std::size_t(i)); }
-  ImageControl& Img_BGM(std::int32_t i) { return *imgBgm_.at(std::size_t(i)); }
-  ImageControl& Img_Ra(std::int32_t i) { return *imgRa_.at(std::size_t(i)); }
+  WindowlessLabel& lbl_Doai() { return *lblDoai_; }
+  WindowlessLabel& lbl_Fname() { return *lblFname_; }
+  WindowlessLabel& lbl_URL() { return *lblUrl_; }
+  WindowlessLabel& lbl_BGM(std::int32_t i) { return *lblBgm_.at(std::size_t(i)); }
+  WindowlessImage& Img_BGM(std::int32_t i) { return *imgBgm_.at(std::size_t(i)); }
+  WindowlessImage& Img_Ra(std::int32_t i) { return *imgRa_.at(std::size_t(i)); }
+  // The labels and images on the form and on the panel.
+  WindowlessControls& FormControls() { return *formControls_; }
+  WindowlessControls& PanelControls() { return *panelControls_; }
   // The pictures the marks were given, for reading back which one shows.
   const Bitmap& MarkPicture(std::int32_t i) const { return marks_.at(std::size_t(i)); }
   Command& Cmd_Set() { return *cmdSet_; }
@@ -86,12 +89,14 @@ class SettingsDialog {
   PictureSurface* picMbl_ = nullptr;
   ScrollBarControl* hsDoai_ = nullptr;
   ComboBoxControl* bgmRepeat_ = nullptr;
-  LabelControl* lblDoai_ = nullptr;
-  LabelControl* lblFname_ = nullptr;
-  LabelControl* lblUrl_ = nullptr;
-  std::array<LabelControl*, 3> lblBgm_{};
-  std::array<ImageControl*, 3> imgBgm_{};
-  std::array<ImageControl*, 2> imgRa_{};
+  std::unique_ptr<WindowlessControls> formControls_;
+  std::unique_ptr<WindowlessControls> panelControls_;
+  WindowlessLabel* lblDoai_ = nullptr;
+  WindowlessLabel* lblFname_ = nullptr;
+  WindowlessLabel* lblUrl_ = nullptr;
+  std::array<WindowlessLabel*, 3> lblBgm_{};
+  std::array<WindowlessImage*, 3> imgBgm_{};
+  std::array<WindowlessImage*, 2> imgRa_{};
   std::array<Bitmap, 2> marks_;
   std::unique_ptr<Command> cmdSet_;
   std::unique_ptr<Command> cmdCan_;

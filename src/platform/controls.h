@@ -1,17 +1,16 @@
 #pragma once
-// Controls that forms and picture surfaces hold: labels, rectangle shapes,
-// the horizontal scroll bar and the editable drop-down list. Positions and
-// sizes are pixels in the container's client area.
+// The native controls that forms and picture surfaces hold: the horizontal
+// scroll bar and the editable drop-down list. Positions and sizes are pixels
+// in the container's client area.
 #include <cstdint>
 #include <functional>
 #include <string>
 
 #include "platform/types.h"
 #include "platform/user_control.h"
+#include "platform/windowless.h"
 
 namespace tolvarin {
-
-class ImageControl;
 
 // The application-wide mouse pointer setting.
 inline constexpr std::int32_t kPointerDefault = 0;
@@ -28,42 +27,6 @@ struct ControlRect {
   friend bool operator==(const ControlRect&, const ControlRect&) = default;
 };
 
-
-struct LabelDesign {
-  ControlRect rect;
-  std::string caption;
-  FontSpec font;
-  std::uint32_t foreColor = 0;  // 0x00BBGGRR or a system colour
-  TextAlignment alignment = TextAlignment::Left;
-  bool border = false;          // a single-line border
-  // Sized to its text: one line, as wide as the text needs (at least the
-  // design width), so a wider font than designed for is not cut off.
-  bool autoSize = false;
-  // Resource name of the pointer shown over the label; empty for the default.
-  std::string pointerResource;
-};
-
-// A windowless label with a transparent background.
-class LabelControl {
- public:
-  virtual ~LabelControl() = default;
-  virtual void SetCaption(const std::string& caption) = 0;
-  virtual std::string Caption() const = 0;
-
-  std::function<void(std::int32_t button)> onMouseDown;
-  std::function<void()> onClick;
-};
-
-struct ShapeDesign {
-  ControlRect rect;
-  std::uint32_t borderColor = 0;  // 0x00BBGGRR
-};
-
-// A windowless rectangle outline, one pixel wide.
-class ShapeControl {
- public:
-  virtual ~ShapeControl() = default;
-};
 
 struct ScrollBarDesign {
   ControlRect rect;
@@ -119,13 +82,10 @@ class ComboBoxControl : public Focusable {
   virtual bool Enabled() const = 0;
 };
 
-// What forms and picture surfaces hold besides their own picture.
-class ControlContainer {
+// What forms and picture surfaces hold besides their own picture and the
+// windowless controls drawn over it.
+class ControlContainer : public WindowlessHost {
  public:
-  virtual ~ControlContainer() = default;
-  virtual ImageControl& AddImage() = 0;
-  virtual LabelControl& AddLabel(const LabelDesign& design) = 0;
-  virtual ShapeControl& AddShape(const ShapeDesign& design) = 0;
   virtual ScrollBarControl& AddScrollBar(const ScrollBarDesign& design) = 0;
   virtual ComboBoxControl& AddComboBox(const ComboBoxDesign& design) = 0;
 };

@@ -1,7 +1,7 @@
 #pragma once
 // The surface of a self-drawn control: a child window of a form with its own
-// retained 32-bit bitmap, a twips or pixel drawing scale, windowless labels
-// drawn on it, pointer and focus events, and window timers.
+// retained 32-bit bitmap, a twips or pixel drawing scale, pointer and focus
+// events, and window timers.
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -9,79 +9,20 @@
 
 #include "base/raster.h"
 #include "platform/types.h"
+#include "platform/windowless.h"
 
 namespace tolvarin {
 
 class Timer;
 
-// A font as a control holds it. Size in points; weight 400 normal, 700 bold.
-struct FontSpec {
-  std::string name;
-  double size = 9.75;
-  std::int16_t weight = 400;
-  bool italic = false;
-  bool underline = false;
-  bool strikethrough = false;
-  std::int16_t charset = 1;  // 1: the system's default character set, 128: Shift-JIS
-  friend bool operator==(const FontSpec&, const FontSpec&) = default;
-};
-
-// Mouse buttons in pointer events.
-inline constexpr std::int16_t kLeftButton = 1;
-inline constexpr std::int16_t kRightButton = 2;
-inline constexpr std::int16_t kMiddleButton = 4;
-// Modifier keys in pointer events.
-inline constexpr std::int16_t kShiftMask = 1;
-inline constexpr std::int16_t kCtrlMask = 2;
-inline constexpr std::int16_t kAltMask = 4;
-
-// Button (kLeftButton, ...), modifier keys, and the position in the current
-// scale of the control that reports it.
-using PointerHandler = std::function<void(std::int16_t button, std::int16_t shift, float x, float y)>;
-
-enum class TextAlignment : std::int16_t { Left = 0, Right = 1, Center = 2 };
 enum class ScaleUnit : std::int16_t { Twips = 1, Pixels = 3 };
 enum class BackStyle : std::int16_t { Transparent = 0, Opaque = 1 };
 
-// A label without a window, drawn on its container after the container's
-// image. Position and size in twips, relative to the container.
-class WindowlessLabel {
- public:
-  virtual ~WindowlessLabel() = default;
-  virtual void SetCaption(const std::string& text) = 0;
-  virtual std::string Caption() const = 0;
-  virtual void SetFont(const FontSpec& font) = 0;
-  virtual FontSpec Font() const = 0;
-  // 0x00BBGGRR, or a system colour (0x80000000 | index); an index the
-  // platform does not know raises "Invalid property value".
-  virtual void SetForeColor(std::uint32_t color) = 0;
-  virtual std::uint32_t ForeColor() const = 0;
-  virtual void SetAlignment(TextAlignment alignment) = 0;
-  virtual TextAlignment Alignment() const = 0;
-  // A disabled label shows its text greyed, as the platform draws it.
-  virtual void SetEnabled(bool enabled) = 0;
-  virtual bool Enabled() const = 0;
-  virtual void SetLeft(double twips) = 0;
-  virtual void SetTop(double twips) = 0;
-  virtual void SetWidth(double twips) = 0;
-  virtual void SetHeight(double twips) = 0;
-  virtual double Left() const = 0;
-  virtual double Top() const = 0;
-  virtual double Width() const = 0;
-  virtual double Height() const = 0;
-
-  // Positions are in twips, relative to the label.
-  PointerHandler onMouseDown;
-  PointerHandler onMouseMove;
-  PointerHandler onMouseUp;
-};
-
 // A control's own window. After a press on it, pointer moves and the release
-// keep coming to it, wherever the pointer is, until the button is released.
-class UserControlSurface {
+// keep coming to it, wherever the pointer is, until the button is released;
+// they go to its windowless layer, which also has the control's own.
+class UserControlSurface : public WindowlessHost {
  public:
-  virtual ~UserControlSurface() = default;
-
   virtual Hwnd hWnd() = 0;
   // The window of the form that holds the control.
   virtual Hwnd HostHwnd() = 0;
@@ -102,7 +43,7 @@ class UserControlSurface {
   virtual double ScaleHeight() const = 0;
 
   // Opaque shows the retained image; transparent shows what lies behind the
-  // control (its labels still show).
+  // control (its windowless controls still show).
   virtual void SetBackStyle(BackStyle style) = 0;
   virtual BackStyle GetBackStyle() const = 0;
   virtual void SetBackColor(std::uint32_t color) = 0;
@@ -117,12 +58,11 @@ class UserControlSurface {
   virtual void PaintPicture(const Bitmap& picture, double x, double y, std::optional<double> width,
                             std::optional<double> height, double sourceX, double sourceY,
                             double sourceWidth, double sourceHeight) = 0;
-  // Shows the retained image and the labels on screen now.
+  // Shows the retained image and the windowless controls on screen now.
   virtual void Refresh() = 0;
-  // The retained image (labels not included).
+  // The retained image (windowless controls not included).
   virtual Bitmap Image() = 0;
 
-  virtual WindowlessLabel& AddLabel() = 0;
   // A window timer that stops when the host form goes away.
   virtual Timer& AddTimer(std::int32_t intervalMilliseconds, bool enabled) = 0;
   // Gives the control the input focus.
@@ -131,10 +71,6 @@ class UserControlSurface {
   // announces for the control.
   virtual void SetWindowTextW(const std::string& text) = 0;
 
-  // Positions in the current scale.
-  PointerHandler onMouseDown;
-  PointerHandler onMouseMove;
-  PointerHandler onMouseUp;
   std::function<void()> onGotFocus;
   std::function<void()> onLostFocus;
   std::function<void()> onResize;

@@ -1,6 +1,6 @@
 #pragma once
 // The windowing layer: forms with events, picture surfaces with a retained
-// bitmap, image controls and window timers, the message pump and the screen.
+// bitmap, window timers, the message pump and the screen.
 //
 // Units: form positions and sizes are in twips; everything inside a form is
 // in pixels (every form of the program uses the pixel scale unit).
@@ -61,21 +61,6 @@ class PictureSurface : public ControlContainer {
   std::function<void()> onClick;
 };
 
-// A windowless image control; the picture is stretched to the control's size.
-class ImageControl {
- public:
-  virtual ~ImageControl() = default;
-  virtual void SetPicture(const Bitmap& picture) = 0;
-  virtual void Move(double left, double top, double width, double height) = 0;
-  virtual double Left() const = 0;
-  virtual double Top() const = 0;
-  virtual double Width() const = 0;
-  virtual double Height() const = 0;
-
-  // A mouse button pressed over the image (kLeftButton, kRightButton, kMiddleButton).
-  std::function<void(std::int32_t button)> onMouseDown;
-};
-
 struct FormDesign {
   std::string caption;
   bool borderless = true;
@@ -128,7 +113,6 @@ class Form : public ControlContainer {
   virtual void Unload() = 0;
 
   virtual PictureSurface& AddPictureSurface(bool visible) = 0;
-  virtual ImageControl& AddImage() = 0;
   virtual Timer& AddTimer(std::int32_t intervalMilliseconds, bool enabled) = 0;
   // The surface of a self-drawn control, a child window of this form; placed
   // with its Move. The form owns it for as long as the form lives.

@@ -15,7 +15,9 @@ PreviewWindow::PreviewWindow(Program& program) : program_(program) {
   design.showInTaskbar = false;
   form_ = windowing.CreateForm(design);
 
-  image_ = &form_->AddImage();
+  controls_ = std::make_unique<WindowlessControls>(*form_, ScaleUnit::Pixels, windowing.TwipsPerPixelX(),
+                                                   windowing.TwipsPerPixelY());
+  image_ = &controls_->AddImage();
   image_->Move(0, 0, kImgPrevDesignWidth / windowing.TwipsPerPixelX(),
                kImgPrevDesignHeight / windowing.TwipsPerPixelY());
   // Without its picture the window still shows its grey background.
@@ -81,7 +83,7 @@ void PreviewStartup(Program& program) {
 
   form.Move(placement.left, placement.top, placement.width, placement.height);
 
-  ImageControl& image = preview.Img_Prev();
+  WindowlessImage& image = preview.Img_Prev();
   image.Move(image.Left(), image.Top(), placement.width / platform.windowing.TwipsPerPixelX(),
              placement.height / platform.windowing.TwipsPerPixelY());
   image.Move(0, 0, image.Width(), image.Height());

@@ -4,6 +4,7 @@
 #include <memory>
 #include <string>
 
+#include "controls/windowless.h"
 #include "platform/windowing.h"
 #include "state/program.h"
 #include "state/window_names.h"
@@ -34,7 +35,7 @@ class PreviewWindow {
   PreviewWindow& operator=(const PreviewWindow&) = delete;
 
   Form& Tolvarin_R() { return *form_; }
-  ImageControl& Img_Prev() { return *image_; }
+  WindowlessImage& Img_Prev() { return *image_; }
 
   // Runs when the window is unloaded; does not cancel the unload.
   void Form_Unload();
@@ -47,7 +48,8 @@ class PreviewWindow {
  private:
   Program& program_;
   std::unique_ptr<Form> form_;
-  ImageControl* image_ = nullptr;
+  std::unique_ptr<WindowlessControls> controls_;
+  WindowlessImage* image_ = nullptr;
 };
 
 // The host window handle in a preview tail ("/p 1234"): the leading number

@@ -157,7 +157,7 @@ TEST_F(CommandFaceTest, TransparentBackgroundShowsWhatLiesBehindButKeepsTheCapti
   button.SetVisible(0);
   sim.windowing.Recompose();
   EXPECT_EQ(sim.desktop.Screen().at(rect.left + 30, rect.top + 10), 0x808080u) << "the form's back colour";
-  const auto runs = Surface(button).CurrentTextRuns();
+  const auto& runs = Surface(button).windowless.textRuns;
   ASSERT_EQ(runs.size(), 1u);
   EXPECT_EQ(runs[0].text, "設定");
   EXPECT_EQ(runs[0].alignment, TextAlignment::Center);

@@ -208,12 +208,13 @@ TEST_F(CommandPropertiesTest, AFailingRefreshStepTurnsTheCaptionBlackAndGoesOn) 
   button.Initialize();
   button.UserControl_MouseMove(0, 0, 0, 0);
   button.SetFontColour(0x00FF00);
-  static_cast<sim::SimLabel&>(button.LblMsg()).refuseEnable = true;
+  Surface(button).windowless.failNextInvalidate = true;
   button.RefreshFace();
   EXPECT_EQ(button.LblMsg().ForeColor(), 0u);
   EXPECT_EQ(Surface(button).bitmap, Face(button, FacePicture::Normal, true)) << "the draw still ran";
   // Reading FontColour gives the colour and refreshes even so.
   button.LblMsg().SetForeColor(0x00FF00);
+  Surface(button).windowless.failNextInvalidate = true;
   EXPECT_EQ(button.ReadFontColour(), 0x00FF00u);
   EXPECT_EQ(button.LblMsg().ForeColor(), 0u);
 }

@@ -48,7 +48,7 @@ class DialogTest : public SimTest {
   sim::SimScrollBar& scrollBar() { return static_cast<sim::SimScrollBar&>(dialog().HS_Doai()); }
   // 0 unselected, 1 selected, -1 neither picture.
   int Mark(int element) {
-    const Bitmap& shown = static_cast<sim::SimImage&>(dialog().Img_BGM(element)).picture;
+    const Bitmap& shown = dialog().Img_BGM(element).Picture();
     if (shown == dialog().MarkPicture(0)) return 0;
     if (shown == dialog().MarkPicture(1)) return 1;
     return -1;
@@ -91,9 +91,11 @@ TEST_F(DialogTest, CreditLineCarriesTheProjectVersion) {
                                std::to_string(TOLVARIN_VERSION_MINOR) + "." +
                                std::to_string(TOLVARIN_VERSION_PATCH);
   const ControlRect credit = PixelRect(LayoutOf("lbl", 7), 15, 15);
-  const sim::SimFormLabel* found = nullptr;
-  for (const auto& label : form().controls.labels) {
-    if (label->design.rect == credit) found = label.get();
+  const WindowlessLabel* found = nullptr;
+  for (const auto& label : dialog().FormControls().Labels()) {
+    if (ControlRect{std::int32_t(label->Left()), std::int32_t(label->Top()), std::int32_t(label->Width()),
+                    std::int32_t(label->Height())} == credit)
+      found = label.get();
   }
   ASSERT_NE(found, nullptr);
   EXPECT_EQ(found->Caption(), expected);

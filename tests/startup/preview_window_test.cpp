@@ -64,7 +64,7 @@ class PreviewTest : public SimTest {
   }
 
   PreviewWindow& preview() { return *program->previewWindow; }
-  ImageControl& image() { return preview().Img_Prev(); }
+  WindowlessImage& image() { return preview().Img_Prev(); }
   const sim::SimWindow* window() { return sim->desktop.Find(preview().Tolvarin_R().hWnd()); }
 
   // The part of the screen the host covers.

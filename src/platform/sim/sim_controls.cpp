@@ -1,20 +1,56 @@
 #include "platform/sim/sim_controls.h"
 
 #include <algorithm>
-#include <cmath>
 
 #include "base/errors.h"
+#include "base/colour.h"
 #include "platform/sim/sim_windowing.h"
 
 namespace tolvarin::sim {
 
 namespace {
 
-bool Inside(const ControlRect& rect, std::int32_t x, std::int32_t y) {
-  return x >= rect.left && x < rect.left + rect.width && y >= rect.top && y < rect.top + rect.height;
-}
+// Windows' default system colours, as pixels 0x00RRGGBB, by index.
+constexpr std::uint32_t kSystemColours[31] = {
+    0xC8C8C8, 0x000000, 0x99B4D1, 0xBFCDDB, 0xF0F0F0, 0xFFFFFF, 0x646464, 0x000000,
+    0x000000, 0x000000, 0xB4B4B4, 0xF4F7FC, 0xABABAB, 0x0078D7, 0xFFFFFF, 0xF0F0F0,
+    0xA0A0A0, 0x6D6D6D, 0x000000, 0x000000, 0xFFFFFF, 0x696969, 0xE3E3E3, 0x000000,
+    0xFFFFE1, 0x000000, 0x0066CC, 0xB9D1EA, 0xD7E4F2, 0x0078D7, 0xF0F0F0};
+
+class SimCanvas final : public WindowlessCanvas {
+ public:
+  SimCanvas(Bitmap& picture, SimLayerHost& host) : picture_(picture), host_(host) {}
+  PixelView Pixels() override { return ViewOf(picture_); }
+  std::uint32_t ColourPixel(std::uint32_t color) override { return SimColourPixel(color); }
+  void DrawTextW(const TextRun& run) override { host_.textRuns.push_back(run); }
+  std::int32_t MeasureText(const TextRun&) override { return host_.textWidth; }
+
+ private:
+  Bitmap& picture_;
+  SimLayerHost& host_;
+};
 
 }  // namespace
+
+std::uint32_t SimColourPixel(std::uint32_t color) {
+  ValidateColour(color);
+  return color & kSystemColourFlag ? kSystemColours[color & 0xFFu] : PixelFromColor(color);
+}
+
+void SimLayerHost::Paint(Bitmap& picture) {
+  textRuns.clear();
+  if (!layer) return;
+  SimCanvas canvas(picture, *this);
+  layer->Paint(canvas);
+}
+
+void SimLayerHost::Invalidate() {
+  ++invalidations;
+  if (failNextInvalidate) {
+    failNextInvalidate = false;
+    RaiseInvalidPropertyValue();
+  }
+}
 
 void SimFocusable::TakeFocus(const Focusable* self) {
   windowing_.SetFocus(nullptr);
@@ -77,21 +113,6 @@ void SimComboBox::Pick(std::int32_t index) {
 
 // ---------------------------------------------------------------- control set
 
-ImageControl& SimControlSet::AddImage() {
-  images.push_back(std::make_unique<SimImage>());
-  return *images.back();
-}
-
-LabelControl& SimControlSet::AddLabel(const LabelDesign& design) {
-  labels.push_back(std::make_unique<SimFormLabel>(design));
-  return *labels.back();
-}
-
-ShapeControl& SimControlSet::AddShape(const ShapeDesign& design) {
-  shapes.push_back(std::make_unique<SimShape>(design));
-  return *shapes.back();
-}
-
 ScrollBarControl& SimControlSet::AddScrollBar(const ScrollBarDesign& design) {
   scrollBars.push_back(std::make_unique<SimScrollBar>(windowing, design));
   return *scrollBars.back();
@@ -100,44 +121,6 @@ ScrollBarControl& SimControlSet::AddScrollBar(const ScrollBarDesign& design) {
 ComboBoxControl& SimControlSet::AddComboBox(const ComboBoxDesign& design) {
   comboBoxes.push_back(std::make_unique<SimComboBox>(windowing, design));
   return *comboBoxes.back();
-}
-
-void SimControlSet::Paint(Bitmap& client) const {
-  const PixelView view = ViewOf(client);
-  for (const auto& image : images) {
-    if (image->picture.empty()) continue;
-    Bitmap stretched(std::int32_t(std::lround(image->width)), std::int32_t(std::lround(image->height)));
-    StretchNearest(ViewOf(stretched), ViewOf(image->picture));
-    CopyBlock(view, std::int32_t(std::lround(image->left)), std::int32_t(std::lround(image->top)),
-              stretched.width, stretched.height, ViewOf(stretched), 0, 0);
-  }
-  for (const auto& shape : shapes) {
-    const ControlRect& r = shape->design.rect;
-    if (r.width <= 0 || r.height <= 0) continue;
-    const std::uint32_t pixel = PixelFromColor(shape->design.borderColor);
-    Bitmap line(std::max(r.width, r.height), 1, pixel);
-    Bitmap column(1, std::max(r.width, r.height), pixel);
-    CopyBlock(view, r.left, r.top, r.width, 1, ViewOf(line), 0, 0);
-    CopyBlock(view, r.left, r.top + r.height - 1, r.width, 1, ViewOf(line), 0, 0);
-    CopyBlock(view, r.left, r.top, 1, r.height, ViewOf(column), 0, 0);
-    CopyBlock(view, r.left + r.width - 1, r.top, 1, r.height, ViewOf(column), 0, 0);
-  }
-}
-
-SimImage* SimControlSet::ImageAt(std::int32_t x, std::int32_t y) const {
-  for (auto it = images.rbegin(); it != images.rend(); ++it) {
-    const SimImage& image = **it;
-    const ControlRect rect{std::int32_t(std::lround(image.left)), std::int32_t(std::lround(image.top)),
-                           std::int32_t(std::lround(image.width)), std::int32_t(std::lround(image.height))};
-    if (Inside(rect, x, y)) return it->get();
-  }
-  return nullptr;
-}
-
-SimFormLabel* SimControlSet::LabelAt(std::int32_t x, std::int32_t y) const {
-  for (auto it = labels.rbegin(); it != labels.rend(); ++it)
-    if (Inside((*it)->design.rect, x, y)) return it->get();
-  return nullptr;
 }
 
 }  // namespace tolvarin::sim

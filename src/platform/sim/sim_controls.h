@@ -1,7 +1,7 @@
 #pragma once
-// The simulated controls: labels, shapes, scroll bars and drop-down lists
-// held by a form or a picture surface, with the user's side of each (typing,
-// picking, clicking the scroll bar) for tests to drive.
+// The simulated controls: scroll bars and drop-down lists held by a form or a
+// picture surface, with the user's side of each (typing, picking, clicking the
+// scroll bar) for tests to drive; and what a host keeps of its windowless ones.
 #include <memory>
 #include <vector>
 
@@ -13,33 +13,21 @@ namespace tolvarin::sim {
 
 class SimWindowing;
 
-class SimImage final : public ImageControl {
- public:
-  void SetPicture(const Bitmap& picture) override { this->picture = picture; }
-  void Move(double l, double t, double w, double h) override { left = l, top = t, width = w, height = h; }
-  double Left() const override { return left; }
-  double Top() const override { return top; }
-  double Width() const override { return width; }
-  double Height() const override { return height; }
+// What a simulated host keeps of its windowless controls: the layer, and the
+// text its last paint drew, recorded rather than rasterised.
+struct SimLayerHost {
+  // Paints the layer over `picture` (host pixels) and records its text.
+  void Paint(Bitmap& picture);
 
-  Bitmap picture;
-  double left = 0, top = 0, width = 0, height = 0;
-};
-
-class SimFormLabel final : public LabelControl {
- public:
-  explicit SimFormLabel(const LabelDesign& d) : design(d), caption(d.caption) {}
-  void SetCaption(const std::string& text) override { caption = text; }
-  std::string Caption() const override { return caption; }
-
-  const LabelDesign design;
-  std::string caption;
-};
-
-class SimShape final : public ShapeControl {
- public:
-  explicit SimShape(const ShapeDesign& d) : design(d) {}
-  const ShapeDesign design;
+  WindowlessLayer* layer = nullptr;
+  std::vector<TextRun> textRuns;
+  // The width MeasureText answers for any text: 0, so labels sized to their
+  // text keep their design width.
+  std::int32_t textWidth = 0;
+  std::int64_t invalidations = 0;
+  // The next invalidation fails, as on a host whose window is gone.
+  bool failNextInvalidate = false;
+  void Invalidate();
 };
 
 class SimFocusable {
@@ -106,25 +94,17 @@ class SimComboBox final : public ComboBoxControl, private SimFocusable {
 // The controls of one container, in the order they were added.
 struct SimControlSet {
   explicit SimControlSet(SimWindowing& w) : windowing(w) {}
-  ImageControl& AddImage();
-  LabelControl& AddLabel(const LabelDesign& design);
-  ShapeControl& AddShape(const ShapeDesign& design);
   ScrollBarControl& AddScrollBar(const ScrollBarDesign& design);
   ComboBoxControl& AddComboBox(const ComboBoxDesign& design);
 
-  // Draws what the simulation draws of the controls (images and shape
-  // outlines; text is recorded, not drawn) onto the container's client pixels.
-  void Paint(Bitmap& client) const;
-  // The image or label under a point of the container, last added first.
-  SimImage* ImageAt(std::int32_t x, std::int32_t y) const;
-  SimFormLabel* LabelAt(std::int32_t x, std::int32_t y) const;
-
   SimWindowing& windowing;
-  std::vector<std::unique_ptr<SimImage>> images;
-  std::vector<std::unique_ptr<SimFormLabel>> labels;
-  std::vector<std::unique_ptr<SimShape>> shapes;
   std::vector<std::unique_ptr<SimScrollBar>> scrollBars;
   std::vector<std::unique_ptr<SimComboBox>> comboBoxes;
 };
+
+// System colours the simulation knows, as pixels 0x00RRGGBB; a colour value
+// without the top bit is taken as 0x00BBGGRR. Raises "Invalid property value"
+// for an unknown system colour.
+std::uint32_t SimColourPixel(std::uint32_t color);
 
 }  // namespace tolvarin::sim

@@ -1,54 +1,11 @@
 #include "platform/sim/sim_user_control.h"
 
-#include <cmath>
-
 #include "base/checked.h"
 #include "base/errors.h"
 #include "base/picture_copy.h"
 #include "platform/sim/sim_windowing.h"
 
 namespace tolvarin::sim {
-
-namespace {
-
-// Windows' default system colours, as pixels 0x00RRGGBB, by index.
-constexpr std::uint32_t kSystemColours[31] = {
-    0xC8C8C8, 0x000000, 0x99B4D1, 0xBFCDDB, 0xF0F0F0, 0xFFFFFF, 0x646464, 0x000000,
-    0x000000, 0x000000, 0xB4B4B4, 0xF4F7FC, 0xABABAB, 0x0078D7, 0xFFFFFF, 0xF0F0F0,
-    0xA0A0A0, 0x6D6D6D, 0x000000, 0x000000, 0xFFFFFF, 0x696969, 0xE3E3E3, 0x000000,
-    0xFFFFE1, 0x000000, 0x0066CC, 0xB9D1EA, 0xD7E4F2, 0x0078D7, 0xF0F0F0};
-
-}  // namespace
-
-std::uint32_t SimColourPixel(std::uint32_t color) {
-  if (color & 0x80000000u) {
-    const std::uint32_t index = color & 0x00FFFFFFu;
-    if ((color & 0x7F000000u) != 0 || index >= std::size(kSystemColours)) RaiseInvalidPropertyValue();
-    return kSystemColours[index];
-  }
-  if (color > 0x00FFFFFFu) RaiseInvalidPropertyValue();
-  return PixelFromColor(color);
-}
-
-void SimLabel::SetForeColor(std::uint32_t color) {
-  SimColourPixel(color);  // refuses what the platform would refuse
-  foreColor = color;
-}
-
-void SimLabel::SetEnabled(bool value) {
-  if (refuseEnable) RaiseInvalidPropertyValue();
-  enabled = value;
-}
-
-void SimLabel::SetWidth(double twips) {
-  if (twips < 0) RaiseInvalidPropertyValue();
-  width = twips;
-}
-
-void SimLabel::SetHeight(double twips) {
-  if (twips < 0) RaiseInvalidPropertyValue();
-  height = twips;
-}
 
 SimUserControl::SimUserControl(SimForm& form, const std::string& name) : className(name), form_(form) {
   hwnd_ = form_.windowing().desktop().CreateWindowEntry(className, RectL{}, false, nullptr);
@@ -77,11 +34,7 @@ void SimUserControl::Move(double left, double top, double width, double height) 
   width_ = width;
   height_ = height;
   const std::int32_t w = TwipsToPixels(width, TwipsPerPixelX()), h = TwipsToPixels(height, TwipsPerPixelY());
-  if (w != bitmap.width || h != bitmap.height) {
-    Bitmap resizedBitmap(w, h, SimColourPixel(backColor_));
-    CopyBlock(ViewOf(resizedBitmap), 0, 0, bitmap.width, bitmap.height, ViewOf(bitmap), 0, 0);
-    bitmap = std::move(resizedBitmap);
-  }
+  if (w != bitmap.width || h != bitmap.height) bitmap.Resize(w, h, SimColourPixel(backColor_));
   if (SimWindow* window = form_.windowing().desktop().Find(hwnd_)) window->rect = ScreenRect();
   if (resized && onResize) onResize();
 }
@@ -108,14 +61,8 @@ void SimUserControl::PaintPicture(const Bitmap& picture, double x, double y, std
 }
 
 void SimUserControl::Refresh() {
-  textRuns = CurrentTextRuns();
   ++refreshCount;
   form_.windowing().Recompose();
-}
-
-WindowlessLabel& SimUserControl::AddLabel() {
-  labels.push_back(std::make_unique<SimLabel>());
-  return *labels.back();
 }
 
 Timer& SimUserControl::AddTimer(std::int32_t intervalMilliseconds, bool enabled) {
@@ -135,30 +82,13 @@ RectL SimUserControl::ScreenRect() const {
   return RectL{x, y, x + bitmap.width, y + bitmap.height};
 }
 
-SimLabel* SimUserControl::LabelAt(std::int32_t x, std::int32_t y) {
-  for (auto it = labels.rbegin(); it != labels.rend(); ++it) {
-    SimLabel& label = **it;
-    const std::int32_t left = TwipsToPixels(label.left, TwipsPerPixelX());
-    const std::int32_t top = TwipsToPixels(label.top, TwipsPerPixelY());
-    if (x >= left && y >= top && x < left + TwipsToPixels(label.width, TwipsPerPixelX()) &&
-        y < top + TwipsToPixels(label.height, TwipsPerPixelY()))
-      return &label;
-  }
-  return nullptr;
-}
-
-void SimUserControl::Paint(Bitmap& client) const {
-  if (backStyle_ != BackStyle::Opaque) return;
-  CopyBlock(ViewOf(client), TwipsToPixels(left_, TwipsPerPixelX()), TwipsToPixels(top_, TwipsPerPixelY()),
-            bitmap.width, bitmap.height, ViewOf(const_cast<Bitmap&>(bitmap)), 0, 0);
-}
-
-std::vector<SimTextRun> SimUserControl::CurrentTextRuns() const {
-  std::vector<SimTextRun> runs;
-  for (const auto& label : labels)
-    runs.push_back(SimTextRun{label->caption, label->left, label->top, label->width, label->height,
-                              label->font, label->foreColor, label->alignment, !label->enabled});
-  return runs;
+void SimUserControl::Paint(Bitmap& client) {
+  const std::int32_t x = TwipsToPixels(left_, TwipsPerPixelX()), y = TwipsToPixels(top_, TwipsPerPixelY());
+  // Transparent: what lies behind shows, with the windowless controls over it.
+  Bitmap shown = bitmap;
+  if (backStyle_ != BackStyle::Opaque) CopyBlock(ViewOf(shown), 0, 0, shown.width, shown.height, ViewOf(client), x, y);
+  windowless.Paint(shown);
+  CopyBlock(ViewOf(client), x, y, shown.width, shown.height, ViewOf(shown), 0, 0);
 }
 
 }  // namespace tolvarin::sim

@@ -1,7 +1,6 @@
 #include "platform/sim/sim_windowing.h"
 
 #include <algorithm>
-#include <cmath>
 
 #include "base/checked.h"
 #include "base/errors.h"
@@ -42,16 +41,18 @@ SimSurface::SimSurface(SimForm& owner, bool shown) : form(owner), visible(shown)
 void SimSurface::SetSize(double width, double height) {
   // As on Windows: a size that cannot be a window's is refused, never clamped.
   if (!(width >= 0 && height >= 0 && width < 1e6 && height < 1e6)) RaiseInvalidPropertyValue();
-  Bitmap resized(std::int32_t(std::lround(width)), std::int32_t(std::lround(height)),
-                 PixelFromColor(form.BackColor()));
-  CopyBlock(ViewOf(resized), 0, 0, bitmap.width, bitmap.height, ViewOf(bitmap), 0, 0);
-  bitmap = std::move(resized);
+  bitmap.Resize(TwipsToPixels(width, 1), TwipsToPixels(height, 1), PixelFromColor(form.BackColor()));
   UpdateRecord();
 }
 
 void SimSurface::Move(double l, double t) {
   left = l;
   top = t;
+}
+
+RectL SimSurface::ClientRect() const {
+  const std::int32_t x = TwipsToPixels(left, 1), y = TwipsToPixels(top, 1);
+  return RectL{x, y, x + bitmap.width, y + bitmap.height};
 }
 
 void SimSurface::SetPicture(const Bitmap& picture) {
@@ -209,11 +210,6 @@ PictureSurface& SimForm::AddPictureSurface(bool visible) {
   return *surfaces.back();
 }
 
-ImageControl& SimForm::AddImage() {
-  images.push_back(std::make_unique<SimImage>());
-  return *images.back();
-}
-
 Timer& SimForm::AddTimer(std::int32_t intervalMilliseconds, bool enabled) {
   timers.push_back(std::make_unique<SimTimer>(windowing_, intervalMilliseconds, enabled));
   return *timers.back();
@@ -245,25 +241,18 @@ void SimForm::DestroyWindow() {
   windowing_.Recompose();
 }
 
-void SimForm::Paint(Bitmap& screen) const {
+void SimForm::Paint(Bitmap& screen) {
   if (!visible_ || destroyed_) return;
   const RectL rect = ScreenRect();
   Bitmap client(rect.right - rect.left, rect.bottom - rect.top, PixelFromColor(backColor_));
-  CopyBlock(ViewOf(client), 0, 0, canvas.width, canvas.height, ViewOf(const_cast<Bitmap&>(canvas)), 0, 0);
-  for (const auto& image : images) {
-    if (image->picture.empty()) continue;
-    Bitmap stretched(std::int32_t(std::lround(image->width)), std::int32_t(std::lround(image->height)));
-    StretchNearest(ViewOf(stretched), ViewOf(image->picture));
-    CopyBlock(ViewOf(client), std::int32_t(std::lround(image->left)), std::int32_t(std::lround(image->top)),
-              stretched.width, stretched.height, ViewOf(stretched), 0, 0);
-  }
-  controls.Paint(client);
+  CopyBlock(ViewOf(client), 0, 0, canvas.width, canvas.height, ViewOf(canvas), 0, 0);
+  windowless.Paint(client);
   for (const auto& surface : surfaces) {
     if (!surface->visible) continue;
     Bitmap shown = surface->bitmap;
-    surface->controls.Paint(shown);
-    CopyBlock(ViewOf(client), std::int32_t(std::lround(surface->left)), std::int32_t(std::lround(surface->top)),
-              shown.width, shown.height, ViewOf(shown), 0, 0);
+    surface->windowless.Paint(shown);
+    const RectL at = surface->ClientRect();
+    CopyBlock(ViewOf(client), at.left, at.top, shown.width, shown.height, ViewOf(shown), 0, 0);
   }
   for (const auto& control : userControls) control->Paint(client);
   const RectL& origin = windowing_.desktop().VirtualScreen();
@@ -307,6 +296,7 @@ void SimWindowing::Forget(SimForm* form) {
   if (active_ == form) active_ = nullptr;
   if (captureForm_ == form->hWnd()) {
     captureForm_ = 0;
+    captureLayer_ = nullptr;
     buttonsDown_ = 0;
   }
 }
@@ -325,9 +315,9 @@ void SimWindowing::Present(SimSurface& surface) {
   if (surface.visible && surface.form.Visible()) {
     const RectL rect = surface.form.ScreenRect();
     const RectL& origin = desktop_.VirtualScreen();
-    CopyBlock(ViewOf(desktop_.Screen()), rect.left - origin.left + std::int32_t(std::lround(surface.left)),
-              rect.top - origin.top + std::int32_t(std::lround(surface.top)), surface.bitmap.width,
-              surface.bitmap.height, ViewOf(surface.bitmap), 0, 0);
+    const RectL at = surface.ClientRect();
+    CopyBlock(ViewOf(desktop_.Screen()), rect.left - origin.left + at.left, rect.top - origin.top + at.top,
+              surface.bitmap.width, surface.bitmap.height, ViewOf(surface.bitmap), 0, 0);
   }
   Pace();
 }
@@ -434,7 +424,6 @@ void SimWindowing::Forget(SimUserControl* control) {
   if (focused_ == control) focused_ = nullptr;
   if (capture_ == control) {
     capture_ = nullptr;
-    captureLabel_ = nullptr;
     buttonsDown_ = 0;
   }
 }
@@ -464,73 +453,69 @@ Hwnd SimWindowing::WindowAt(PointL point) {
   return 0;
 }
 
+namespace {
+
+// The pointer event as a host's layer takes it, at a point of the host.
+PointerInput InputOf(const SimEvent& event, std::int16_t held, PointL origin) {
+  PointerInput input;
+  input.kind = event.kind == SimEvent::Kind::MouseDown ? PointerInput::Kind::Down
+               : event.kind == SimEvent::Kind::MouseUp ? PointerInput::Kind::Up
+                                                       : PointerInput::Kind::Move;
+  // Moves report the buttons held; presses and releases the one that changed.
+  input.button = input.kind == PointerInput::Kind::Move ? held : std::int16_t(event.keyCode);
+  input.shift = event.shift;
+  input.held = held;
+  input.x = event.x - origin.x;
+  input.y = event.y - origin.y;
+  return input;
+}
+
+}  // namespace
+
 void SimWindowing::RoutePointer(const SimEvent& event) {
-  const std::int16_t pressed = std::int16_t(event.keyCode);
+  const std::int16_t button = std::int16_t(event.keyCode);
+  if (event.kind == SimEvent::Kind::MouseDown) buttonsDown_ = std::int16_t(buttonsDown_ | button);
+  if (event.kind == SimEvent::Kind::MouseUp) buttonsDown_ = std::int16_t(buttonsDown_ & ~button);
   if (captureForm_) {
     // The form a press began on keeps the pointer until every button is up;
-    // it has no pointer events of its own, so nothing else happens.
-    if (event.kind == SimEvent::Kind::MouseDown) buttonsDown_ = std::int16_t(buttonsDown_ | pressed);
-    if (event.kind == SimEvent::Kind::MouseUp) {
-      buttonsDown_ = std::int16_t(buttonsDown_ & ~pressed);
-      if (buttonsDown_ == 0) captureForm_ = 0;
-    }
+    // only the windowless controls where the press began hear of it.
+    if (captureLayer_ && captureLayer_->layer) captureLayer_->layer->Pointer(InputOf(event, buttonsDown_, captureOrigin_));
+    if (buttonsDown_ == 0) captureForm_ = 0, captureLayer_ = nullptr;
     return;
   }
   SimUserControl* target = capture_;
-  SimLabel* label = captureLabel_;
   if (!target) {
     const Hwnd under = WindowAt(PointL{event.x, event.y});
     target = ControlOf(under);
     if (!target) {
+      SimForm* form = FormOf(under);
+      if (!form) {
+        buttonsDown_ = 0;
+        return;
+      }
+      const RectL client = form->ScreenRect();
+      std::int32_t x = event.x - client.left, y = event.y - client.top;
+      SimLayerHost& host = form->LayerAt(x, y);
+      const PointL origin{event.x - x, event.y - y};
+      if (host.layer) host.layer->Pointer(InputOf(event, buttonsDown_, origin));
       // A press on a form (its background, its panels, their windowless
       // controls) captures the pointer for it, as a press on a control does.
-      if (event.kind == SimEvent::Kind::MouseDown && FormOf(under)) {
+      if (event.kind == SimEvent::Kind::MouseDown) {
         captureForm_ = under;
-        buttonsDown_ = std::int16_t(buttonsDown_ | pressed);
+        captureLayer_ = &host;
+        captureOrigin_ = origin;
       }
       return;
     }
-    const RectL rect = target->ScreenRect();
-    label = target->LabelAt(event.x - rect.left, event.y - rect.top);
-    if (label && !label->enabled) label = nullptr;  // a disabled label lets the pointer through
   }
-  const std::int16_t button = std::int16_t(event.keyCode);
   if (event.kind == SimEvent::Kind::MouseDown && button == kLeftButton && focused_ != target) {
     SetFocus(target);
     if (!ControlOf(target->hWnd())) return;
   }
-  if (event.kind == SimEvent::Kind::MouseDown) {
-    capture_ = target;
-    captureLabel_ = label;
-    buttonsDown_ = std::int16_t(buttonsDown_ | button);
-  } else if (event.kind == SimEvent::Kind::MouseUp) {
-    buttonsDown_ = std::int16_t(buttonsDown_ & ~button);
-    if (buttonsDown_ == 0) {
-      capture_ = nullptr;
-      captureLabel_ = nullptr;
-    }
-  }
+  if (event.kind == SimEvent::Kind::MouseDown) capture_ = target;
+  if (event.kind == SimEvent::Kind::MouseUp && buttonsDown_ == 0) capture_ = nullptr;
   const RectL rect = target->ScreenRect();
-  const double localX = event.x - rect.left, localY = event.y - rect.top;
-  const PointerHandler* handler;
-  float x, y;
-  if (label) {
-    x = float(localX * twipsPerPixelX_ - label->left);
-    y = float(localY * twipsPerPixelY_ - label->top);
-    handler = event.kind == SimEvent::Kind::MouseDown ? &label->onMouseDown
-              : event.kind == SimEvent::Kind::MouseUp ? &label->onMouseUp
-                                                      : &label->onMouseMove;
-  } else {
-    const bool twips = target->ScaleMode() == ScaleUnit::Twips;
-    x = float(twips ? localX * twipsPerPixelX_ : localX);
-    y = float(twips ? localY * twipsPerPixelY_ : localY);
-    handler = event.kind == SimEvent::Kind::MouseDown ? &target->onMouseDown
-              : event.kind == SimEvent::Kind::MouseUp ? &target->onMouseUp
-                                                      : &target->onMouseMove;
-  }
-  // Moves report the buttons held; presses and releases the one that changed.
-  const std::int16_t reported = event.kind == SimEvent::Kind::MouseMove ? buttonsDown_ : button;
-  if (*handler) (*handler)(reported, event.shift, x, y);
+  if (target->windowless.layer) target->windowless.layer->Pointer(InputOf(event, buttonsDown_, PointL{rect.left, rect.top}));
 }
 
 void SimWindowing::PostDeactivateApp(std::int64_t at) { Queue(SimEvent::Kind::DeactivateApp, at); }
@@ -593,15 +578,8 @@ void SimWindowing::Dispatch(const SimEvent& event) {
         if (!form || !form->Visible()) continue;
         const RectL rect = form->ScreenRect();
         if (!Contains(rect, event.x, event.y)) continue;
-        for (auto surface = form->surfaces.rbegin(); surface != form->surfaces.rend(); ++surface) {
-          SimSurface& s = **surface;
-          const std::int32_t left = rect.left + std::int32_t(std::lround(s.left));
-          const std::int32_t top = rect.top + std::int32_t(std::lround(s.top));
-          if (s.visible && Contains(RectL{left, top, left + s.bitmap.width, top + s.bitmap.height}, event.x, event.y)) {
-            if (s.onClick) s.onClick();
-            return;
-          }
-        }
+        std::int32_t x = event.x - rect.left, y = event.y - rect.top;
+        if (SimSurface* surface = form->SurfaceAt(x, y); surface && surface->onClick) surface->onClick();
         return;
       }
       break;
@@ -622,9 +600,6 @@ void SimWindowing::Dispatch(const SimEvent& event) {
     }
     case SimEvent::Kind::DestroyForeign:
       DestroyForeignWindow(event.window);
-      break;
-    case SimEvent::Kind::ButtonClick:
-      DispatchButtonClick(event);
       break;
   }
 }
@@ -704,11 +679,7 @@ void SimForm::ClientSizeChanged() {
   const std::int32_t width = std::int32_t(ScaleWidth()), height = std::int32_t(ScaleHeight());
   // The retained image keeps what was drawn; it only grows, as the client
   // area of a minimised window is empty but its image is not lost.
-  if (width > canvas.width || height > canvas.height) {
-    Bitmap grown(std::max(width, canvas.width), std::max(height, canvas.height), PixelFromColor(BackColor()));
-    CopyBlock(ViewOf(grown), 0, 0, canvas.width, canvas.height, ViewOf(canvas), 0, 0);
-    canvas = std::move(grown);
-  }
+  canvas.Resize(std::max(width, canvas.width), std::max(height, canvas.height), PixelFromColor(BackColor()));
   if (!visible_ || destroyed_) return;
   if (width == canvasWidth_ && height == canvasHeight_) return;
   canvasWidth_ = width;
@@ -742,49 +713,34 @@ void SimWindowing::PostKeyWithShift(std::int32_t keyCode, std::int32_t shift, st
 }
 
 void SimWindowing::PostButtonClick(std::int32_t x, std::int32_t y, std::int32_t button, std::int64_t at) {
-  events_.push_back(SimEvent{SimEvent::Kind::ButtonClick, at, 0, x, y, 0, 0, button});
+  PostMouseDown(x, y, std::int16_t(button), 0, at);
+  PostMouseUp(x, y, std::int16_t(button), 0, at);
 }
 
-void SimWindowing::DispatchButtonClick(const SimEvent& event) {
-  const auto& order = desktop_.ZOrder();
-  for (auto it = order.rbegin(); it != order.rend(); ++it) {
-    SimForm* form = FormOf(*it);
-    if (!form || !form->Visible()) continue;
-    const RectL client = form->ScreenRect();
-    if (!Contains(form->OuterRect(), event.x, event.y)) continue;
-    std::int32_t x = event.x - client.left, y = event.y - client.top;
-    const SimControlSet* controls = &form->controls;
-    for (auto surface = form->surfaces.rbegin(); surface != form->surfaces.rend(); ++surface) {
-      const SimSurface& s = **surface;
-      const std::int32_t left = std::int32_t(std::lround(s.left)), top = std::int32_t(std::lround(s.top));
-      if (s.visible && Contains(RectL{left, top, left + s.bitmap.width, top + s.bitmap.height}, x, y)) {
-        controls = &s.controls;
-        x -= left, y -= top;
-        break;
-      }
+SimSurface* SimForm::SurfaceAt(std::int32_t& x, std::int32_t& y) {
+  for (auto surface = surfaces.rbegin(); surface != surfaces.rend(); ++surface) {
+    const RectL at = (*surface)->ClientRect();
+    if ((*surface)->visible && Contains(at, x, y)) {
+      x -= at.left, y -= at.top;
+      return surface->get();
     }
-    if (SimImage* image = controls->ImageAt(x, y)) {
-      if (image->onMouseDown) image->onMouseDown(event.button);
-    } else if (SimFormLabel* label = controls->LabelAt(x, y)) {
-      if (label->onMouseDown) label->onMouseDown(event.button);
-      if (event.button == kLeftButton && label->onClick) label->onClick();
-    }
-    return;
   }
+  return nullptr;
+}
+
+SimLayerHost& SimForm::LayerAt(std::int32_t& x, std::int32_t& y) {
+  SimSurface* surface = SurfaceAt(x, y);
+  return surface ? surface->windowless : windowless;
 }
 
 std::string SimWindowing::PointerAt(std::int32_t x, std::int32_t y) {
   if (mousePointer_ == kPointerHourglass) return "hourglass";
-  const auto& order = desktop_.ZOrder();
-  for (auto it = order.rbegin(); it != order.rend(); ++it) {
-    SimForm* form = FormOf(*it);
-    if (!form || !form->Visible() || !Contains(form->OuterRect(), x, y)) continue;
-    const RectL client = form->ScreenRect();
-    if (SimFormLabel* label = form->controls.LabelAt(x - client.left, y - client.top))
-      return label->design.pointerResource;
-    return "";
-  }
-  return "";
+  SimForm* form = FormOf(WindowAt(PointL{x, y}));
+  if (!form) return "";
+  const RectL client = form->ScreenRect();
+  x -= client.left, y -= client.top;
+  const SimLayerHost& host = form->LayerAt(x, y);
+  return host.layer ? host.layer->PointerResourceAt(x, y) : "";
 }
 
 }  // namespace tolvarin::sim

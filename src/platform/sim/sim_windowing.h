@@ -54,17 +54,19 @@ class SimSurface final : public PictureSurface {
   void Refresh() override;
   void RefreshUnchanged() override;
   std::unique_ptr<CardFrames> OpenCardFrames(PictureSurface& source) override;
-  ImageControl& AddImage() override { return controls.AddImage(); }
-  LabelControl& AddLabel(const LabelDesign& d) override { return controls.AddLabel(d); }
-  ShapeControl& AddShape(const ShapeDesign& d) override { return controls.AddShape(d); }
   ScrollBarControl& AddScrollBar(const ScrollBarDesign& d) override { return controls.AddScrollBar(d); }
   ComboBoxControl& AddComboBox(const ComboBoxDesign& d) override { return controls.AddComboBox(d); }
+  void SetWindowlessLayer(WindowlessLayer* layer) override { windowless.layer = layer; }
+  void InvalidateLayer() override { windowless.Invalidate(); }
+  // The surface's rectangle in its form's client area.
+  RectL ClientRect() const;
 
   SimForm& form;
   bool visible;
   double left = 0, top = 0;
   Bitmap bitmap;
   SimControlSet controls;
+  SimLayerHost windowless;
 
  private:
   void UpdateRecord();
@@ -95,10 +97,9 @@ class SimForm final : public Form {
   bool Visible() const override { return visible_; }
   void Unload() override { Unload(UnloadMode::FormCode); }
   PictureSurface& AddPictureSurface(bool visible) override;
-  ImageControl& AddImage() override;
   Timer& AddTimer(std::int32_t intervalMilliseconds, bool enabled) override;
-  LabelControl& AddLabel(const LabelDesign& d) override { return controls.AddLabel(d); }
-  ShapeControl& AddShape(const ShapeDesign& d) override { return controls.AddShape(d); }
+  void SetWindowlessLayer(WindowlessLayer* layer) override { windowless.layer = layer; }
+  void InvalidateLayer() override { windowless.Invalidate(); }
   ScrollBarControl& AddScrollBar(const ScrollBarDesign& d) override { return controls.AddScrollBar(d); }
   ComboBoxControl& AddComboBox(const ComboBoxDesign& d) override { return controls.AddComboBox(d); }
   void ShowModal() override;
@@ -113,13 +114,18 @@ class SimForm final : public Form {
   SimWindowing& windowing() { return windowing_; }
   // The form's client area on the screen, in pixels.
   RectL ScreenRect() const;
-  void Paint(Bitmap& screen) const;
+  void Paint(Bitmap& screen);
+  // The topmost visible surface at a point of the client area, the point
+  // made relative to it; null for none.
+  SimSurface* SurfaceAt(std::int32_t& x, std::int32_t& y);
+  // The layer that takes the pointer there: that surface's, else the form's own.
+  SimLayerHost& LayerAt(std::int32_t& x, std::int32_t& y);
 
   const FormDesign design;
   std::vector<std::unique_ptr<SimSurface>> surfaces;
-  std::vector<std::unique_ptr<SimImage>> images;
   std::vector<std::unique_ptr<SimTimer>> timers;
   SimControlSet controls;
+  SimLayerHost windowless;
   // The retained image behind the controls, client-sized.
   Bitmap canvas;
   // Non-client frame of a dialog form, in pixels.
@@ -145,14 +151,13 @@ class SimForm final : public Form {
 
 struct SimEvent {
   enum class Kind { Key, Click, MouseMove, Close, EndSession, DestroyForeign, MouseDown, MouseUp, Focus,
-                    DeactivateApp, DisplayChange, DisplayState, ButtonClick, MciNotify };
+                    DeactivateApp, DisplayChange, DisplayState, MciNotify };
   Kind kind;
   std::int64_t time = 0;
   std::int32_t keyCode = 0;
   std::int32_t x = 0, y = 0;
   Hwnd window = 0;
   std::int16_t shift = 0;
-  std::int32_t button = 0;  // ButtonClick: kLeftButton, kRightButton or kMiddleButton
   std::uint32_t notifyFlags = 0, deviceId = 0;  // MciNotify: wParam and lParam
 };
 
@@ -179,16 +184,15 @@ class SimWindowing final : public Windowing {
   void PostDestroyForeign(Hwnd window, std::int64_t at = 0);
   // A key with modifiers (1 Shift, 2 Ctrl, 4 Alt).
   void PostKeyWithShift(std::int32_t keyCode, std::int32_t shift, std::int64_t at = 0);
-  // A press and release of `button` at a screen point: the image or label
-  // under it gets the press, a label also the click (left button only).
+  // A press and release of `button` at a screen point.
   void PostButtonClick(std::int32_t x, std::int32_t y, std::int32_t button, std::int64_t at = 0);
 
   // --- Pointer and focus.
   void SetMousePointer(std::int32_t pointer) override { mousePointer_ = pointer; }
   std::int32_t MousePointer() const override { return mousePointer_; }
   // What the pointer shows at a screen point: "hourglass" while the
-  // application-wide setting says so, else the resource of the label under
-  // it, else "" (the default arrow).
+  // application-wide setting says so, else the resource of the windowless
+  // control under it, else "" (the default arrow).
   std::string PointerAt(std::int32_t x, std::int32_t y);
   Focusable* focus = nullptr;
   // Pointer moves (PostMouseMove), presses and releases at screen pixels go
@@ -205,7 +209,6 @@ class SimWindowing final : public Windowing {
   void SetFocus(SimUserControl* control);
   SimUserControl* Focused() const { return focused_; }
   SimUserControl* Capture() const { return capture_; }
-  Hwnd CaptureForm() const { return captureForm_; }
   void Forget(SimUserControl* control);
   // The window at a screen point: a control, a form, a foreign window or the desktop.
   Hwnd WindowAt(PointL point);
@@ -282,7 +285,6 @@ class SimWindowing final : public Windowing {
   void CheckHalt();
   // Waits for the pacing timer, dispatching what arrives meanwhile.
   void WaitUntil(std::int64_t due);
-  void DispatchButtonClick(const SimEvent& event);
   std::int32_t mousePointer_ = 0;
 
   SimClock& clock_;
@@ -296,8 +298,10 @@ class SimWindowing final : public Windowing {
   SimUserControl* ControlOf(Hwnd window);
   SimUserControl* focused_ = nullptr;
   SimUserControl* capture_ = nullptr;
-  SimLabel* captureLabel_ = nullptr;
-  Hwnd captureForm_ = 0;  // a form that a press began on holds the pointer
+  // A form that a press began on holds the pointer, for the layer there.
+  Hwnd captureForm_ = 0;
+  SimLayerHost* captureLayer_ = nullptr;
+  PointL captureOrigin_{};
   std::int16_t buttonsDown_ = 0;
   PresentPacing pacing_;
   bool displayOn_ = true;

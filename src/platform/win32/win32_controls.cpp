@@ -1,197 +1,13 @@
 #include "platform/win32/win32_controls.h"
 
 #include <algorithm>
-#include <cmath>
-
-#include <windowsx.h>
 
 #include "base/errors.h"
-#include "platform/win32/win32_dib.h"
+#include "platform/win32/win32_windowless.h"
 #include "platform/win32/win32_text.h"
 #include "platform/win32/win32_windowing.h"
 
 namespace tolvarin {
-
-COLORREF ResolveControlColor(std::uint32_t color) {
-  if (color & 0x80000000u) return GetSysColor(int(color & 0xFFu));
-  return COLORREF(color & 0x00FFFFFFu);
-}
-
-void HoldPointer(HWND window, UINT message, WPARAM keys) {
-  switch (message) {
-    case WM_LBUTTONDOWN:
-    case WM_RBUTTONDOWN:
-    case WM_MBUTTONDOWN:
-      if (window && GetCapture() != window) SetCapture(window);
-      break;
-    case WM_LBUTTONUP:
-    case WM_RBUTTONUP:
-    case WM_MBUTTONUP:
-      if (!(keys & (MK_LBUTTON | MK_RBUTTON | MK_MBUTTON)) && window && GetCapture() == window) ReleaseCapture();
-      break;
-    default:
-      break;
-  }
-}
-
-namespace {
-
-RECT ToRect(const ControlRect& r) { return RECT{r.left, r.top, r.left + r.width, r.top + r.height}; }
-
-HFONT CreateDesignFont(const FontSpec& font) {
-  HDC screen = GetDC(nullptr);
-  const int dotsPerInch = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 96;
-  if (screen) ReleaseDC(nullptr, screen);
-  const int height = -int(std::lround(font.size * dotsPerInch / 72.0));
-  const std::wstring face = Utf8ToWide(font.name);
-  return CreateFontW(height, 0, 0, 0, font.weight, FALSE, font.underline ? TRUE : FALSE, FALSE,
-                     DWORD(font.charset), OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                     DEFAULT_PITCH | FF_DONTCARE, face.c_str());
-}
-
-}  // namespace
-
-// ---- Canvas ---------------------------------------------------------------------
-
-Win32Canvas::~Win32Canvas() {
-  if (dc_) {
-    if (original_) SelectObject(dc_, original_);
-    DeleteDC(dc_);
-  }
-  if (dib_) DeleteObject(dib_);
-}
-
-void Win32Canvas::EnsureSize(std::int32_t width, std::int32_t height, std::uint32_t fill) {
-  width = std::max(width, width_);
-  height = std::max(height, height_);
-  if (width == width_ && height == height_ && bits_) return;
-  if (width <= 0 || height <= 0) return;
-  if (!dc_) dc_ = CreateCompatibleDC(nullptr);
-  if (!dc_) throw ProgramError(kErrorOutOfMemory, "Out of memory");
-  void* bits = nullptr;
-  HBITMAP dib = CreateTopDownDib(width, height, bits);
-  const PixelView fresh{static_cast<std::uint32_t*>(bits), width, height, width};
-  Fill(fresh, fill);
-  GdiFlush();
-  if (bits_) CopyBlock(fresh, 0, 0, width_, height_, View(), 0, 0);
-  HGDIOBJ previous = SelectObject(dc_, dib);
-  if (!original_) original_ = previous;
-  if (dib_) DeleteObject(dib_);
-  dib_ = dib;
-  bits_ = static_cast<std::uint32_t*>(bits);
-  width_ = width;
-  height_ = height;
-}
-
-// ---- Windowless controls ----------------------------------------------------------
-
-class Win32SetImage final : public ImageControl {
- public:
-  explicit Win32SetImage(Win32ControlSet& set) : set_(set) {}
-  void SetPicture(const Bitmap& picture) override {
-    picture_ = picture;
-    stretched_ = Bitmap();
-    set_.Invalidate(rect);
-  }
-  void Move(double left, double top, double width, double height) override {
-    set_.Invalidate(rect);
-    rect = ControlRect{std::int32_t(std::lround(left)), std::int32_t(std::lround(top)),
-                       std::int32_t(std::lround(width)), std::int32_t(std::lround(height))};
-    set_.Invalidate(rect);
-  }
-  double Left() const override { return rect.left; }
-  double Top() const override { return rect.top; }
-  double Width() const override { return rect.width; }
-  double Height() const override { return rect.height; }
-
-  void Paint(HDC dc) {
-    if (picture_.empty() || rect.width <= 0 || rect.height <= 0) return;
-    if (stretched_.width != rect.width || stretched_.height != rect.height) {
-      stretched_ = Bitmap(rect.width, rect.height);
-      StretchNearest(ViewOf(stretched_), ViewOf(picture_));
-    }
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = rect.width;
-    info.bmiHeader.biHeight = -rect.height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    SetDIBitsToDevice(dc, rect.left, rect.top, DWORD(rect.width), DWORD(rect.height), 0, 0, 0,
-                      UINT(rect.height), stretched_.pixels.data(), &info, DIB_RGB_COLORS);
-  }
-
-  ControlRect rect;
-
- private:
-  Win32ControlSet& set_;
-  Bitmap picture_;
-  Bitmap stretched_;
-};
-
-class Win32FormLabel final : public LabelControl {
- public:
-  Win32FormLabel(Win32ControlSet& set, const LabelDesign& design)
-      : design(design), set_(set), caption_(design.caption), font_(CreateDesignFont(design.font)) {}
-  ~Win32FormLabel() override {
-    if (font_) DeleteObject(font_);
-  }
-  void SetCaption(const std::string& caption) override {
-    set_.Invalidate(hitRect);
-    caption_ = caption;
-    hitRect = design.rect;
-    set_.Invalidate(hitRect);
-  }
-  std::string Caption() const override { return caption_; }
-
-  void Paint(HDC dc) {
-    RECT area = ToRect(hitRect);
-    if (design.border) {
-      DrawEdge(dc, &area, BDR_SUNKENOUTER, BF_RECT);
-      InflateRect(&area, -2, -2);
-    }
-    const std::wstring text = Utf8ToWide(caption_);
-    HGDIOBJ previousFont = SelectObject(dc, font_ ? static_cast<HGDIOBJ>(font_) : GetStockObject(DEFAULT_GUI_FONT));
-    SetBkMode(dc, TRANSPARENT);
-    SetTextColor(dc, ResolveControlColor(design.foreColor));
-    UINT format = DT_NOPREFIX | (design.autoSize ? DT_SINGLELINE : DT_WORDBREAK);
-    if (design.alignment == TextAlignment::Center) format |= DT_CENTER;
-    if (design.autoSize) {
-      RECT needed = area;
-      DrawTextW(dc, text.c_str(), int(text.size()), &needed, format | DT_CALCRECT);
-      if (needed.right > area.right) {
-        area.right = needed.right;
-        hitRect.width = needed.right - hitRect.left;
-      }
-    }
-    DrawTextW(dc, text.c_str(), int(text.size()), &area, format);
-    SelectObject(dc, previousFont);
-  }
-
-  const LabelDesign design;
-  // Where the label is drawn and takes the pointer: the design rectangle,
-  // widened to the text when the label is sized to its text.
-  ControlRect hitRect = design.rect;
-
- private:
-  Win32ControlSet& set_;
-  std::string caption_;
-  HFONT font_;
-};
-
-class Win32Shape final : public ShapeControl {
- public:
-  explicit Win32Shape(const ShapeDesign& d) : design(d) {}
-  void Paint(HDC dc) {
-    if (design.rect.width <= 0 || design.rect.height <= 0) return;
-    HBRUSH brush = CreateSolidBrush(ResolveControlColor(design.borderColor));
-    if (!brush) return;
-    const RECT area = ToRect(design.rect);
-    FrameRect(dc, &area, brush);
-    DeleteObject(brush);
-  }
-  const ShapeDesign design;
-};
 
 // ---- Native controls ------------------------------------------------------------------
 
@@ -273,7 +89,7 @@ class Win32ScrollBar final : public ScrollBarControl {
 class Win32ComboBox final : public ComboBoxControl {
  public:
   Win32ComboBox(Win32Windowing& windowing, HWND parent, const ComboBoxDesign& d)
-      : design(d), font_(CreateDesignFont(d.font)), back_(CreateSolidBrush(ResolveControlColor(d.backColor))) {
+      : design(d), font_(CreateFontOf(d.font, windowing.TwipsPerPixelY())), back_(CreateSolidBrush(ResolveControlColor(d.backColor))) {
     const ControlRect& r = d.rect;
     // The window's height includes the list that drops down; the edit part
     // takes its height from the font. Without CBS_AUTOHSCROLL a narrow box
@@ -358,23 +174,6 @@ Win32ControlSet::Win32ControlSet(Win32Windowing& windowing, const HWND& containe
 
 Win32ControlSet::~Win32ControlSet() = default;
 
-ImageControl& Win32ControlSet::AddImage() {
-  images_.push_back(std::make_unique<Win32SetImage>(*this));
-  return *images_.back();
-}
-
-LabelControl& Win32ControlSet::AddLabel(const LabelDesign& design) {
-  labels_.push_back(std::make_unique<Win32FormLabel>(*this, design));
-  Invalidate(design.rect);
-  return *labels_.back();
-}
-
-ShapeControl& Win32ControlSet::AddShape(const ShapeDesign& design) {
-  shapes_.push_back(std::make_unique<Win32Shape>(design));
-  Invalidate(design.rect);
-  return *shapes_.back();
-}
-
 ScrollBarControl& Win32ControlSet::AddScrollBar(const ScrollBarDesign& design) {
   scrollBars_.push_back(std::make_unique<Win32ScrollBar>(windowing_, container_, design));
   return *scrollBars_.back();
@@ -383,34 +182,6 @@ ScrollBarControl& Win32ControlSet::AddScrollBar(const ScrollBarDesign& design) {
 ComboBoxControl& Win32ControlSet::AddComboBox(const ComboBoxDesign& design) {
   comboBoxes_.push_back(std::make_unique<Win32ComboBox>(windowing_, container_, design));
   return *comboBoxes_.back();
-}
-
-void Win32ControlSet::Invalidate(const ControlRect& rect) {
-  if (!container_ || rect.width <= 0 || rect.height <= 0) return;
-  const RECT area = ToRect(rect);
-  InvalidateRect(container_, &area, FALSE);
-}
-
-void Win32ControlSet::Paint(HDC dc) {
-  for (auto& image : images_) image->Paint(dc);
-  for (auto& shape : shapes_) shape->Paint(dc);
-  for (auto& label : labels_) label->Paint(dc);
-}
-
-Win32FormLabel* Win32ControlSet::LabelAt(POINT point) const {
-  for (auto it = labels_.rbegin(); it != labels_.rend(); ++it) {
-    const RECT area = ToRect((*it)->hitRect);
-    if (PtInRect(&area, point)) return it->get();
-  }
-  return nullptr;
-}
-
-Win32SetImage* Win32ControlSet::ImageAt(POINT point) const {
-  for (auto it = images_.rbegin(); it != images_.rend(); ++it) {
-    const RECT area = ToRect((*it)->rect);
-    if (PtInRect(&area, point)) return it->get();
-  }
-  return nullptr;
 }
 
 bool Win32ControlSet::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
@@ -424,64 +195,11 @@ bool Win32ControlSet::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, 
         }
       }
       return false;
-    case WM_LBUTTONDOWN:
-    case WM_RBUTTONDOWN:
-    case WM_MBUTTONDOWN: {
-      const POINT point{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
-      const std::int32_t button = message == WM_LBUTTONDOWN ? kLeftButton
-                                  : message == WM_RBUTTONDOWN ? kRightButton
-                                                              : kMiddleButton;
-      if (Win32SetImage* image = ImageAt(point)) {
-        if (image->onMouseDown) image->onMouseDown(button);
-        return true;
-      }
-      if (Win32FormLabel* label = LabelAt(point)) {
-        if (button == kLeftButton) {
-          pressedLabel_ = label;
-          SetCapture(container_);
-        }
-        if (label->onMouseDown) label->onMouseDown(button);
-        return true;
-      }
-      return false;
-    }
-    case WM_LBUTTONUP: {
-      if (!pressedLabel_) return false;
-      Win32FormLabel* pressed = pressedLabel_;
-      pressedLabel_ = nullptr;
-      ReleaseCapture();
-      const POINT point{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
-      // A click is a press and a release on the same label.
-      if (LabelAt(point) == pressed && pressed->onClick) pressed->onClick();
-      return true;
-    }
-    case WM_CAPTURECHANGED:
-      pressedLabel_ = nullptr;
-      return false;
     case WM_CTLCOLOREDIT:
     case WM_CTLCOLORLISTBOX:
       for (auto& box : comboBoxes_)
         if (box->Colours(reinterpret_cast<HWND>(lParam), reinterpret_cast<HDC>(wParam), result)) return true;
       return false;
-    case WM_SETCURSOR: {
-      if (windowing_.MousePointer() == kPointerHourglass) {
-        SetCursor(LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_WAIT)));
-        result = TRUE;
-        return true;
-      }
-      if (reinterpret_cast<HWND>(wParam) != container_ || LOWORD(lParam) != HTCLIENT) return false;
-      POINT point;
-      if (!GetCursorPos(&point) || !ScreenToClient(container_, &point)) return false;
-      const Win32FormLabel* label = LabelAt(point);
-      if (!label || label->design.pointerResource.empty()) return false;
-      const std::wstring name = Utf8ToWide(label->design.pointerResource);
-      if (HCURSOR cursor = LoadCursorW(windowing_.instance(), name.c_str())) {
-        SetCursor(cursor);
-        result = TRUE;
-        return true;
-      }
-      return false;
-    }
     default:
       return false;
   }

@@ -29,15 +29,41 @@ HBITMAP CreateTopDownDib(std::int32_t width, std::int32_t height, void*& bits) {
   return dib;
 }
 
-void SelectDib(HDC memoryDc, HBITMAP dib, HBITMAP& current, HGDIOBJ& original) {
+Win32Dib::Win32Dib() : dc_(CreateCompatibleDC(nullptr)) {
+  if (!dc_) throw ProgramError(kErrorOutOfMemory, "Out of memory");
+}
+
+Win32Dib::~Win32Dib() {
+  if (original_) SelectObject(dc_, original_);
+  if (dib_) DeleteObject(dib_);
+  DeleteDC(dc_);
+}
+
+PixelView Win32Dib::View() const {
+  GdiFlush();  // drawing through the DC may still be queued
+  return bits_ ? PixelView{bits_, width_, height_, width_} : PixelView{};
+}
+
+void Win32Dib::Resize(std::int32_t width, std::int32_t height, std::uint32_t fill) {
+  if (width == width_ && height == height_) return;
+  HBITMAP dib = nullptr;
+  void* bits = nullptr;
+  const bool pixels = width > 0 && height > 0;
+  if (pixels) dib = CreateTopDownDib(width, height, bits);
+  const PixelView fresh{static_cast<std::uint32_t*>(bits), pixels ? width : 0, pixels ? height : 0, width};
+  Fill(fresh, fill);
+  CopyBlock(fresh, 0, 0, width_, height_, View(), 0, 0);
   if (dib) {
-    HGDIOBJ previous = SelectObject(memoryDc, dib);
-    if (!original) original = previous;
-  } else if (original) {
-    SelectObject(memoryDc, original);
+    HGDIOBJ previous = SelectObject(dc_, dib);
+    if (!original_) original_ = previous;
+  } else if (original_) {
+    SelectObject(dc_, original_);
   }
-  if (current) DeleteObject(current);
-  current = dib;
+  if (dib_) DeleteObject(dib_);
+  dib_ = dib;
+  bits_ = static_cast<std::uint32_t*>(bits);
+  width_ = width;
+  height_ = height;
 }
 
 }  // namespace tolvarin

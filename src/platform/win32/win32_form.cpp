@@ -23,12 +23,6 @@ UINT_PTR NextTimerId() {
   return ++last;
 }
 
-COLORREF ResolveColor(std::uint32_t color) {
-  // Values with the top bit set name system colours.
-  if (color & 0x80000000u) return GetSysColor(int(color & 0xFFu));
-  return COLORREF(color & 0x00FFFFFFu);
-}
-
 // Whole pixels for twips at a factor (1 for a fraction of pixels), by the
 // one rule of every backend; a negative count is refused.
 int PixelCount(double value, double twipsPerPixel = 1) {
@@ -89,63 +83,11 @@ void Win32Timer::SetInterval(std::int32_t milliseconds) {
   Arm();  // a new interval counts from now
 }
 
-// ---- Image control ----------------------------------------------------------
-
-void Win32ImageControl::SetPicture(const Bitmap& picture) {
-  picture_ = picture;
-  stretched_ = Bitmap();
-  form_.InvalidatePixels(PixelRect());
-}
-
-void Win32ImageControl::Move(double left, double top, double width, double height) {
-  const int x = PixelPosition(left), y = PixelPosition(top);
-  const int w = PixelCount(width), h = PixelCount(height);
-  const RECT before = PixelRect();
-  left_ = left, top_ = top, width_ = width, height_ = height;
-  form_.InvalidatePixels(before);
-  form_.InvalidatePixels(RECT{x, y, x + w, y + h});
-}
-
-RECT Win32ImageControl::PixelRect() const {
-  const int x = PixelPosition(left_), y = PixelPosition(top_);
-  return RECT{x, y, x + PixelPosition(width_), y + PixelPosition(height_)};
-}
-
-void Win32ImageControl::Paint(HDC dc) {
-  const RECT area = PixelRect();
-  const int width = area.right - area.left, height = area.bottom - area.top;
-  if (picture_.empty() || width <= 0 || height <= 0) return;
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
-  // The stretch is the portable one, so the pixels match every backend; a
-  // control too large to hold stretched lets GDI stretch instead.
-  constexpr std::int64_t kMaxStretchedPixels = std::int64_t(1) << 26;
-  if (std::int64_t(width) * height <= kMaxStretchedPixels) {
-    if (stretched_.width != width || stretched_.height != height) {
-      stretched_ = Bitmap(width, height);
-      StretchNearest(ViewOf(stretched_), ViewOf(picture_));
-    }
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    SetDIBitsToDevice(dc, area.left, area.top, DWORD(width), DWORD(height), 0, 0, 0, UINT(height),
-                      stretched_.pixels.data(), &info, DIB_RGB_COLORS);
-  } else {
-    info.bmiHeader.biWidth = picture_.width;
-    info.bmiHeader.biHeight = -picture_.height;
-    SetStretchBltMode(dc, COLORONCOLOR);
-    StretchDIBits(dc, area.left, area.top, width, height, 0, 0, picture_.width, picture_.height,
-                  picture_.pixels.data(), &info, DIB_RGB_COLORS, SRCCOPY);
-  }
-}
-
 // ---- Form -------------------------------------------------------------------
 
 Win32Form::Win32Form(Win32Windowing& windowing, const FormDesign& design)
     : windowing_(windowing), design_(design), backColor_(design.backColor) {
-  backBrush_ = CreateSolidBrush(ResolveColor(backColor_));
+  backBrush_ = CreateSolidBrush(ResolveControlColor(backColor_));
   // Child surfaces draw themselves; the form never paints over them.
   DWORD style = WS_CLIPCHILDREN;
   DWORD exStyle = 0;
@@ -181,7 +123,6 @@ Win32Form::~Win32Form() {
     DestroyWindow(window_);
   }
   timers_.clear();
-  images_.clear();
   surfaces_.clear();
   if (backBrush_) DeleteObject(backBrush_);
 }
@@ -195,9 +136,15 @@ LRESULT Win32Form::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   HWND window = window_;
   LRESULT handled = 0;
   const bool byControls = controls_.HandleMessage(message, wParam, lParam, handled);
-  HoldPointer(window_, message, wParam);
+  if (!PointerToLayer(window_, layer_, message, wParam, lParam, releasing_)) HoldPointer(window_, message, wParam);
   if (byControls) return handled;
   switch (message) {
+    case WM_SETCURSOR:
+      if (SetLayerCursor(windowing_, window, layer_, wParam, lParam)) return TRUE;
+      break;
+    case WM_CAPTURECHANGED:
+      if (layer_ && !releasing_) layer_->CancelPress();
+      break;
     case WM_SIZE:
       ClientSizeChanged();
       break;
@@ -270,15 +217,14 @@ LRESULT Win32Form::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 void Win32Form::Paint() {
   PAINTSTRUCT paint;
   HDC dc = BeginPaint(window_, &paint);
-  if (dc) {
-    if (!canvas_.empty()) {
-      GdiFlush();
-      const RECT& area = paint.rcPaint;
-      BitBlt(dc, area.left, area.top, area.right - area.left, area.bottom - area.top, canvas_.dc(), area.left,
-             area.top, SRCCOPY);
-    }
-    for (auto& image : images_) image->Paint(dc);
-    controls_.Paint(dc);
+  if (dc && layer_) {
+    PresentLayer(dc, paint.rcPaint, std::int32_t(ScaleWidth()), std::int32_t(ScaleHeight()), canvas_.View(),
+                 BackgroundPixel(), layer_);
+  } else if (dc && !canvas_.empty()) {
+    GdiFlush();
+    const RECT& area = paint.rcPaint;
+    BitBlt(dc, area.left, area.top, area.right - area.left, area.bottom - area.top, canvas_.dc(), area.left,
+           area.top, SRCCOPY);
   }
   EndPaint(window_, &paint);
 }
@@ -319,12 +265,12 @@ bool Win32Form::KeyDown(WPARAM virtualKey) {
 }
 
 std::uint32_t Win32Form::BackgroundPixel() const {
-  return PixelFromColor(ResolveColor(backColor_));
+  return PixelFromColor(ResolveControlColor(backColor_));
 }
 
-void Win32Form::InvalidatePixels(const RECT& area) {
-  if (window_ && area.right > area.left && area.bottom > area.top)
-    InvalidateRect(window_, &area, TRUE);
+void Win32Form::SetWindowlessLayer(WindowlessLayer* layer) {
+  layer_ = layer;
+  Repaint();
 }
 
 // ---- Placement ----------------------------------------------------------------
@@ -399,7 +345,7 @@ double Win32Form::ScaleHeight() const {
 }
 
 void Win32Form::SetBackColor(std::uint32_t color) {
-  HBRUSH brush = CreateSolidBrush(ResolveColor(color));
+  HBRUSH brush = CreateSolidBrush(ResolveControlColor(color));
   if (!brush) throw ProgramError(kErrorOutOfMemory, "Out of memory");
   DeleteObject(backBrush_);
   backBrush_ = brush;
@@ -444,11 +390,6 @@ PictureSurface& Win32Form::AddPictureSurface(bool visible) {
   return *surfaces_.back();
 }
 
-ImageControl& Win32Form::AddImage() {
-  images_.push_back(std::make_unique<Win32ImageControl>(*this));
-  return *images_.back();
-}
-
 Timer& Win32Form::AddTimer(std::int32_t intervalMilliseconds, bool enabled) {
   timers_.push_back(std::make_unique<Win32Timer>(window_, NextTimerId(), intervalMilliseconds, enabled));
   return *timers_.back();
@@ -485,7 +426,9 @@ void Win32Form::ClientSizeChanged() {
 }
 
 PixelView Win32Form::Canvas() {
-  canvas_.EnsureSize(std::int32_t(ScaleWidth()), std::int32_t(ScaleHeight()), BackgroundPixel());
+  // The retained image only grows: a minimised window's empty client area loses nothing.
+  canvas_.Resize(std::max(std::int32_t(ScaleWidth()), canvas_.width()),
+                 std::max(std::int32_t(ScaleHeight()), canvas_.height()), BackgroundPixel());
   return canvas_.View();
 }
 

@@ -1,11 +1,12 @@
 #pragma once
 // A form: a top-level window, created hidden, that hosts picture surfaces,
-// windowless image controls and window timers.
+// windowless controls and window timers.
 #include <memory>
 #include <vector>
 
 #include "platform/win32/win32_api.h"
 #include "platform/win32/win32_controls.h"
+#include "platform/win32/win32_dib.h"
 #include "platform/windowing.h"
 
 namespace tolvarin {
@@ -37,26 +38,6 @@ class Win32Timer final : public Timer {
 
 class Win32Form;
 
-class Win32ImageControl final : public ImageControl {
- public:
-  explicit Win32ImageControl(Win32Form& form) : form_(form) {}
-  void SetPicture(const Bitmap& picture) override;
-  void Move(double left, double top, double width, double height) override;
-  double Left() const override { return left_; }
-  double Top() const override { return top_; }
-  double Width() const override { return width_; }
-  double Height() const override { return height_; }
-
-  void Paint(HDC dc);
-
- private:
-  RECT PixelRect() const;
-  Win32Form& form_;
-  Bitmap picture_;
-  Bitmap stretched_;  // the picture at the control's size, kept between paints
-  double left_ = 0, top_ = 0, width_ = 0, height_ = 0;
-};
-
 class Win32Form final : public Form {
  public:
   Win32Form(Win32Windowing& windowing, const FormDesign& design);
@@ -83,10 +64,9 @@ class Win32Form final : public Form {
   bool Visible() const override;
   void Unload() override;
   PictureSurface& AddPictureSurface(bool visible) override;
-  ImageControl& AddImage() override;
   Timer& AddTimer(std::int32_t intervalMilliseconds, bool enabled) override;
-  LabelControl& AddLabel(const LabelDesign& d) override { return controls_.AddLabel(d); }
-  ShapeControl& AddShape(const ShapeDesign& d) override { return controls_.AddShape(d); }
+  void SetWindowlessLayer(WindowlessLayer* layer) override;
+  void InvalidateLayer() override { Repaint(); }
   ScrollBarControl& AddScrollBar(const ScrollBarDesign& d) override { return controls_.AddScrollBar(d); }
   ComboBoxControl& AddComboBox(const ComboBoxDesign& d) override { return controls_.AddComboBox(d); }
   void ShowModal() override;
@@ -101,7 +81,6 @@ class Win32Form final : public Form {
   bool KeyDown(WPARAM virtualKey);
   // The back colour as a pixel 0x00RRGGBB, system colours resolved.
   std::uint32_t BackgroundPixel() const;
-  void InvalidatePixels(const RECT& area);
 
   // Called by RouteMessages, the window procedure of its window class.
   void Attach(HWND window);
@@ -128,12 +107,13 @@ class Win32Form final : public Form {
   bool unloadHandlerRan_ = false;
   bool silent_ = false;  // destroyed by its owner object: no events
   std::vector<std::unique_ptr<Win32PictureSurface>> surfaces_;
-  std::vector<std::unique_ptr<Win32ImageControl>> images_;
   std::vector<std::unique_ptr<Win32Timer>> timers_;
   std::vector<std::unique_ptr<Win32UserControl>> userControls_;
   Win32ControlSet controls_{windowing_, window_};
+  WindowlessLayer* layer_ = nullptr;
+  bool releasing_ = false;  // letting the pointer go before a release reaches the layer
   // The retained image of a dialog form, and the client size last reported.
-  Win32Canvas canvas_;
+  Win32Dib canvas_;
   std::int32_t reportedWidth_ = -1, reportedHeight_ = -1;
   // Sizes a dialog form around its client area and gives it its icon.
   void SetUpDialog();

@@ -7,7 +7,6 @@
 #include "base/checked.h"
 #include "base/errors.h"
 #include "platform/win32/win32_card_frames.h"
-#include "platform/win32/win32_dib.h"
 #include "platform/win32/win32_form.h"
 #include "platform/win32/win32_windowing.h"
 
@@ -26,8 +25,6 @@ int SurfacePixels(double value) {
 
 Win32PictureSurface::Win32PictureSurface(Win32Windowing& windowing, Win32Form& form, bool visible)
     : windowing_(windowing), form_(form) {
-  memoryDc_ = CreateCompatibleDC(nullptr);
-  if (!memoryDc_) throw ProgramError(kErrorOutOfMemory, "Out of memory");
   if (HWND parent = form.window()) {
     const DWORD style = WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | (visible ? WS_VISIBLE : 0);
     CreateWindowExW(0, windowing.surfaceClass(), L"", style, 0, 0, 0, 0, parent, nullptr,
@@ -40,9 +37,6 @@ Win32PictureSurface::~Win32PictureSurface() {
     SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
     DestroyWindow(window_);
   }
-  if (originalBitmap_) SelectObject(memoryDc_, originalBitmap_);
-  if (dib_) DeleteObject(dib_);
-  DeleteDC(memoryDc_);
 }
 
 void Win32PictureSurface::Attach(HWND window) { window_ = window; }
@@ -50,23 +44,25 @@ void Win32PictureSurface::Attach(HWND window) { window_ = window; }
 LRESULT Win32PictureSurface::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   HWND window = window_;
   LRESULT handled = 0;
-  if (controls_.HandleMessage(message, wParam, lParam, handled)) {
-    // A press on an image or a label keeps the pointer as one on the background does.
-    HoldPointer(window_, message, wParam);
-    return handled;
-  }
+  if (controls_.HandleMessage(message, wParam, lParam, handled)) return handled;
+  // A press on a windowless control keeps the pointer as one on the background does.
+  if (PointerToLayer(window_, layer_, message, wParam, lParam, releasing_)) return 0;
   switch (message) {
+    case WM_SETCURSOR:
+      if (SetLayerCursor(windowing_, window, layer_, wParam, lParam)) return TRUE;
+      break;
     case WM_ERASEBKGND:
       return 1;  // the retained bitmap covers the whole window
     case WM_PAINT: {
       PAINTSTRUCT paint;
       HDC dc = BeginPaint(window, &paint);
-      if (dc) {
+      if (dc && layer_) {
+        PresentLayer(dc, paint.rcPaint, width_, height_, bitmap_.View(), form_.BackgroundPixel(), layer_);
+      } else if (dc) {
         GdiFlush();
         const RECT& area = paint.rcPaint;
-        BitBlt(dc, area.left, area.top, area.right - area.left, area.bottom - area.top, memoryDc_,
+        BitBlt(dc, area.left, area.top, area.right - area.left, area.bottom - area.top, bitmap_.dc(),
                area.left, area.top, SRCCOPY);
-        controls_.Paint(dc);
       }
       EndPaint(window, &paint);
       return 0;
@@ -79,6 +75,7 @@ LRESULT Win32PictureSurface::HandleMessage(UINT message, WPARAM wParam, LPARAM l
     case WM_MBUTTONUP: ButtonUp(3, wParam, lParam); return 0;
     case WM_CAPTURECHANGED:
       pressedButton_ = 0;
+      if (layer_ && !releasing_) layer_->CancelPress();
       return 0;
     case WM_NCDESTROY:
       SetWindowLongPtrW(window, GWLP_USERDATA, 0);
@@ -112,26 +109,11 @@ void Win32PictureSurface::ButtonUp(int button, WPARAM keys, LPARAM lParam) {
   if (PtInRect(&client, point) && onClick) onClick();
 }
 
-PixelView Win32PictureSurface::View() const {
-  return PixelView{bits_, width_, height_, width_};
-}
-
 void Win32PictureSurface::SetSize(double width, double height) {
   const int newWidth = SurfacePixels(width), newHeight = SurfacePixels(height);
   if (newWidth == width_ && newHeight == height_) return;
-  HBITMAP dib = nullptr;
-  void* bits = nullptr;
-  if (newWidth > 0 && newHeight > 0) {
-    dib = CreateTopDownDib(newWidth, newHeight, bits);
-  }
-  GdiFlush();
-  const PixelView old = View();
-  const PixelView fresh{static_cast<std::uint32_t*>(bits), newWidth, newHeight, newWidth};
   // New area shows the form's background; the old picture keeps its overlap.
-  Fill(fresh, form_.BackgroundPixel());
-  CopyBlock(fresh, 0, 0, old.width, old.height, old, 0, 0);
-  SelectDib(memoryDc_, dib, dib_, originalBitmap_);
-  bits_ = static_cast<std::uint32_t*>(bits);
+  bitmap_.Resize(newWidth, newHeight, form_.BackgroundPixel());
   width_ = newWidth;
   height_ = newHeight;
   if (window_) {
@@ -147,16 +129,23 @@ void Win32PictureSurface::Move(double left, double top) {
 }
 
 Bitmap Win32PictureSurface::Image() {
-  GdiFlush();  // drawing through the DC may still be queued
   Bitmap image(width_, height_);
-  if (bits_) CopyBlock(ViewOf(image), 0, 0, width_, height_, View(), 0, 0);
+  CopyBlock(ViewOf(image), 0, 0, width_, height_, bitmap_.View(), 0, 0);
   return image;
 }
 
+void Win32PictureSurface::SetWindowlessLayer(WindowlessLayer* layer) {
+  layer_ = layer;
+  InvalidateLayer();
+}
+
+void Win32PictureSurface::InvalidateLayer() {
+  if (window_) InvalidateRect(window_, nullptr, FALSE);
+}
+
 void Win32PictureSurface::SetPicture(const Bitmap& picture) {
-  if (!bits_) return;
-  GdiFlush();
-  const PixelView view = View();
+  if (bitmap_.empty()) return;
+  const PixelView view = bitmap_.View();
   Fill(view, form_.BackgroundPixel());
   // CopyBlock only reads its source.
   const PixelView source{const_cast<std::uint32_t*>(picture.pixels.data()), picture.width,
@@ -170,7 +159,7 @@ void Win32PictureSurface::Refresh() {
   if (window_ && IsWindowVisible(window_)) {
     if (HDC dc = GetDC(window_)) {
       GdiFlush();
-      BitBlt(dc, 0, 0, width_, height_, memoryDc_, 0, 0, SRCCOPY);
+      BitBlt(dc, 0, 0, width_, height_, bitmap_.dc(), 0, 0, SRCCOPY);
       // Just drawn: a pending paint would only draw the same again.
       ValidateRect(window_, nullptr);
       refreshRate = GetDeviceCaps(dc, VREFRESH);

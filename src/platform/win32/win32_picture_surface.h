@@ -4,6 +4,7 @@
 // portable raster code and GDI draw on the same pixels.
 #include "platform/win32/win32_api.h"
 #include "platform/win32/win32_controls.h"
+#include "platform/win32/win32_dib.h"
 #include "platform/windowing.h"
 
 namespace tolvarin {
@@ -22,17 +23,16 @@ class Win32PictureSurface final : public PictureSurface {
   void Move(double left, double top) override;
   double Width() const override { return width_; }
   double Height() const override { return height_; }
-  Hdc hDC() override { return FromHdc(memoryDc_); }
+  Hdc hDC() override { return FromHdc(bitmap_.dc()); }
   Bitmap Image() override;
   void SetPicture(const Bitmap& picture) override;
   void Refresh() override;
   void RefreshUnchanged() override;
   std::unique_ptr<CardFrames> OpenCardFrames(PictureSurface& source) override;
-  ImageControl& AddImage() override { return controls_.AddImage(); }
-  LabelControl& AddLabel(const LabelDesign& d) override { return controls_.AddLabel(d); }
-  ShapeControl& AddShape(const ShapeDesign& d) override { return controls_.AddShape(d); }
   ScrollBarControl& AddScrollBar(const ScrollBarDesign& d) override { return controls_.AddScrollBar(d); }
   ComboBoxControl& AddComboBox(const ComboBoxDesign& d) override { return controls_.AddComboBox(d); }
+  void SetWindowlessLayer(WindowlessLayer* layer) override;
+  void InvalidateLayer() override;
 
   HWND window() const { return window_; }
 
@@ -43,19 +43,17 @@ class Win32PictureSurface final : public PictureSurface {
  private:
   void ButtonDown(int button);
   void ButtonUp(int button, WPARAM keys, LPARAM lParam);
-  PixelView View() const;
 
   Win32Windowing& windowing_;
   Win32Form& form_;
   HWND window_ = nullptr;
-  HDC memoryDc_ = nullptr;
-  HGDIOBJ originalBitmap_ = nullptr;
-  HBITMAP dib_ = nullptr;
-  std::uint32_t* bits_ = nullptr;
+  Win32Dib bitmap_;
   std::int32_t width_ = 0;
   std::int32_t height_ = 0;
   int pressedButton_ = 0;  // 0 none, else 1 left, 2 right, 3 middle
   Win32ControlSet controls_{windowing_, window_};
+  WindowlessLayer* layer_ = nullptr;
+  bool releasing_ = false;  // letting the pointer go before a release reaches the layer
 };
 
 }  // namespace tolvarin

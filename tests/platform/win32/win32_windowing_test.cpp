@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cmath>
 #include <cstring>
 #include <initializer_list>
 #include <string>
@@ -8,6 +9,7 @@
 #include <vector>
 
 #include "base/errors.h"
+#include "controls/windowless.h"
 #include "dialog/settings_dialog.h"
 #include "platform/win32/win32_api.h"
 #include "platform/win32/win32_form.h"
@@ -175,7 +177,8 @@ TEST_F(Win32WindowingTest, PictureAndResizeKeepWhatFitsOnTheBackColour) {
 TEST_F(Win32WindowingTest, ImageControlIsDrawnStretchedOnTheForm) {
   auto form = NewForm();
   form->Move(0, 0, X(80), Y(60));
-  ImageControl& image = form->AddImage();
+  WindowlessControls controls(*form, ScaleUnit::Pixels, 15, 15);
+  WindowlessImage& image = controls.AddImage();
   const Bitmap small = PatternPicture(4, 3);
   image.SetPicture(small);
   image.Move(10, 5, 40, 30);
@@ -184,6 +187,88 @@ TEST_F(Win32WindowingTest, ImageControlIsDrawnStretchedOnTheForm) {
   Bitmap stretched(40, 30);
   StretchNearest(ViewOf(stretched), ViewOf(const_cast<Bitmap&>(small)));
   EXPECT_EQ(ReadWindow(ToHwnd(form->hWnd()), 80, 60), Framed(stretched, 10, 5, 80, 60));
+}
+
+// Labels are drawn by GDI over the retained picture: text in the label's
+// colour where there is text, greyed text in other colours, a sunken border
+// around a bordered one; a click is a left press and release over the label,
+// run after the pointer is let go, and a label on a control's surface takes the
+// pointer before the surface.
+TEST_F(Win32WindowingTest, LabelsAreDrawnByGdiAndTakeTheirPressesAndClicks) {
+  auto form = NewForm();
+  form->Move(0, 0, X(200), Y(60));
+  WindowlessControls controls(*form, ScaleUnit::Pixels, windowing.TwipsPerPixelX(), windowing.TwipsPerPixelY());
+  LabelDesign design;
+  design.caption = "WWWW";
+  design.font.name = "Tahoma";
+  design.font.size = 12;
+  design.foreColor = 0x000000FF;  // red
+  design.rect = ControlRect{0, 0, 60, 30};
+  WindowlessLabel& red = controls.AddLabel(design);
+  design.rect = ControlRect{70, 0, 60, 30};
+  WindowlessLabel& grey = controls.AddLabel(design);
+  grey.SetEnabled(false);
+  design.caption = "";
+  design.border = true;
+  design.rect = ControlRect{140, 0, 40, 30};
+  controls.AddLabel(design);
+  int clicks = 0;
+  HWND captureAtClick = HWND(1);
+  red.onClick = [&] {
+    ++clicks;
+    captureAtClick = GetCapture();
+  };
+  form->Show();
+  PumpFor(50);
+  const Bitmap shown = ReadWindow(ToHwnd(form->hWnd()), 200, 60);
+  const auto count = [&](int left, int right, std::uint32_t pixel) {
+    int n = 0;
+    for (int y = 0; y < 30; ++y)
+      for (int x = left; x < right; ++x) n += shown.at(x, y) == pixel;
+    return n;
+  };
+  EXPECT_GT(count(0, 60, 0xFF0000u), 10) << "red text";
+  EXPECT_EQ(count(70, 130, 0xFF0000u), 0) << "greyed, not red";
+  EXPECT_LT(count(70, 130, kBack), 60 * 30) << "greyed text drawn";
+  EXPECT_EQ(shown.at(140, 0), PixelFromColor(GetSysColor(COLOR_BTNSHADOW))) << "sunken border";
+  EXPECT_EQ(shown.at(179, 29), PixelFromColor(GetSysColor(COLOR_BTNHIGHLIGHT)));
+  EXPECT_EQ(shown.at(100, 50), kBack);
+
+  const HWND window = ToHwnd(form->hWnd());
+  for (const auto& [message, keys, x] : {std::tuple{WM_LBUTTONDOWN, MK_LBUTTON, 10}, {WM_LBUTTONUP, 0, 20},
+                                         {WM_LBUTTONDOWN, MK_LBUTTON, 10}, {WM_LBUTTONUP, 0, 65},
+                                         {WM_RBUTTONDOWN, MK_RBUTTON, 10}, {WM_RBUTTONUP, 0, 10}})
+    SendMessageW(window, UINT(message), WPARAM(keys), MAKELPARAM(x, 5));
+  EXPECT_EQ(clicks, 1) << "released outside, and a right press, are no clicks";
+  EXPECT_EQ(captureAtClick, nullptr) << "the pointer is let go before the click, which may open windows";
+
+  // On a control's surface, a press on the label keeps the pointer with it,
+  // in twips relative to the label; the surface hears nothing.
+  UserControlSurface& surface = form->AddUserControl("Tolvarin.TestControl");
+  surface.Move(0, Y(40), X(100), Y(20));
+  WindowlessControls caption(surface, ScaleUnit::Twips, windowing.TwipsPerPixelX(), windowing.TwipsPerPixelY());
+  WindowlessLabel& label = caption.AddLabel();
+  label.SetLeft(X(10));
+  label.SetWidth(X(20));
+  label.SetHeight(Y(20));
+  std::vector<std::string> heard;
+  label.onMouseDown = [&](std::int16_t b, std::int16_t, float x, float) {
+    heard.push_back("label down " + std::to_string(b) + " " + std::to_string(int(std::lround(x / X(1)))));
+  };
+  label.onMouseUp = [&](std::int16_t, std::int16_t, float x, float) {
+    heard.push_back("label up " + std::to_string(int(std::lround(x / X(1)))));
+  };
+  caption.onMouseDown = [&](std::int16_t, std::int16_t, float, float) { heard.push_back("surface down"); };
+  caption.onMouseUp = [&](std::int16_t, std::int16_t, float, float) { heard.push_back("surface up"); };
+  const HWND control = ToHwnd(surface.hWnd());
+  SendMessageW(control, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(15, 5));
+  EXPECT_EQ(GetCapture(), control);
+  SendMessageW(control, WM_LBUTTONUP, 0, MAKELPARAM(50, 5));
+  EXPECT_EQ(GetCapture(), nullptr);
+  label.SetEnabled(false);  // lets the pointer through
+  SendMessageW(control, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(15, 5));
+  SendMessageW(control, WM_LBUTTONUP, 0, MAKELPARAM(15, 5));
+  EXPECT_EQ(heard, (std::vector<std::string>{"label down 1 5", "label up 40", "surface down", "surface up"}));
 }
 
 // Ticking inside DoEvents, starting and stopping, and a timer made switched
@@ -360,7 +445,8 @@ TEST_F(Win32WindowingTest, PressAndReleaseOnASurfaceIsAClick) {
   EXPECT_EQ(clicks, 4);
   EXPECT_EQ(GetCapture(), nullptr);
   // A press on the form or on an image holds the pointer too, till the last button is up.
-  surface.AddImage().Move(0, 0, 10, 10);
+  WindowlessControls controls(surface, ScaleUnit::Pixels, 15, 15);
+  controls.AddImage().Move(0, 0, 10, 10);
   for (const HWND holder : {ToHwnd(form->hWnd()), window}) {
     for (const auto& [message, keys, held] : {std::tuple{WM_LBUTTONDOWN, MK_LBUTTON, holder},
                                               {WM_RBUTTONDOWN, MK_LBUTTON | MK_RBUTTON, holder},
