@@ -4,6 +4,7 @@
 
 #include "base/bmp.h"
 #include "controls/command_fixture.h"
+#include "support/dialog_scales.h"
 
 namespace tolvarin::testing {
 namespace {
@@ -64,76 +65,55 @@ TEST(GradientFill, RefusesBadVerticesModesAndDeviceContexts) {
   EXPECT_EQ(sim.desktop.GradientFill(0x1234, vertices, 2, &rect, 1, kGradientFillRectV), 0);
 }
 
-// Every picture on both of the dialog's button sizes, drawn by an idle
-// (state 1) and a hovered (state 2) button; which state reverses the
-// gradient is the pointer tests' state table.
+// Every picture in both gradient directions, drawn by an idle (state 1) and
+// a hovered (state 2) button, on both of the dialog's button sizes at every
+// scale: the 4-pixel corners of the picture one to one, the strips stretched
+// between them, nothing from outside the 64 x 25 picture. Which state
+// reverses the gradient is the pointer tests' state table.
+TEST(CommandFace, EveryPictureInBothDirectionsOnBothSizesAtEveryScale) {
+  for (const DialogScale& scale : kDialogScales) {
+    struct Size {
+      double width, height;
+      ControlRect pixels;
+      double captionTop;  // at 15 twips a pixel
+    } const sizes[] = {{1155, 375, scale.cmdSet, 80}, {615, 315, scale.cmdFile, 50}};
+    for (const Size& size : sizes) {
+      for (bool hovered : {false, true}) {
+        SCOPED_TRACE(std::to_string(scale.twipsPerPixel) + " twips a pixel, " + std::to_string(size.width) +
+                     (hovered ? " wide, hovered" : " wide, idle"));
+        sim::SimOptions options;
+        options.twipsPerPixel = scale.twipsPerPixel;
+        sim::SimPlatform sim(options);
+        auto form = sim.windowing.CreateForm(FormDesign{});
+        auto button = Command::Place(sim.platform(), *form, PropertyBag{{"Caption", std::string("設定")}}, 300, 300,
+                                     size.width, size.height);
+        const Bitmap& face = static_cast<sim::SimUserControl&>(button->surface()).bitmap;
+        ASSERT_EQ(face.width, size.pixels.width);
+        ASSERT_EQ(face.height, size.pixels.height);
+        const auto expected = [&](FacePicture picture) {
+          return ExpectedFace(*sim.pictures.LoadPictureResource(FacePictureResource(picture)), face.width,
+                              face.height, hovered);
+        };
+        button->Initialize();
+        if (hovered) button->UserControl_MouseMove(0, 0, 0, 0);
+        // A left press paints Pressed in the state's direction.
+        button->UserControl_MouseDown(kLeftButton, 0, 0, 0);
+        EXPECT_EQ(face, expected(FacePicture::Pressed));
+        for (FacePicture picture : kAllPictures) {
+          button->DrawFace(picture);
+          EXPECT_EQ(face, expected(picture)) << "picture " << int(picture);
+        }
+        if (scale.twipsPerPixel == 15) {
+          EXPECT_EQ(button->LblMsg().Top(), size.captionTop);
+          EXPECT_EQ(button->LblMsg().Left(), 0);
+          EXPECT_EQ(button->LblMsg().Width(), size.width);
+        }
+      }
+    }
+  }
+}
+
 class CommandFaceTest : public CommandTest {};
-
-TEST_F(CommandFaceTest, EveryPictureInBothDirectionsOnBothSizes) {
-  struct Size {
-    double width, height;
-    std::int32_t pixelsWide, pixelsHigh;
-    double captionTop;
-  };
-  const Size sizes[] = {{1155, 375, 77, 25, 80}, {615, 315, 41, 21, 50}};
-  for (const Size& size : sizes) {
-    for (bool hovered : {false, true}) {
-      SCOPED_TRACE(std::to_string(size.pixelsWide) + (hovered ? " wide, hovered" : " wide, idle"));
-      Command& button = Place(size.width, size.height);
-      sim::SimUserControl& surface = Surface(button);
-      ASSERT_EQ(surface.bitmap.width, size.pixelsWide);
-      ASSERT_EQ(surface.bitmap.height, size.pixelsHigh);
-      button.Initialize();
-      if (hovered) button.UserControl_MouseMove(0, 0, 0, 0);
-      // A left press paints Pressed in the state's direction.
-      button.UserControl_MouseDown(kLeftButton, 0, 0, 0);
-      EXPECT_EQ(surface.bitmap, Face(button, FacePicture::Pressed, hovered));
-      for (FacePicture picture : kAllPictures) {
-        button.DrawFace(picture);
-        EXPECT_EQ(surface.bitmap, Face(button, picture, hovered)) << "picture " << int(picture);
-      }
-      EXPECT_EQ(button.LblMsg().Top(), size.captionTop);
-      EXPECT_EQ(button.LblMsg().Left(), 0);
-      EXPECT_EQ(button.LblMsg().Width(), size.width);
-    }
-  }
-}
-
-// On a scaled screen the face is still the picture's design: the 4-pixel
-// corners one to one, the strips stretched between them, nothing from
-// outside the 64 x 25 picture. At 10 twips a pixel 1155 and 375 twips are
-// halves, which go away from zero.
-TEST(CommandFaceAtScale, EveryScaleKeepsTheFourPixelEdgesOfThePicture) {
-  struct Row {
-    double twipsPerPixel, width, height;
-    std::int32_t pixelsWide, pixelsHigh;
-  } const rows[] = {
-      {12, 1155, 375, 96, 31}, {12, 615, 315, 51, 26},    // 120 dots per inch
-      {10, 1155, 375, 116, 38}, {10, 615, 315, 62, 32},   // 144
-      {7.5, 1155, 375, 154, 50}, {7.5, 615, 315, 82, 42},  // 192
-  };
-  for (const Row& row : rows) {
-    SCOPED_TRACE(std::to_string(row.twipsPerPixel) + " twips a pixel, " + std::to_string(row.width) + " twips wide");
-    sim::SimOptions options;
-    options.twipsPerPixel = row.twipsPerPixel;
-    sim::SimPlatform sim(options);
-    auto form = sim.windowing.CreateForm(FormDesign{});
-    auto button = Command::Place(sim.platform(), *form, PropertyBag{{"Caption", std::string("設定")}}, 300, 300,
-                                 row.width, row.height);
-    const Bitmap& face = static_cast<sim::SimUserControl&>(button->surface()).bitmap;
-    ASSERT_EQ(face.width, row.pixelsWide);
-    ASSERT_EQ(face.height, row.pixelsHigh);
-    button->Initialize();
-    for (bool hovered : {false, true}) {
-      if (hovered) button->UserControl_MouseMove(0, 0, 0, 0);
-      for (FacePicture picture : kAllPictures) {
-        button->DrawFace(picture);
-        const Bitmap design = *sim.pictures.LoadPictureResource(FacePictureResource(picture));
-        EXPECT_EQ(face, ExpectedFace(design, face.width, face.height, hovered)) << "picture " << int(picture);
-      }
-    }
-  }
-}
 
 TEST_F(CommandFaceTest, NarrowAndHugeSurfacesNeverFailTheDraw) {
   Command& button = Place(90, 90);  // 6 x 6 pixels: the middle sizes go negative

@@ -58,11 +58,7 @@ TEST(PropertyBag, ConversionsToTheTargetTypes) {
 class CommandPropertiesTest : public CommandTest {};
 
 TEST_F(CommandPropertiesTest, LoadingTableWithBadAndMissingValues) {
-  FontSpec big;
-  big.name = "Arial";
-  big.size = 12;
-  big.weight = 700;
-  big.charset = 0;
+  const FontSpec big{"Arial", 12, 700, false, false, false, 0};
   struct Row {
     const char* name;
     PropertyBag set;

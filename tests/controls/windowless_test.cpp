@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <string>
 #include <vector>
 
@@ -177,10 +178,7 @@ TEST_F(WindowlessTest, TwipsAreConvertedWithHalvesAwayFromZero) {
   label.SetHeight(42);   // 3.5: 4
   sim.windowing.Recompose();
   const RectL rect = simForm().windowless.textRuns.at(0).rect;
-  EXPECT_EQ(rect.left, 3);
-  EXPECT_EQ(rect.top, 2);
-  EXPECT_EQ(rect.right, 13);
-  EXPECT_EQ(rect.bottom, 6);
+  EXPECT_EQ((std::array{rect.left, rect.top, rect.right, rect.bottom}), (std::array{3, 2, 13, 6}));
   EXPECT_EQ(simForm().windowless.textRuns[0].fontTwipsPerPixel, 12);
   Listen(label, "label");
   Click(12, 5);

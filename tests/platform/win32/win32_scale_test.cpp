@@ -4,6 +4,7 @@
 // pixel for pixel. The dialog's windows are scaled by the system.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <memory>
 #include <string>
 
@@ -59,9 +60,7 @@ TEST(Win32Scale, DialogPiecesAndFacesLandWhereTheSimulatedOnesDo) {
     auto form = windowing.CreateForm(DialogDesign());
     auto simForm = sim.windowing.CreateForm(DialogDesign());
     EXPECT_EQ(form->ScaleWidth(), scale.clientWidth);
-    EXPECT_EQ(form->ScaleHeight(), scale.clientHeight);
-    EXPECT_EQ(simForm->ScaleWidth(), scale.clientWidth);
-    EXPECT_EQ(simForm->ScaleHeight(), scale.clientHeight);
+    EXPECT_EQ(form->ScaleHeight(), scale.clientHeight);  // the simulated one's is the dialog tests'
     form->Move(150, 150);
     RECT outer{};
     GetWindowRect(ToHwnd(form->hWnd()), &outer);
@@ -84,18 +83,16 @@ TEST(Win32Scale, DialogPiecesAndFacesLandWhereTheSimulatedOnesDo) {
                                       placed.layout.width, placed.layout.height);
       EXPECT_EQ(ChildRect(*button), placed.expected);
       for (bool hovered : {false, true}) {
+        for (Command* each : {button.get(), simButton.get()}) {
+          if (!hovered) continue;
+          each->Initialize();
+          each->UserControl_MouseMove(0, 0, 0, 0);
+        }
         for (int picture = 0; picture < 6; ++picture) {
-          if (hovered) {
-            button->Initialize();
-            simButton->Initialize();
-            button->UserControl_MouseMove(0, 0, 0, 0);
-            simButton->UserControl_MouseMove(0, 0, 0, 0);
-          }
           button->DrawFace(FacePicture(picture));
           simButton->DrawFace(FacePicture(picture));
           const Bitmap face = button->surface().Image();
-          EXPECT_EQ(face.width, placed.expected.width);
-          EXPECT_EQ(face.height, placed.expected.height);
+          EXPECT_EQ((std::array{face.width, face.height}), (std::array{placed.expected.width, placed.expected.height}));
           EXPECT_TRUE(face == simButton->surface().Image()) << "picture " << picture << (hovered ? " hovered" : "");
         }
       }

@@ -171,24 +171,6 @@ TEST_F(Win32WindowingTest, PictureAndResizeKeepWhatFitsOnTheBackColour) {
   EXPECT_EQ(surface.Width(), 3);
 }
 
-// Drawing through a surface's device context, its image and its refresh are
-// what the saver's copy of the desktop and its frames rest on: they are
-// checked on screen by tests/e2e/run_e2e.sh.
-TEST_F(Win32WindowingTest, ImageControlIsDrawnStretchedOnTheForm) {
-  auto form = NewForm();
-  form->Move(0, 0, X(80), Y(60));
-  WindowlessControls controls(*form, ScaleUnit::Pixels, 15, 15);
-  WindowlessImage& image = controls.AddImage();
-  const Bitmap small = PatternPicture(4, 3);
-  image.SetPicture(small);
-  image.Move(10, 5, 40, 30);
-  form->Show();
-  PumpFor(50);
-  Bitmap stretched(40, 30);
-  StretchNearest(ViewOf(stretched), ViewOf(const_cast<Bitmap&>(small)));
-  EXPECT_EQ(ReadWindow(ToHwnd(form->hWnd()), 80, 60), Framed(stretched, 10, 5, 80, 60));
-}
-
 // Labels are drawn by GDI over the retained picture: text in the label's
 // colour where there is text, greyed text in other colours, a sunken border
 // around a bordered one; a click is a left press and release over the label,
