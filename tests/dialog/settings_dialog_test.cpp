@@ -570,7 +570,11 @@ TEST_F(DialogTest, PicturesHaveTheirSizesAndTheTileMeetsItself) {
   EXPECT_EQ(pointer[8], 2);              // two colours
   EXPECT_EQ(pointer[10] | pointer[11] << 8, 12);  // hot spot
   EXPECT_EQ(pointer[12] | pointer[13] << 8, 10);
-  for (const char* mark : {"MARK_OFF", "MARK_ON"}) EXPECT_LT(bytesOf(mark).size(), 1200u) << mark;
+  for (const char* mark : {"MARK_OFF", "MARK_ON"}) {
+    const std::size_t size = bytesOf(mark).size();
+    EXPECT_GT(size, 0u) << mark << " is missing";
+    EXPECT_LT(size, 1200u) << mark;
+  }
 
   Make();
   const auto tile = sim->pictures.LoadPictureResource("TILE");
