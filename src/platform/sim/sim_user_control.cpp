@@ -8,7 +8,7 @@
 namespace tolvarin::sim {
 
 SimUserControl::SimUserControl(SimForm& form, const std::string& name) : className(name), form_(form) {
-  hwnd_ = form_.windowing().desktop().CreateWindowEntry(className, RectL{}, false, nullptr);
+  hwnd_ = form_.windowing().desktop().CreateWindowEntry(className, RectL{}, nullptr);
   if (SimWindow* window = form_.windowing().desktop().Find(hwnd_)) {
     window->parent = form_.hWnd();
     window->style = kWsChild;

@@ -118,7 +118,7 @@ SimForm::SimForm(SimWindowing& windowing, const FormDesign& formDesign)
     width_ = design.clientWidth + (2 * kFrameSide) * windowing_.TwipsPerPixelX();
     height_ = design.clientHeight + (kFrameTop + kFrameBottom) * windowing_.TwipsPerPixelY();
   }
-  hwnd_ = windowing_.desktop().CreateWindowEntry(design.caption, RectL{}, false, this);
+  hwnd_ = windowing_.desktop().CreateWindowEntry(design.caption, RectL{}, this);
   // As the Windows backend makes them: borderless forms are pop-up windows.
   if (design.borderless) windowing_.desktop().Find(hwnd_)->style = kWsPopup;
   windowing_.Register(this);
@@ -398,9 +398,6 @@ void SimWindowing::PostMouseMove(std::int32_t x, std::int32_t y, std::int64_t at
 }
 void SimWindowing::PostClose(Hwnd window, std::int64_t at) { Queue(SimEvent::Kind::Close, at, 0, 0, 0, window); }
 void SimWindowing::PostEndSession(std::int64_t at) { Queue(SimEvent::Kind::EndSession, at); }
-void SimWindowing::PostDestroyForeign(Hwnd window, std::int64_t at) {
-  Queue(SimEvent::Kind::DestroyForeign, at, 0, 0, 0, window);
-}
 
 void SimWindowing::PostMouseDown(std::int32_t x, std::int32_t y, std::int16_t button, std::int16_t shift,
                                  std::int64_t at) {
@@ -598,9 +595,6 @@ void SimWindowing::Dispatch(const SimEvent& event) {
         if (!form->Destroyed()) form->Unload(UnloadMode::AppWindows);
       break;
     }
-    case SimEvent::Kind::DestroyForeign:
-      DestroyForeignWindow(event.window);
-      break;
   }
 }
 
