@@ -86,11 +86,6 @@ void SimScrollBar::DragThumb(const std::vector<std::int32_t>& positions) {
 
 // ---------------------------------------------------------------- drop-down list
 
-std::string SimComboBox::List(std::int32_t index) const {
-  if (index < 0 || std::size_t(index) >= items.size()) RaiseInvalidPropertyValue();
-  return items[std::size_t(index)];
-}
-
 void SimComboBox::SetFocus() {
   if (enabled) TakeFocus(this);
 }

@@ -44,8 +44,6 @@ class SimScrollBar final : public ScrollBarControl, private SimFocusable {
   SimScrollBar(SimWindowing& windowing, const ScrollBarDesign& d);
   void SetValue(std::int32_t value) override;
   std::int32_t Value() const override { return value_; }
-  std::int32_t Min() const override { return design.min; }
-  std::int32_t Max() const override { return design.max; }
   void SetFocus() override { TakeFocus(this); }
   bool HasFocus() const override { return Holds(this); }
   bool CanFocus() const override { return true; }
@@ -68,8 +66,6 @@ class SimComboBox final : public ComboBoxControl, private SimFocusable {
   void SetText(const std::string& value) override { text = value; }
   std::string Text() const override { return text; }
   void AddItem(const std::string& item) override { items.push_back(item); }
-  std::int32_t ListCount() const override { return std::int32_t(items.size()); }
-  std::string List(std::int32_t index) const override;
   void SetEnabled(bool value) override { enabled = value; }
   bool Enabled() const override { return enabled; }
   void SetFocus() override;

@@ -30,13 +30,11 @@ class Win32UserControl final : public UserControlSurface {
   double Width() const override { return width_; }
   double Height() const override { return height_; }
   void SetScaleMode(ScaleUnit unit) override { scale_ = unit; }
-  ScaleUnit ScaleMode() const override { return scale_; }
   double ScaleWidth() const override;
   double ScaleHeight() const override;
   void SetBackStyle(BackStyle style) override;
   BackStyle GetBackStyle() const override { return backStyle_; }
   void SetBackColor(std::uint32_t color) override { backColor_ = color; }
-  std::uint32_t BackColor() const override { return backColor_; }
   void Cls() override;
   void PaintPicture(const Bitmap& picture, double x, double y, std::optional<double> width,
                     std::optional<double> height, double sourceX, double sourceY, double sourceWidth,
