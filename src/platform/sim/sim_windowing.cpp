@@ -355,13 +355,19 @@ void SimWindowing::WaitUntil(std::int64_t due) {
 void SimWindowing::WaitMessage() {
   ++waitMessageCalls;
   CheckHalt();
+  AdvanceToNext(true);
+}
+
+bool SimWindowing::AdvanceToNext(bool mustWait) {
   const auto next = NextWakeUp();
+  if (!next && !mustWait) return false;
   if (!next || (haltAt && *next > *haltAt)) {
     // Nothing arrives before the run is stopped (or ever).
     if (haltAt) clock_.AdvanceTo(*haltAt);
     throw SimHalt{};
   }
   clock_.AdvanceTo(*next);
+  return true;
 }
 
 void SimWindowing::Recompose() {
@@ -645,14 +651,8 @@ std::optional<std::int64_t> SimWindowing::NextWakeUp() const {
 void SimWindowing::RunMessageLoop() {
   while (LiveForms() > 0) {
     DoEvents();
-    if (LiveForms() == 0) break;
-    const auto next = NextWakeUp();
-    if (!next) break;  // nothing can ever happen again
-    if (haltAt && *next > *haltAt) {
-      clock_.AdvanceTo(*haltAt);
-      throw SimHalt{};
-    }
-    clock_.AdvanceTo(*next);
+    // Done when no form is left or nothing can ever happen again.
+    if (LiveForms() == 0 || !AdvanceToNext(false)) break;
   }
 }
 
@@ -692,13 +692,8 @@ void SimWindowing::RunUntil(const std::function<bool()>& done) {
   while (!done()) {
     DoEvents();
     if (done()) break;
-    const auto next = NextWakeUp();
     // Nothing queued and no timer: a modal loop would wait for ever.
-    if (!next || (haltAt && *next > *haltAt)) {
-      if (haltAt) clock_.AdvanceTo(*haltAt);
-      throw SimHalt{};
-    }
-    clock_.AdvanceTo(*next);
+    AdvanceToNext(true);
   }
 }
 

@@ -280,6 +280,10 @@ class SimWindowing final : public Windowing {
   void Dispatch(const SimEvent& event);
   void FireDueTimers();
   std::optional<std::int64_t> NextWakeUp() const;
+  // Moves the clock to the next event or timer; true when there was one.
+  // Stops the run (SimHalt) at haltAt when that comes first, and when nothing
+  // is left while `mustWait`.
+  bool AdvanceToNext(bool mustWait);
   void CheckHalt();
   // Waits for the pacing timer, dispatching what arrives meanwhile.
   void WaitUntil(std::int64_t due);
