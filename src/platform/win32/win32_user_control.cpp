@@ -12,12 +12,6 @@ namespace tolvarin {
 
 namespace {
 
-// The colour's pixel; refuses what the platform refuses.
-std::uint32_t PixelOf(std::uint32_t color) {
-  ValidateColour(color);
-  return PixelFromColor(std::uint32_t(ResolveControlColor(color)));
-}
-
 void RegisterControlClass(HINSTANCE instance, const std::wstring& name) {
   WNDCLASSEXW existing{};
   existing.cbSize = sizeof existing;
@@ -59,7 +53,7 @@ void Win32UserControl::Attach(HWND window) { window_ = window; }
 void Win32UserControl::Move(double left, double top, double width, double height) {
   CheckSize(width, height);
   const std::int32_t w = TwipsToPixels(width, twipsPerPixelX_), h = TwipsToPixels(height, twipsPerPixelY_);
-  if (w != bitmap_.width() || h != bitmap_.height()) bitmap_.Resize(w, h, PixelOf(backColor_));
+  if (w != bitmap_.width() || h != bitmap_.height()) bitmap_.Resize(w, h, ControlColourPixel(backColor_));
   const bool resized = Place(left, top, width, height);
   if (window_) {
     SetWindowPos(window_, nullptr, TwipsToPixels(left, twipsPerPixelX_), TwipsToPixels(top, twipsPerPixelY_), w, h,
@@ -74,7 +68,7 @@ void Win32UserControl::SetBackStyle(BackStyle style) {
   InvalidateLayer();
 }
 
-void Win32UserControl::Cls() { Fill(bitmap_.View(), PixelOf(backColor_)); }
+void Win32UserControl::Cls() { Fill(bitmap_.View(), ControlColourPixel(backColor_)); }
 
 void Win32UserControl::Present(HDC windowDc) {
   const RECT all{0, 0, bitmap_.width(), bitmap_.height()};
