@@ -129,22 +129,6 @@ SimForm::~SimForm() {
   windowing_.Forget(this);
 }
 
-void SimForm::SetWidth(double twips) {
-  width_ = twips;
-  SyncWindowRect();
-}
-
-void SimForm::SetHeight(double twips) {
-  height_ = twips;
-  SyncWindowRect();
-}
-
-void SimForm::Move(double left, double top) {
-  left_ = left;
-  top_ = top;
-  SyncWindowRect();
-}
-
 void SimForm::Move(double left, double top, double width, double height) {
   left_ = left;
   top_ = top;

@@ -83,9 +83,9 @@ class SimForm final : public Form {
   double Top() const override { return top_; }
   double Width() const override { return width_; }
   double Height() const override { return height_; }
-  void SetWidth(double twips) override;
-  void SetHeight(double twips) override;
-  void Move(double left, double top) override;
+  void SetWidth(double twips) override { Move(left_, top_, twips, height_); }
+  void SetHeight(double twips) override { Move(left_, top_, width_, twips); }
+  void Move(double left, double top) override { Move(left, top, width_, height_); }
   void Move(double left, double top, double width, double height) override;
   double ScaleWidth() const override;
   double ScaleHeight() const override;
