@@ -51,11 +51,9 @@ class Focusable {
 // onScroll while it moves and onChange when it is let go.
 class ScrollBarControl : public Focusable {
  public:
-  // A value outside [Min, Max] is refused with "Invalid property value".
+  // A value outside the design's [min, max] is refused with "Invalid property value".
   virtual void SetValue(std::int32_t value) = 0;
   virtual std::int32_t Value() const = 0;
-  virtual std::int32_t Min() const = 0;
-  virtual std::int32_t Max() const = 0;
 
   std::function<void()> onChange;
   std::function<void()> onScroll;
@@ -76,8 +74,6 @@ class ComboBoxControl : public Focusable {
   virtual void SetText(const std::string& text) = 0;
   virtual std::string Text() const = 0;
   virtual void AddItem(const std::string& item) = 0;
-  virtual std::int32_t ListCount() const = 0;
-  virtual std::string List(std::int32_t index) const = 0;
   virtual void SetEnabled(bool enabled) = 0;
   virtual bool Enabled() const = 0;
 };

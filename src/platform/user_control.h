@@ -38,7 +38,6 @@ class UserControlSurface : public WindowlessHost {
 
   // The drawing scale: ScaleWidth, ScaleHeight and PaintPicture use it.
   virtual void SetScaleMode(ScaleUnit unit) = 0;
-  virtual ScaleUnit ScaleMode() const = 0;
   virtual double ScaleWidth() const = 0;
   virtual double ScaleHeight() const = 0;
 
@@ -47,7 +46,6 @@ class UserControlSurface : public WindowlessHost {
   virtual void SetBackStyle(BackStyle style) = 0;
   virtual BackStyle GetBackStyle() const = 0;
   virtual void SetBackColor(std::uint32_t color) = 0;
-  virtual std::uint32_t BackColor() const = 0;
 
   // Fills the retained image with the back colour.
   virtual void Cls() = 0;

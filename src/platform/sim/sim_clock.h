@@ -9,7 +9,6 @@ class SimClock {
  public:
   // Microseconds since the simulated process started.
   std::int64_t Now() const { return now_; }
-  std::int64_t NowMilliseconds() const { return now_ / 1000; }
   void Advance(std::int64_t microseconds) {
     if (microseconds > 0) now_ += microseconds;
   }

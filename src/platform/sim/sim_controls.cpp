@@ -45,7 +45,6 @@ void SimLayerHost::Paint(Bitmap& picture) {
 }
 
 void SimLayerHost::Invalidate() {
-  ++invalidations;
   if (failNextInvalidate) {
     failNextInvalidate = false;
     RaiseInvalidPropertyValue();
@@ -76,7 +75,6 @@ void SimScrollBar::Step(std::int32_t delta) {
 }
 
 void SimScrollBar::ClickArrow(std::int32_t direction) { Step(direction * design.smallChange); }
-void SimScrollBar::ClickBesideThumb(std::int32_t direction) { Step(direction * design.largeChange); }
 
 void SimScrollBar::DragThumb(const std::vector<std::int32_t>& positions) {
   for (std::int32_t position : positions) {
@@ -87,11 +85,6 @@ void SimScrollBar::DragThumb(const std::vector<std::int32_t>& positions) {
 }
 
 // ---------------------------------------------------------------- drop-down list
-
-std::string SimComboBox::List(std::int32_t index) const {
-  if (index < 0 || std::size_t(index) >= items.size()) RaiseInvalidPropertyValue();
-  return items[std::size_t(index)];
-}
 
 void SimComboBox::SetFocus() {
   if (enabled) TakeFocus(this);
@@ -105,10 +98,6 @@ void SimComboBox::DropDown() {
   if (!enabled) return;
   TakeFocus(this);
   dropped = true;
-}
-
-void SimComboBox::Pick(std::int32_t index) {
-  if (enabled && index >= 0 && std::size_t(index) < items.size()) text = items[std::size_t(index)];
 }
 
 // ---------------------------------------------------------------- control set

@@ -1,6 +1,6 @@
 #pragma once
 // The simulated controls: scroll bars and drop-down lists held by a form or a
-// picture surface, with the user's side of each (typing, picking, clicking the
+// picture surface, with the user's side of each (typing, opening the list, clicking the
 // scroll bar) for tests to drive; and what a host keeps of its windowless ones.
 #include <memory>
 #include <vector>
@@ -24,7 +24,6 @@ struct SimLayerHost {
   // The width MeasureText answers for any text: 0, so labels sized to their
   // text keep their design width.
   std::int32_t textWidth = 0;
-  std::int64_t invalidations = 0;
   // The next invalidation fails, as on a host whose window is gone.
   bool failNextInvalidate = false;
   void Invalidate();
@@ -45,15 +44,12 @@ class SimScrollBar final : public ScrollBarControl, private SimFocusable {
   SimScrollBar(SimWindowing& windowing, const ScrollBarDesign& d);
   void SetValue(std::int32_t value) override;
   std::int32_t Value() const override { return value_; }
-  std::int32_t Min() const override { return design.min; }
-  std::int32_t Max() const override { return design.max; }
   void SetFocus() override { TakeFocus(this); }
   bool HasFocus() const override { return Holds(this); }
   bool CanFocus() const override { return true; }
 
   // --- The user's side. `direction` is -1 (left) or +1 (right).
   void ClickArrow(std::int32_t direction);
-  void ClickBesideThumb(std::int32_t direction);
   // Drags the thumb through `positions`, then lets it go at the last one.
   void DragThumb(const std::vector<std::int32_t>& positions);
 
@@ -70,8 +66,6 @@ class SimComboBox final : public ComboBoxControl, private SimFocusable {
   void SetText(const std::string& value) override { text = value; }
   std::string Text() const override { return text; }
   void AddItem(const std::string& item) override { items.push_back(item); }
-  std::int32_t ListCount() const override { return std::int32_t(items.size()); }
-  std::string List(std::int32_t index) const override;
   void SetEnabled(bool value) override { enabled = value; }
   bool Enabled() const override { return enabled; }
   void SetFocus() override;
@@ -80,7 +74,6 @@ class SimComboBox final : public ComboBoxControl, private SimFocusable {
 
   // --- The user's side; all do nothing while the box is disabled.
   void Type(const std::string& value);
-  void Pick(std::int32_t index);
   // Opens the list (the arrow clicked); it takes the focus.
   void DropDown();
 

@@ -23,7 +23,7 @@ SimDesktop::SimDesktop(std::int32_t screenWidth, std::int32_t screenHeight)
       primaryWidth_(screenWidth),
       primaryHeight_(screenHeight),
       virtual_{0, 0, screenWidth, screenHeight} {
-  desktop_ = CreateWindowEntry("", RectL{0, 0, screenWidth, screenHeight}, true, nullptr);
+  desktop_ = CreateWindowEntry("", RectL{0, 0, screenWidth, screenHeight}, nullptr);
   windows_[desktop_].visible = true;
 }
 
@@ -54,15 +54,13 @@ std::int32_t SimDesktop::GetSystemMetrics(std::int32_t index) {
   }
 }
 
-Hwnd SimDesktop::CreateWindowEntry(const std::string& title, const RectL& rect, bool foreign,
-                                   SimForm* form) {
+Hwnd SimDesktop::CreateWindowEntry(const std::string& title, const RectL& rect, SimForm* form) {
   const Hwnd hwnd = nextHwnd_;
   nextHwnd_ += 0x12;
   SimWindow& window = windows_[hwnd];
   window.hwnd = hwnd;
   window.title = title;
   window.rect = rect;
-  window.foreign = foreign;
   window.form = form;
   zOrder_.push_back(hwnd);
   return hwnd;
@@ -224,14 +222,7 @@ std::int32_t SimDesktop::GetCursorPos(PointL& point) {
 }
 
 Hwnd SimDesktop::WindowFromPoint(PointL point) {
-  if (windowAt) return windowAt(point);
-  for (auto it = zOrder_.rbegin(); it != zOrder_.rend(); ++it) {
-    const SimWindow& window = windows_.at(*it);
-    if (window.visible && point.x >= window.rect.left && point.x < window.rect.right &&
-        point.y >= window.rect.top && point.y < window.rect.bottom)
-      return window.hwnd;
-  }
-  return 0;
+  return windowAt ? windowAt(point) : 0;
 }
 
 std::int32_t SimDesktop::GradientFill(Hdc dc, const TriVertex* vertices, std::uint32_t vertexCount,

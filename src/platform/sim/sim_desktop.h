@@ -22,7 +22,6 @@ struct SimWindow {
   std::int32_t style = 0;
   bool visible = false;
   bool topmost = false;
-  bool foreign = false;      // owned by another process
   SimForm* form = nullptr;   // the program's form behind this window, if any
 };
 
@@ -63,7 +62,7 @@ class SimDesktop : public User32, public Gdi32 {
                             std::uint32_t mode) override;
 
   // --- The simulation's side
-  Hwnd CreateWindowEntry(const std::string& title, const RectL& rect, bool foreign, SimForm* form);
+  Hwnd CreateWindowEntry(const std::string& title, const RectL& rect, SimForm* form);
   void RemoveWindow(Hwnd window);
   SimWindow* Find(Hwnd window);
   std::vector<Hwnd> ChildrenOf(Hwnd parent) const;
@@ -78,10 +77,6 @@ class SimDesktop : public User32, public Gdi32 {
   const RectL& VirtualScreen() const { return virtual_; }
   std::int32_t PrimaryWidth() const { return primaryWidth_; }
   std::int32_t PrimaryHeight() const { return primaryHeight_; }
-  // The screen's pixel at screen coordinates x, y.
-  std::uint32_t ScreenPixel(std::int32_t x, std::int32_t y) const {
-    return screen_.at(x - virtual_.left, y - virtual_.top);
-  }
 
   // The virtual screen's pixels; its top-left is VirtualScreen()'s corner.
   Bitmap& Screen() { return screen_; }
@@ -89,7 +84,6 @@ class SimDesktop : public User32, public Gdi32 {
   // Sets what other programs show on the screen, and shows it.
   void SetWallpaper(const Bitmap& picture);
   std::int32_t CursorCounter() const { return cursorCounter_; }
-  std::int32_t OpenDesktopDcs() const { return std::int32_t(screenDcs_.size()); }
 
   // Registers device contexts that resolve to a pixel buffer (picture surfaces).
   void SetSurfaceResolver(SurfaceResolver resolver) { resolveSurface_ = std::move(resolver); }

@@ -180,11 +180,6 @@ std::optional<std::string> SimFileSystem::FileBytes(const std::string& path) con
   return entry->bytes;
 }
 
-bool SimFileSystem::IsFile(const std::string& path) const {
-  const Entry* entry = Find(path);
-  return entry && !entry->folder;
-}
-
 bool SimFileSystem::IsFolder(const std::string& path) const {
   const Entry* entry = Find(path);
   return entry && entry->folder;

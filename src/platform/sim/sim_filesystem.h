@@ -60,7 +60,6 @@ class SimFileSystem : public FileSystem {
 
   // Inspection.
   std::optional<std::string> FileBytes(const std::string& path) const;
-  bool IsFile(const std::string& path) const;
   bool IsFolder(const std::string& path) const;
   // Full paths of the files directly in `folder`, in name order.
   std::vector<std::string> FilesIn(const std::string& folder) const;

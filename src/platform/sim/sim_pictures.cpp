@@ -106,7 +106,6 @@ std::optional<Bitmap> SimPictures::DecodeJpeg(const unsigned char* bytes, std::s
 }
 
 std::optional<Bitmap> SimPictures::LoadPictureResource(const std::string& name) {
-  loads.push_back(name);
   for (const EmbeddedPicture& picture : EmbeddedPictures())
     if (SameName(name, picture.name)) {
       if (picture.size >= 2 && picture.bytes[0] == 'B' && picture.bytes[1] == 'M')

@@ -31,9 +31,6 @@ class SimPictures final : public Pictures {
   static bool CanDecode();
   // nullopt when the bytes are not a JPEG picture the decoder can read.
   static std::optional<Bitmap> DecodeJpeg(const unsigned char* bytes, std::size_t size);
-
-  // Every name asked for, in order.
-  std::vector<std::string> loads;
 };
 
 }  // namespace tolvarin::sim

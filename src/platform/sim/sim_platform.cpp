@@ -17,7 +17,7 @@ SimPlatform::SimPlatform(const SimOptions& options)
 }
 
 Hwnd SimPlatform::AddForeignWindow(const std::string& title, const RectL& rect) {
-  const Hwnd hwnd = desktop.CreateWindowEntry(title, rect, true, nullptr);
+  const Hwnd hwnd = desktop.CreateWindowEntry(title, rect, nullptr);
   desktop.Find(hwnd)->visible = true;
   return hwnd;
 }

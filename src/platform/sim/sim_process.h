@@ -10,10 +10,7 @@ namespace tolvarin::sim {
 
 class SimProcess final : public Process {
  public:
-  std::string CommandTail() override {
-    ++commandTailReads;
-    return commandTail;
-  }
+  std::string CommandTail() override { return commandTail; }
   std::string AppFolder() override { return appFolder; }
   [[noreturn]] void EndProcess() override { throw ProcessEnded{0, false}; }
   [[noreturn]] void ErrorReport(const std::string& message) override {
@@ -24,7 +21,6 @@ class SimProcess final : public Process {
   std::string commandTail = "/s";
   std::string appFolder = "C:\\Program Files\\Tolvarin";
   std::optional<std::string> errorReport;
-  int commandTailReads = 0;
 };
 
 }  // namespace tolvarin::sim

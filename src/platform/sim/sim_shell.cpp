@@ -6,7 +6,7 @@ namespace tolvarin::sim {
 
 std::int32_t SimShell::GetOpenFileNameW(OpenFileNameRecord& record) {
   chooserCalls.push_back(record);
-  if (record.lStructSize != openFileNameSize) return 0;  // CDERR_STRUCTSIZE: no dialog
+  if (record.lStructSize != OpenFileNameSize()) return 0;  // CDERR_STRUCTSIZE: no dialog
   if (chooserAnswers.empty()) return 0;
   const ChooserAnswer answer = chooserAnswers.front();
   chooserAnswers.pop_front();
@@ -24,7 +24,7 @@ std::intptr_t SimShell::ShellExecuteW(Hwnd window, const std::string& operation,
                                       std::int32_t show) {
   shellCalls.push_back(ShellCall{window, operation, file, parameters, folder, show, windowing_.MousePointer(),
                                  apartments > 0 ? apartmentFlags : 0u});
-  return shellExecuteResult;
+  return 42;  // above 32: started
 }
 
 std::int32_t SimShell::MessageBoxW(Hwnd owner, const std::string& text, const std::string& caption,

@@ -16,7 +16,8 @@ class SimShell final : public Shell {
   explicit SimShell(SimWindowing& windowing) : windowing_(windowing) {}
 
   std::intptr_t InstanceHandle() override { return 0x400000; }
-  std::uint32_t OpenFileNameSize() override { return openFileNameSize; }
+  // The record size the chooser accepts; any other size fails at once.
+  std::uint32_t OpenFileNameSize() override { return 76; }
   std::int32_t GetOpenFileNameW(OpenFileNameRecord& record) override;
   std::intptr_t ShellExecuteW(Hwnd window, const std::string& operation, const std::string& file,
                               const std::string& parameters, const std::string& folder,
@@ -32,9 +33,6 @@ class SimShell final : public Shell {
     std::string path;  // Confirm: the path the user chose or typed
   };
   std::deque<ChooserAnswer> chooserAnswers;
-  // The record size the chooser accepts; any other size fails at once.
-  std::uint32_t openFileNameSize = 76;
-  std::intptr_t shellExecuteResult = 42;
 
   // --- What happened.
   std::vector<OpenFileNameRecord> chooserCalls;

@@ -6,13 +6,13 @@
 #include <vector>
 
 #include "platform/sim/sim_controls.h"
-#include "platform/user_control.h"
+#include "platform/user_control_base.h"
 
 namespace tolvarin::sim {
 
 class SimForm;
 
-class SimUserControl final : public UserControlSurface {
+class SimUserControl final : public UserControlBase {
  public:
   SimUserControl(SimForm& form, const std::string& className);
   ~SimUserControl() override;
@@ -21,22 +21,12 @@ class SimUserControl final : public UserControlSurface {
   Hwnd HostHwnd() override;
   Hdc hDC() override { return reinterpret_cast<Hdc>(&dcTag_); }
   void Move(double left, double top, double width, double height) override;
-  double Left() const override { return left_; }
-  double Top() const override { return top_; }
-  double Width() const override { return width_; }
-  double Height() const override { return height_; }
-  void SetScaleMode(ScaleUnit unit) override { scale_ = unit; }
-  ScaleUnit ScaleMode() const override { return scale_; }
-  double ScaleWidth() const override;
-  double ScaleHeight() const override;
+  double ScaleWidth() const override { return ScaleOf(bitmap.width, twipsPerPixelX_); }
+  double ScaleHeight() const override { return ScaleOf(bitmap.height, twipsPerPixelY_); }
   void SetBackStyle(BackStyle style) override { backStyle_ = style; }
   BackStyle GetBackStyle() const override { return backStyle_; }
   void SetBackColor(std::uint32_t color) override { backColor_ = color; }
-  std::uint32_t BackColor() const override { return backColor_; }
   void Cls() override;
-  void PaintPicture(const Bitmap& picture, double x, double y, std::optional<double> width,
-                    std::optional<double> height, double sourceX, double sourceY, double sourceWidth,
-                    double sourceHeight) override;
   void Refresh() override;
   Bitmap Image() override { return bitmap; }
   Timer& AddTimer(std::int32_t intervalMilliseconds, bool enabled) override;
@@ -58,14 +48,11 @@ class SimUserControl final : public UserControlSurface {
   std::int64_t refreshCount = 0;
 
  private:
-  double TwipsPerPixelX() const;
-  double TwipsPerPixelY() const;
+  PixelView Retained() override { return ViewOf(bitmap); }
 
   SimForm& form_;
   Hwnd hwnd_ = 0;
   int dcTag_ = 0;
-  double left_ = 0, top_ = 0, width_ = 0, height_ = 0;
-  ScaleUnit scale_ = ScaleUnit::Twips;
   BackStyle backStyle_ = BackStyle::Opaque;
   std::uint32_t backColor_ = 0x8000000F;  // the button-face system colour
 };

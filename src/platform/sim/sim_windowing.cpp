@@ -118,7 +118,7 @@ SimForm::SimForm(SimWindowing& windowing, const FormDesign& formDesign)
     width_ = design.clientWidth + (2 * kFrameSide) * windowing_.TwipsPerPixelX();
     height_ = design.clientHeight + (kFrameTop + kFrameBottom) * windowing_.TwipsPerPixelY();
   }
-  hwnd_ = windowing_.desktop().CreateWindowEntry(design.caption, RectL{}, false, this);
+  hwnd_ = windowing_.desktop().CreateWindowEntry(design.caption, RectL{}, this);
   // As the Windows backend makes them: borderless forms are pop-up windows.
   if (design.borderless) windowing_.desktop().Find(hwnd_)->style = kWsPopup;
   windowing_.Register(this);
@@ -127,22 +127,6 @@ SimForm::SimForm(SimWindowing& windowing, const FormDesign& formDesign)
 SimForm::~SimForm() {
   if (!destroyed_) windowing_.desktop().RemoveWindow(hwnd_);
   windowing_.Forget(this);
-}
-
-void SimForm::SetWidth(double twips) {
-  width_ = twips;
-  SyncWindowRect();
-}
-
-void SimForm::SetHeight(double twips) {
-  height_ = twips;
-  SyncWindowRect();
-}
-
-void SimForm::Move(double left, double top) {
-  left_ = left;
-  top_ = top;
-  SyncWindowRect();
 }
 
 void SimForm::Move(double left, double top, double width, double height) {
@@ -355,13 +339,19 @@ void SimWindowing::WaitUntil(std::int64_t due) {
 void SimWindowing::WaitMessage() {
   ++waitMessageCalls;
   CheckHalt();
+  AdvanceToNext(true);
+}
+
+bool SimWindowing::AdvanceToNext(bool mustWait) {
   const auto next = NextWakeUp();
+  if (!next && !mustWait) return false;
   if (!next || (haltAt && *next > *haltAt)) {
     // Nothing arrives before the run is stopped (or ever).
     if (haltAt) clock_.AdvanceTo(*haltAt);
     throw SimHalt{};
   }
   clock_.AdvanceTo(*next);
+  return true;
 }
 
 void SimWindowing::Recompose() {
@@ -398,9 +388,6 @@ void SimWindowing::PostMouseMove(std::int32_t x, std::int32_t y, std::int64_t at
 }
 void SimWindowing::PostClose(Hwnd window, std::int64_t at) { Queue(SimEvent::Kind::Close, at, 0, 0, 0, window); }
 void SimWindowing::PostEndSession(std::int64_t at) { Queue(SimEvent::Kind::EndSession, at); }
-void SimWindowing::PostDestroyForeign(Hwnd window, std::int64_t at) {
-  Queue(SimEvent::Kind::DestroyForeign, at, 0, 0, 0, window);
-}
 
 void SimWindowing::PostMouseDown(std::int32_t x, std::int32_t y, std::int16_t button, std::int16_t shift,
                                  std::int64_t at) {
@@ -598,9 +585,6 @@ void SimWindowing::Dispatch(const SimEvent& event) {
         if (!form->Destroyed()) form->Unload(UnloadMode::AppWindows);
       break;
     }
-    case SimEvent::Kind::DestroyForeign:
-      DestroyForeignWindow(event.window);
-      break;
   }
 }
 
@@ -651,14 +635,8 @@ std::optional<std::int64_t> SimWindowing::NextWakeUp() const {
 void SimWindowing::RunMessageLoop() {
   while (LiveForms() > 0) {
     DoEvents();
-    if (LiveForms() == 0) break;
-    const auto next = NextWakeUp();
-    if (!next) break;  // nothing can ever happen again
-    if (haltAt && *next > *haltAt) {
-      clock_.AdvanceTo(*haltAt);
-      throw SimHalt{};
-    }
-    clock_.AdvanceTo(*next);
+    // Done when no form is left or nothing can ever happen again.
+    if (LiveForms() == 0 || !AdvanceToNext(false)) break;
   }
 }
 
@@ -698,13 +676,8 @@ void SimWindowing::RunUntil(const std::function<bool()>& done) {
   while (!done()) {
     DoEvents();
     if (done()) break;
-    const auto next = NextWakeUp();
     // Nothing queued and no timer: a modal loop would wait for ever.
-    if (!next || (haltAt && *next > *haltAt)) {
-      if (haltAt) clock_.AdvanceTo(*haltAt);
-      throw SimHalt{};
-    }
-    clock_.AdvanceTo(*next);
+    AdvanceToNext(true);
   }
 }
 

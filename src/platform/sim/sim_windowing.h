@@ -83,9 +83,9 @@ class SimForm final : public Form {
   double Top() const override { return top_; }
   double Width() const override { return width_; }
   double Height() const override { return height_; }
-  void SetWidth(double twips) override;
-  void SetHeight(double twips) override;
-  void Move(double left, double top) override;
+  void SetWidth(double twips) override { Move(left_, top_, twips, height_); }
+  void SetHeight(double twips) override { Move(left_, top_, width_, twips); }
+  void Move(double left, double top) override { Move(left, top, width_, height_); }
   void Move(double left, double top, double width, double height) override;
   double ScaleWidth() const override;
   double ScaleHeight() const override;
@@ -150,7 +150,7 @@ class SimForm final : public Form {
 };
 
 struct SimEvent {
-  enum class Kind { Key, Click, MouseMove, Close, EndSession, DestroyForeign, MouseDown, MouseUp, Focus,
+  enum class Kind { Key, Click, MouseMove, Close, EndSession, MouseDown, MouseUp, Focus,
                     DeactivateApp, DisplayChange, DisplayState, MciNotify };
   Kind kind;
   std::int64_t time = 0;
@@ -181,7 +181,6 @@ class SimWindowing final : public Windowing {
   void PostMouseMove(std::int32_t x, std::int32_t y, std::int64_t at = 0);
   void PostClose(Hwnd window, std::int64_t at = 0);
   void PostEndSession(std::int64_t at = 0);
-  void PostDestroyForeign(Hwnd window, std::int64_t at = 0);
   // A key with modifiers (1 Shift, 2 Ctrl, 4 Alt).
   void PostKeyWithShift(std::int32_t keyCode, std::int32_t shift, std::int64_t at = 0);
   // A press and release of `button` at a screen point.
@@ -208,7 +207,6 @@ class SimWindowing final : public Windowing {
   // --- Controls with windows of their own.
   void SetFocus(SimUserControl* control);
   SimUserControl* Focused() const { return focused_; }
-  SimUserControl* Capture() const { return capture_; }
   void Forget(SimUserControl* control);
   // The window at a screen point: a control, a form, a foreign window or the desktop.
   Hwnd WindowAt(PointL point);
@@ -282,6 +280,10 @@ class SimWindowing final : public Windowing {
   void Dispatch(const SimEvent& event);
   void FireDueTimers();
   std::optional<std::int64_t> NextWakeUp() const;
+  // Moves the clock to the next event or timer; true when there was one.
+  // Stops the run (SimHalt) at haltAt when that comes first, and when nothing
+  // is left while `mustWait`.
+  bool AdvanceToNext(bool mustWait);
   void CheckHalt();
   // Waits for the pacing timer, dispatching what arrives meanwhile.
   void WaitUntil(std::int64_t due);

@@ -46,13 +46,18 @@ std::string WinmmCall::Line() const {
 
 SimWinmm::SimWinmm(SimClock& clock, NotifySink notify) : clock_(clock), notify_(std::move(notify)) {}
 
+WinmmCall& SimWinmm::Record(WinmmCall::Kind kind) {
+  WinmmCall& call = calls_.emplace_back();
+  call.kind = kind;
+  call.time = clock_.Now();
+  return call;
+}
+
 std::uint32_t SimWinmm::mciSendStringW(const char16_t* command, char16_t* returnString,
                                        std::uint32_t returnLength, Hwnd callback) {
   const bool buffer = returnString != nullptr && returnLength > 0;
   if (buffer) returnString[0] = u'\0';
-  WinmmCall call;
-  call.kind = WinmmCall::Kind::kSendString;
-  call.time = clock_.Now();
+  WinmmCall& call = Record(WinmmCall::Kind::kSendString);
   call.text = Text(command);
   call.buffer = returnString != nullptr;
   call.length = returnLength;
@@ -64,25 +69,19 @@ std::uint32_t SimWinmm::mciSendStringW(const char16_t* command, char16_t* return
     if (answer.notify && callback != 0 && notify_)
       notify_(callback, answer.notify->flags, answer.notify->deviceId, call.time + answer.notify->after);
   }
-  calls_.push_back(call);
   return answer.result;
 }
 
 std::uint32_t SimWinmm::mciGetDeviceIDW(const char16_t* device) {
-  WinmmCall call;
-  call.kind = WinmmCall::Kind::kGetDeviceId;
-  call.time = clock_.Now();
+  WinmmCall& call = Record(WinmmCall::Kind::kGetDeviceId);
   call.text = Text(device);
   const auto found = deviceIds_.find(call.text);
   call.result = found != deviceIds_.end() ? found->second : 0;
-  calls_.push_back(call);
   return static_cast<std::uint32_t>(call.result);
 }
 
 std::int32_t SimWinmm::mciGetErrorStringW(std::uint32_t code, char16_t* text, std::uint32_t length) {
-  WinmmCall call;
-  call.kind = WinmmCall::Kind::kGetErrorString;
-  call.time = clock_.Now();
+  WinmmCall& call = Record(WinmmCall::Kind::kGetErrorString);
   call.code = code;
   call.buffer = text != nullptr;
   call.length = length;
@@ -91,29 +90,21 @@ std::int32_t SimWinmm::mciGetErrorStringW(std::uint32_t code, char16_t* text, st
     call.reply = PutText(found->second, text, length);
     call.result = 1;
   }
-  calls_.push_back(call);
   return static_cast<std::int32_t>(call.result);
 }
 
 std::int32_t SimWinmm::PlaySoundW(const char16_t* sound, std::intptr_t module, std::uint32_t flags) {
-  WinmmCall call;
-  call.kind = WinmmCall::Kind::kPlaySound;
-  call.time = clock_.Now();
+  WinmmCall& call = Record(WinmmCall::Kind::kPlaySound);
   call.text = Text(sound);
   call.nullText = sound == nullptr;
   call.module = module;
   call.flags = flags;
   call.result = playSoundResult_;
-  calls_.push_back(call);
   return playSoundResult_;
 }
 
 std::uint32_t SimWinmm::waveOutGetNumDevs() {
-  WinmmCall call;
-  call.kind = WinmmCall::Kind::kWaveOutGetNumDevs;
-  call.time = clock_.Now();
-  call.result = waveDevices_;
-  calls_.push_back(call);
+  Record(WinmmCall::Kind::kWaveOutGetNumDevs).result = waveDevices_;
   return waveDevices_;
 }
 

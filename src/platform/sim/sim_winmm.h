@@ -101,6 +101,8 @@ class SimWinmm : public Winmm {
 
  private:
   MciAnswer Answer(const std::string& command) const;
+  // A new entry of the log, made when the call is.
+  WinmmCall& Record(WinmmCall::Kind kind);
 
   SimClock& clock_;
   NotifySink notify_;

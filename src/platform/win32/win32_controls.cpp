@@ -37,8 +37,6 @@ class Win32ScrollBar final : public ScrollBarControl {
     if (onChange) onChange();
   }
   std::int32_t Value() const override { return value_; }
-  std::int32_t Min() const override { return design.min; }
-  std::int32_t Max() const override { return design.max; }
   void SetFocus() override { ::SetFocus(window); }
   bool HasFocus() const override { return GetFocus() == window; }
   bool CanFocus() const override { return IsWindowEnabled(window) && IsWindowVisible(window); }
@@ -139,15 +137,6 @@ class Win32ComboBox final : public ComboBoxControl {
     const std::wstring text = Utf8ToWide(item);
     if (SendMessageW(window, CB_ADDSTRING, 0, LPARAM(text.c_str())) < 0)
       throw ProgramError(kErrorOutOfMemory, "Out of memory");
-  }
-  std::int32_t ListCount() const override { return std::int32_t(SendMessageW(window, CB_GETCOUNT, 0, 0)); }
-  std::string List(std::int32_t index) const override {
-    const LRESULT length = SendMessageW(window, CB_GETLBTEXTLEN, WPARAM(index), 0);
-    if (length < 0) RaiseInvalidPropertyValue();
-    std::wstring text(std::size_t(length) + 1, L'\0');
-    SendMessageW(window, CB_GETLBTEXT, WPARAM(index), LPARAM(text.data()));
-    text.resize(std::size_t(length));
-    return WideToUtf8(text);
   }
   void SetEnabled(bool enabled) override { EnableWindow(window, enabled ? TRUE : FALSE); }
   bool Enabled() const override { return IsWindowEnabled(window) != FALSE; }

@@ -154,34 +154,25 @@ void Win32PictureSurface::SetPicture(const Bitmap& picture) {
   if (window_) InvalidateRect(window_, nullptr, FALSE);
 }
 
-void Win32PictureSurface::Refresh() {
+void Win32PictureSurface::Refresh() { Present(true); }
+
+void Win32PictureSurface::RefreshUnchanged() { Present(false); }
+
+void Win32PictureSurface::Present(bool draw) {
   int refreshRate = 0;
   if (window_ && IsWindowVisible(window_)) {
     if (HDC dc = GetDC(window_)) {
-      GdiFlush();
-      BitBlt(dc, 0, 0, width_, height_, bitmap_.dc(), 0, 0, SRCCOPY);
-      // Just drawn: a pending paint would only draw the same again.
-      ValidateRect(window_, nullptr);
+      if (draw) {
+        GdiFlush();
+        BitBlt(dc, 0, 0, width_, height_, bitmap_.dc(), 0, 0, SRCCOPY);
+        // Just drawn: a pending paint would only draw the same again.
+        ValidateRect(window_, nullptr);
+      }
       refreshRate = GetDeviceCaps(dc, VREFRESH);
       ReleaseDC(window_, dc);
     }
   }
   // Messages pumped while waiting may end the run or this window.
-  windowing_.pacer().WaitForPresent(refreshRate, [this] { windowing_.DoEvents(); });
-}
-
-}  // namespace tolvarin
-
-namespace tolvarin {
-
-void Win32PictureSurface::RefreshUnchanged() {
-  int refreshRate = 0;
-  if (window_ && IsWindowVisible(window_)) {
-    if (HDC dc = GetDC(window_)) {
-      refreshRate = GetDeviceCaps(dc, VREFRESH);
-      ReleaseDC(window_, dc);
-    }
-  }
   windowing_.pacer().WaitForPresent(refreshRate, [this] { windowing_.DoEvents(); });
 }
 

@@ -43,6 +43,9 @@ class Win32PictureSurface final : public PictureSurface {
  private:
   void ButtonDown(int button);
   void ButtonUp(int button, WPARAM keys, LPARAM lParam);
+  // Puts the retained bitmap on the window when `draw`, then waits for the
+  // display's next frame.
+  void Present(bool draw);
 
   Win32Windowing& windowing_;
   Win32Form& form_;

@@ -12,12 +12,6 @@ namespace tolvarin {
 
 namespace {
 
-// The colour's pixel; refuses what the platform refuses.
-std::uint32_t PixelOf(std::uint32_t color) {
-  ValidateColour(color);
-  return PixelFromColor(std::uint32_t(ResolveControlColor(color)));
-}
-
 void RegisterControlClass(HINSTANCE instance, const std::wstring& name) {
   WNDCLASSEXW existing{};
   existing.cbSize = sizeof existing;
@@ -37,9 +31,7 @@ void RegisterControlClass(HINSTANCE instance, const std::wstring& name) {
 // ---------------------------------------------------------------- the control
 
 Win32UserControl::Win32UserControl(Win32Windowing& windowing, Win32Form& form, const std::string& className)
-    : form_(form) {
-  twipsPerPixelX_ = windowing.TwipsPerPixelX();
-  twipsPerPixelY_ = windowing.TwipsPerPixelY();
+    : UserControlBase(windowing.TwipsPerPixelX(), windowing.TwipsPerPixelY()), form_(form) {
   const std::wstring name = Utf8ToWide(className);
   RegisterControlClass(windowing.instance(), name);
   if (HWND parent = form.window())
@@ -59,14 +51,10 @@ Hwnd Win32UserControl::HostHwnd() { return FromHwnd(form_.window()); }
 void Win32UserControl::Attach(HWND window) { window_ = window; }
 
 void Win32UserControl::Move(double left, double top, double width, double height) {
-  if (!(width >= 0 && height >= 0 && width < 1e6 && height < 1e6)) RaiseInvalidPropertyValue();
-  const bool resized = width != width_ || height != height_;
+  CheckSize(width, height);
   const std::int32_t w = TwipsToPixels(width, twipsPerPixelX_), h = TwipsToPixels(height, twipsPerPixelY_);
-  if (w != bitmap_.width() || h != bitmap_.height()) bitmap_.Resize(w, h, PixelOf(backColor_));
-  left_ = left;
-  top_ = top;
-  width_ = width;
-  height_ = height;
+  if (w != bitmap_.width() || h != bitmap_.height()) bitmap_.Resize(w, h, ControlColourPixel(backColor_));
+  const bool resized = Place(left, top, width, height);
   if (window_) {
     SetWindowPos(window_, nullptr, TwipsToPixels(left, twipsPerPixelX_), TwipsToPixels(top, twipsPerPixelY_), w, h,
                  SWP_NOZORDER | SWP_NOACTIVATE);
@@ -75,31 +63,12 @@ void Win32UserControl::Move(double left, double top, double width, double height
   if (resized && onResize) onResize();
 }
 
-double Win32UserControl::ScaleWidth() const {
-  return scale_ == ScaleUnit::Pixels ? bitmap_.width() : bitmap_.width() * twipsPerPixelX_;
-}
-
-double Win32UserControl::ScaleHeight() const {
-  return scale_ == ScaleUnit::Pixels ? bitmap_.height() : bitmap_.height() * twipsPerPixelY_;
-}
-
 void Win32UserControl::SetBackStyle(BackStyle style) {
   backStyle_ = style;
   InvalidateLayer();
 }
 
-void Win32UserControl::Cls() { Fill(bitmap_.View(), PixelOf(backColor_)); }
-
-void Win32UserControl::PaintPicture(const Bitmap& picture, double x, double y, std::optional<double> width,
-                                    std::optional<double> height, double sourceX, double sourceY,
-                                    double sourceWidth, double sourceHeight) {
-  const double tx = scale_ == ScaleUnit::Pixels ? 1 : twipsPerPixelX_;
-  const double ty = scale_ == ScaleUnit::Pixels ? 1 : twipsPerPixelY_;
-  PaintPicturePixels(bitmap_.View(), picture, TwipsToPixels(x, tx), TwipsToPixels(y, ty),
-                     TwipsToPixels(width.value_or(sourceWidth), tx), TwipsToPixels(height.value_or(sourceHeight), ty),
-                     TwipsToPixels(sourceX, tx), TwipsToPixels(sourceY, ty), TwipsToPixels(sourceWidth, tx),
-                     TwipsToPixels(sourceHeight, ty));
-}
+void Win32UserControl::Cls() { Fill(bitmap_.View(), ControlColourPixel(backColor_)); }
 
 void Win32UserControl::Present(HDC windowDc) {
   const RECT all{0, 0, bitmap_.width(), bitmap_.height()};

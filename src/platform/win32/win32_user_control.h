@@ -5,7 +5,7 @@
 // press to the release, and the focus messages.
 #include <string>
 
-#include "platform/user_control.h"
+#include "platform/user_control_base.h"
 #include "platform/win32/win32_api.h"
 #include "platform/win32/win32_dib.h"
 
@@ -14,7 +14,7 @@ namespace tolvarin {
 class Win32Form;
 class Win32Windowing;
 
-class Win32UserControl final : public UserControlSurface {
+class Win32UserControl final : public UserControlBase {
  public:
   Win32UserControl(Win32Windowing& windowing, Win32Form& form, const std::string& className);
   ~Win32UserControl() override;
@@ -25,22 +25,12 @@ class Win32UserControl final : public UserControlSurface {
   Hwnd HostHwnd() override;
   Hdc hDC() override { return FromHdc(bitmap_.dc()); }
   void Move(double left, double top, double width, double height) override;
-  double Left() const override { return left_; }
-  double Top() const override { return top_; }
-  double Width() const override { return width_; }
-  double Height() const override { return height_; }
-  void SetScaleMode(ScaleUnit unit) override { scale_ = unit; }
-  ScaleUnit ScaleMode() const override { return scale_; }
-  double ScaleWidth() const override;
-  double ScaleHeight() const override;
+  double ScaleWidth() const override { return ScaleOf(bitmap_.width(), twipsPerPixelX_); }
+  double ScaleHeight() const override { return ScaleOf(bitmap_.height(), twipsPerPixelY_); }
   void SetBackStyle(BackStyle style) override;
   BackStyle GetBackStyle() const override { return backStyle_; }
   void SetBackColor(std::uint32_t color) override { backColor_ = color; }
-  std::uint32_t BackColor() const override { return backColor_; }
   void Cls() override;
-  void PaintPicture(const Bitmap& picture, double x, double y, std::optional<double> width,
-                    std::optional<double> height, double sourceX, double sourceY, double sourceWidth,
-                    double sourceHeight) override;
   void Refresh() override;
   Bitmap Image() override;
   Timer& AddTimer(std::int32_t intervalMilliseconds, bool enabled) override;
@@ -54,6 +44,7 @@ class Win32UserControl final : public UserControlSurface {
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
  private:
+  PixelView Retained() override { return bitmap_.View(); }
   // The image with the windowless controls over it, put on the window.
   void Present(HDC windowDc);
   void Pointer(UINT message, WPARAM wParam, LPARAM lParam);
@@ -61,10 +52,6 @@ class Win32UserControl final : public UserControlSurface {
   Win32Form& form_;
   HWND window_ = nullptr;
   Win32Dib bitmap_;
-  double twipsPerPixelX_ = 15;
-  double twipsPerPixelY_ = 15;
-  double left_ = 0, top_ = 0, width_ = 0, height_ = 0;
-  ScaleUnit scale_ = ScaleUnit::Twips;
   BackStyle backStyle_ = BackStyle::Opaque;
   std::uint32_t backColor_ = 0x8000000F;
   WindowlessLayer* layer_ = nullptr;

@@ -17,6 +17,11 @@ COLORREF ResolveControlColor(std::uint32_t color) {
   return COLORREF(color & 0x00FFFFFFu);
 }
 
+std::uint32_t ControlColourPixel(std::uint32_t color) {
+  ValidateColour(color);
+  return PixelFromColor(std::uint32_t(ResolveControlColor(color)));
+}
+
 void HoldPointer(HWND window, UINT message, WPARAM keys) {
   switch (message) {
     case WM_LBUTTONDOWN:
@@ -65,10 +70,7 @@ class Win32TextCanvas final : public WindowlessCanvas {
  public:
   explicit Win32TextCanvas(Win32Dib& dib) : dib_(dib) {}
   PixelView Pixels() override { return dib_.View(); }
-  std::uint32_t ColourPixel(std::uint32_t color) override {
-    ValidateColour(color);
-    return PixelFromColor(std::uint32_t(ResolveControlColor(color)));
-  }
+  std::uint32_t ColourPixel(std::uint32_t color) override { return ControlColourPixel(color); }
   void DrawTextW(const TextRun& run) override;
   std::int32_t MeasureText(const TextRun& run) override;
 

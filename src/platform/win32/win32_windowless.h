@@ -45,5 +45,7 @@ HFONT CreateFontOf(const FontSpec& font, double twipsPerPixel);
 
 // Resolves a colour 0x00BBGGRR or a system colour (top bit set).
 COLORREF ResolveControlColor(std::uint32_t color);
+// Its pixel 0x00RRGGBB; refuses what the platform refuses.
+std::uint32_t ControlColourPixel(std::uint32_t color);
 
 }  // namespace tolvarin
