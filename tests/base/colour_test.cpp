@@ -3,20 +3,10 @@
 #include <gtest/gtest.h>
 
 #include "base/errors.h"
+#include "support/error_of.h"
 
 namespace tolvarin {
 namespace {
-
-// The number an error raises; 0 for none.
-template <class Action>
-std::int32_t ErrorOf(Action action) {
-  try {
-    action();
-  } catch (const ProgramError& error) {
-    return error.number();
-  }
-  return 0;
-}
 
 TEST(ColourTextTest, HexValuesAndGradientChannels) {
   EXPECT_EQ(HexValue("&HFF"), 0xFFul);

@@ -16,6 +16,7 @@
 #include "platform/win32/win32_picture_surface.h"
 #include "platform/win32/win32_user32.h"
 #include "platform/win32/win32_windowing.h"
+#include "support/error_of.h"
 #include "support/sim_fixture.h"
 
 #include <mmsystem.h>
@@ -58,17 +59,6 @@ struct UnloadLog {
   }
 };
 using Events = std::vector<std::string>;
-
-// The number of the program error `action` raises; 0 for none.
-template <class Action>
-std::int32_t ErrorOf(Action action) {
-  try {
-    action();
-  } catch (const ProgramError& error) {
-    return error.number();
-  }
-  return 0;
-}
 
 class Win32WindowingTest : public ::testing::Test {
  protected:
