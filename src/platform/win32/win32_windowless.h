@@ -39,7 +39,7 @@ bool SetLayerCursor(Win32Windowing& windowing, HWND window, WindowlessLayer* lay
 // over a button is no click on it. Called with each pointer message.
 void HoldPointer(HWND window, UINT message, WPARAM keys);
 
-// The GDI font for a font spec, its point size taken at the given scale;
+// The GDI font for a control's font, its point size taken at the given scale;
 // null where GDI cannot make it.
 HFONT CreateFontOf(const FontSpec& font, double twipsPerPixel);
 
